@@ -1,0 +1,55 @@
+// One statistics run: the console dialogue, the two passes over the data file,
+// the report and the exit code.
+//
+// A run asks for the data file and the report file, counts the value lines
+// between the first two marker lines (lines starting with "/"), reads them again
+// into an array of exactly that size, lists them in the report and ends it with
+// the result block. Every failure gets a message on the console and exit code 9;
+// the data file is only ever read.
+#ifndef DESCSTAT_DRIVER_H
+#define DESCSTAT_DRIVER_H
+
+#include <cstdint>
+#include <istream>
+#include <limits>
+#include <ostream>
+#include <string>
+
+#include "mylib/RdTxtLn.h"
+
+namespace descstat {
+
+// Process exit codes.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 9;
+
+// How a step of the data file passes ended.
+enum class PassResult {
+    kOk,            // the step found what it looked for
+    kNoMarker,      // end of file before the opening marker line
+    kLineTooLong,   // a line longer than the reader can deliver
+    kTooManyLines,  // the data section has more lines than the count can hold
+    kChanged,       // the file no longer holds the lines that were counted
+};
+
+// Seams for tests and fuzzing: they let a caller change the data file between
+// the passes and lower the largest count. A normal run uses the defaults.
+struct RunHooks {
+    void (*betweenPasses)(void* context) = nullptr;
+    void* context = nullptr;
+    std::int32_t maxCount = std::numeric_limits<std::int32_t>::max();
+};
+
+// Counting pass: skips the header and the opening marker line, then counts the
+// lines of the data section up to the closing marker line or the end of file.
+// A count beyond maxCount stops the pass with kTooManyLines.
+PassResult CountValueLines(myLib::RdTxtLn& reader, std::string& line, std::int32_t maxCount,
+                           std::int32_t& count);
+
+// Performs one whole run on the given console streams and returns the exit
+// code. `in` gives the answers, `con` gets the prompts and messages.
+int Run(std::istream& in, std::ostream& con, const RunHooks& hooks = RunHooks());
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_DRIVER_H

@@ -1,0 +1,74 @@
+// Line reader over a standard I/O file handle.
+//
+// myLib::RdTxtLn opens a text file with fopen(name, "r") and hands it out one
+// line at a time, without the line end, into a string the caller owns. The
+// caller learns whether opening worked from the public state code; nothing is
+// ever thrown and no message is written. A line end is a line feed, a carriage
+// return immediately followed by a line feed, or a carriage return that arrives
+// before any byte of a line. At most 998 bytes of one line are delivered. The
+// reader never leaves a file handle open once it is closed, reopened or gone.
+#ifndef MYLIB_RDTXTLN_H
+#define MYLIB_RDTXTLN_H
+
+#include <cstdio>
+#include <string>
+
+namespace myLib {
+
+class RdTxtLn {
+    // The handle of the open file, or null when the reader holds none.
+    std::FILE* fp_ = nullptr;
+
+public:
+    // State codes kept in `status`.
+    static constexpr int kReady = 0;       // a file is open and lines can be read
+    static constexpr int kEndOfFile = 1;   // the end of the file has been reached
+    static constexpr int kOpenFailed = 9;  // the last open failed
+    static constexpr int kClosed = -1;     // Close was called on a ready reader
+
+    // Results of GetLn.
+    static constexpr int kLineRead = 0;   // a line was delivered (also at end of file)
+    static constexpr int kNothingRead = 1;  // the reader was not ready; nothing read
+    static constexpr int kLineTooLong = 9;  // the line exceeds kMaxLine; nothing delivered
+
+    // The longest line, in bytes, that GetLn can deliver.
+    static constexpr int kMaxLine = 998;
+
+    // The reader's state: one of the state codes above. Callers test it after
+    // construction and after ReOpen; any value other than kReady is a failure.
+    int status = kOpenFailed;
+
+    // Opens the named file for reading; `status` tells whether that worked.
+    explicit RdTxtLn(std::string name);
+
+    // Releases the file handle if one is still held, in any state.
+    virtual ~RdTxtLn();
+
+    // A reader owns its handle alone, so it can be neither copied nor moved.
+    RdTxtLn(const RdTxtLn&) = delete;
+    RdTxtLn& operator=(const RdTxtLn&) = delete;
+    RdTxtLn(RdTxtLn&&) = delete;
+    RdTxtLn& operator=(RdTxtLn&&) = delete;
+
+    // Reads the next line into `line` and returns a GetLn result code. At end of
+    // file the bytes gathered so far (perhaps none) are delivered and the state
+    // becomes kEndOfFile. On kNothingRead and kLineTooLong `line` is untouched;
+    // after kLineTooLong the next call goes on after the 999 bytes it dropped.
+    int GetLn(std::string& line);
+
+    // Releases the handle. A ready reader becomes kClosed; a reader at end of
+    // file keeps kEndOfFile; otherwise nothing changes.
+    void Close();
+
+    // Releases any handle still held, then opens the named file as the
+    // constructor does.
+    void ReOpen(std::string name);
+
+private:
+    void Open(const std::string& name);
+    void Release();
+};
+
+}  // namespace myLib
+
+#endif  // MYLIB_RDTXTLN_H

@@ -1,0 +1,32 @@
+// Field extraction and number conversion for text lines.
+//
+// A line is split into fields at blanks, and only a space or a horizontal tab
+// is a blank: every other byte, control bytes included, belongs to a field.
+// Numbers are read with the C++ stream extraction in the classic locale, so
+// the decimal point is always "." and no digit grouping is accepted, whatever
+// the user's locale. Strings are taken by value; nothing here throws on bad
+// input or keeps any state.
+#ifndef MYLIB_STRFUNC_H
+#define MYLIB_STRFUNC_H
+
+#include <string>
+
+namespace myLib {
+
+// True for the two bytes that separate fields: space (0x20) and tab (0x09).
+bool IsBlnk(char c);
+
+// The field with index n (0 is the first) of s: the n-th maximal run of
+// non-blank bytes. Empty when s has no such field or n is negative.
+std::string GetFld(std::string s, int n);
+
+// The number at the start of s (after leading white space), read as a double
+// and widened. Bytes after the number are ignored, so "7kg" gives 7. When no
+// number can be read (no digits, an exponent letter without digits, or a value
+// beyond the range of double) the result is a quiet NaN with a clear sign bit,
+// so that a bad value stays visible instead of counting as 0.
+long double StrToDbl(std::string s);
+
+}  // namespace myLib
+
+#endif  // MYLIB_STRFUNC_H
