@@ -1,0 +1,92 @@
+// Driver seams: the count limit, and a data file that changes or goes away
+// between the counting pass and the reading pass.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "app/Driver.h"
+#include "tests/TempFile.h"
+
+using descstat::PassResult;
+
+namespace {
+
+struct LimitCase {
+    const char* bytes;
+    std::int32_t maxCount;
+    PassResult result;
+    std::int32_t count;
+};
+
+class CountLimit : public ::testing::TestWithParam<LimitCase> {};
+
+TEST_P(CountLimit, StopsBeforeTheCountPassesTheLimit) {
+    TempFile file(GetParam().bytes);
+    myLib::RdTxtLn reader(file.Name());
+    std::string line;
+    std::int32_t count = -1;
+    EXPECT_EQ(descstat::CountValueLines(reader, line, GetParam().maxCount, count),
+              GetParam().result);
+    if (GetParam().result == PassResult::kOk) {
+        EXPECT_EQ(count, GetParam().count);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Driver, CountLimit,
+                         ::testing::Values(LimitCase{"/\n1\n2\n3\n/\n", 3, PassResult::kOk, 3},
+                                           LimitCase{"/\n1\n2\n3\n", 3, PassResult::kOk, 3},
+                                           LimitCase{"/\n1\n2\n3\n4\n/\n", 3,
+                                                     PassResult::kTooManyLines, 0},
+                                           LimitCase{"/\n/\n", 0, PassResult::kOk, 0},
+                                           LimitCase{"/\n\n", 0, PassResult::kTooManyLines, 0}));
+
+// A run on a data file that `change` rewrites between the passes.
+struct ChangeCase {
+    const char* name;
+    const char* replacement;  // nullptr: the file is removed
+    const char* console;      // after the two prompts
+    int exitCode;
+};
+
+class ChangedBetweenPasses : public ::testing::TestWithParam<ChangeCase> {};
+
+void Change(void* context) {
+    const auto* c = static_cast<std::pair<TempFile*, const char*>*>(context);
+    if (c->second == nullptr) {
+        std::filesystem::remove(c->first->Name());
+    } else {
+        c->first->Write(c->second);
+    }
+}
+
+TEST_P(ChangedBetweenPasses, IsReportedAndNoStaleLineIsListed) {
+    TempFile data("head\n/\n1\n2\n3\n/\n");
+    TempFile report("");
+    std::pair<TempFile*, const char*> context{&data, GetParam().replacement};
+    descstat::RunHooks hooks;
+    hooks.betweenPasses = Change;
+    hooks.context = &context;
+    std::istringstream in(data.Name() + "\n" + report.Name() + "\nx\n");
+    std::ostringstream con;
+
+    EXPECT_EQ(descstat::Run(in, con, hooks), GetParam().exitCode);
+    EXPECT_EQ(con.str(), std::string("Input data file = Output file = ") + GetParam().console);
+    const std::string listed = report.Read();
+    EXPECT_EQ(listed.find("3:"), std::string::npos) << listed;
+}
+
+const char* const kChanged =
+    "To read input data file failed: it changed while being read.\n"
+    "Press down any character key, then press Enter key.\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Driver, ChangedBetweenPasses,
+    ::testing::Values(ChangeCase{"Truncated", "head\n/\n1\n2\n", kChanged, 9},
+                      ChangeCase{"Emptied", "", kChanged, 9},
+                      ChangeCase{"MarkerMoved", "head\n/\n1\n/\n3\n", kChanged, 9},
+                      ChangeCase{"Removed", nullptr, "To re-open the inpur file failed.\n", 9}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -1,0 +1,306 @@
+#!/usr/bin/env python3
+"""End-to-end tests: run the built program with piped standard input in a
+scratch folder and compare console bytes, report bytes and the exit code.
+
+Usage: run_e2e.py --program PATH [--emulator CMD] [--crlf] [-k SUBSTRING]
+
+--crlf expects the platform text line end CR LF on the console and in the
+report (a Windows build); --emulator runs the program through, say, wine.
+"""
+import argparse
+import array
+import fcntl
+import os
+import resource
+import shlex
+import statistics
+import subprocess
+import sys
+import tempfile
+import termios
+import threading
+import time
+import traceback
+
+SJIS = "cp932"
+
+PROMPTS = b"Input data file = Output file = "
+KEY_REQUEST = b"Press down any character key, then press Enter key.\n"
+FINISHED = (b"\n" + "計算終了。".encode(SJIS) + b"\n"
+            + "何か文字キーを押してからEnterキーを押して下さい。".encode(SJIS) + b"\n")
+LABELS = ["平均値 = ", "分散   = ", "SD     = ", "不偏分散 = ", "SD(不偏分散) = "]
+
+
+def failure(message, prompts=PROMPTS):
+    """Console of a run that ends with a message and a key request."""
+    return prompts + message.encode() + b"\n" + KEY_REQUEST
+
+
+NO_MARKER = failure("To find the marker line in input data file failed.")
+LONG_LINE = failure("To read input data file failed: a line is longer than 998 bytes.")
+CHANGED = failure("To read input data file failed: it changed while being read.")
+OPEN_OUTPUT = failure("To open output file failed.")
+OUTPUT_IS_INPUT = failure("To open output file failed: it is the input data file.")
+WRITE_OUTPUT = failure("To write output file failed.")
+NO_MEMORY = failure("To allocate memory for the values failed.")
+OPEN_INPUT = failure("To open input data file failed.", prompts=b"Input data file = ")
+SUCCESS = PROMPTS + FINISHED
+
+
+def g(x):
+    """A number as the program writes it: six significant digits, general."""
+    return "nan" if x != x else "%g" % x
+
+
+def results(values):
+    """The five results of the values, from exact arithmetic on the doubles."""
+    n = len(values)
+    nan = float("nan")
+    if n == 0 or any(v != v for v in values):
+        return [nan] * 5
+    mean = statistics.mean(values)
+    var = statistics.pvariance(values)
+    uvar = n * var / (n - 1.0) if n > 1 else nan
+    return [mean, var, var ** 0.5, uvar, uvar ** 0.5 if uvar == uvar else nan]
+
+
+def report(data_name, values, listed=None):
+    """The whole report of a complete run over the given values."""
+    lines = ["Input data file = " + data_name, "", "データ..."]
+    shown = listed if listed is not None else [g(v) for v in values]
+    lines += ["%d:  %s" % (k + 1, s) for k, s in enumerate(shown)]
+    lines += ["", ""]
+    lines += [label + g(r) for label, r in zip(LABELS, results(values))]
+    return ("\n".join(lines) + "\n").encode(SJIS)
+
+
+WORKED_DATA = b"Sample weights\n/\n12.5\n13.0   first sample\n11.75\n/\n"
+WORKED_REPORT = """Input data file = data.txt
+
+データ...
+1:  12.5
+2:  13
+3:  11.75
+
+
+平均値 = 12.4167
+分散   = 0.263889
+SD     = 0.513701
+不偏分散 = 0.395833
+SD(不偏分散) = 0.629153
+""".encode(SJIS)
+
+NAN = float("nan")
+
+
+class Case:
+    def __init__(self, name, files=None, stdin=b"data.txt\nreport.txt\nx\n", console=SUCCESS,
+                 code=0, report=None, report_name="report.txt", setup=None, limit_mb=None,
+                 untouched=("data.txt",), fifo=None):
+        self.name = name
+        self.files = files or {}
+        self.stdin = stdin
+        self.console = console
+        self.code = code
+        self.report = report            # expected bytes; None: no report file is made
+        self.report_name = report_name
+        self.setup = setup              # extra preparation in the scratch folder
+        self.limit_mb = limit_mb        # address-space limit for the run
+        self.untouched = untouched      # files that must keep their bytes
+        self.fifo = fifo                # (name, [contents for each open])
+
+
+def data_only(data, values=None, listed=None, **kw):
+    """A complete run over data.txt whose report lists the given values."""
+    kw.setdefault("report", report("data.txt", values or [], listed))
+    return dict(files={"data.txt": data}, **kw)
+
+
+def make_dir(name):
+    return lambda d: os.mkdir(os.path.join(d, name))
+
+
+def make_hard_link(d):
+    os.link(os.path.join(d, "data.txt"), os.path.join(d, "link.txt"))
+
+
+MANY_EMPTY_LINES = 40_000_000
+
+CASES = [
+    # The worked example, byte for byte.
+    Case("worked example", files={"data.txt": WORKED_DATA}, report=WORKED_REPORT),
+    # The data file cannot be opened: no report prompt, no report.
+    Case("data file missing", stdin=b"nothere.txt\nx\n", console=OPEN_INPUT, code=9),
+    Case("end of input at data prompt", stdin=b"", console=OPEN_INPUT, code=9),
+    # The report cannot be made.
+    Case("end of input at report prompt", files={"data.txt": WORKED_DATA}, stdin=b"data.txt",
+         console=OPEN_OUTPUT, code=9),
+    Case("report folder missing", files={"data.txt": WORKED_DATA},
+         stdin=b"data.txt\nnodir/r.txt\nx\n", console=OPEN_OUTPUT, code=9),
+    Case("report is a folder", files={"data.txt": WORKED_DATA}, setup=make_dir("out"),
+         stdin=b"data.txt\nout\nx\n", console=OPEN_OUTPUT, code=9),
+    # The report would overwrite the data file.
+    *[Case("report is data file as " + spelling, files={"data.txt": WORKED_DATA},
+           setup=make_dir("sub"), stdin=b"data.txt\n" + spelling.encode() + b"\nx\n",
+           console=OUTPUT_IS_INPUT, code=9)
+      for spelling in ["data.txt", "./data.txt", "sub/../data.txt"]],
+    Case("report is hard link of data file", files={"data.txt": WORKED_DATA},
+         setup=make_hard_link, stdin=b"data.txt\nlink.txt\nx\n", console=OUTPUT_IS_INPUT,
+         code=9),
+    # Writing the report fails.
+    Case("report on full device", files={"data.txt": WORKED_DATA},
+         stdin=b"data.txt\n/dev/full\nx\n", console=WRITE_OUTPUT, code=9),
+    # No opening marker line.
+    Case("empty data file", **data_only(b"", console=NO_MARKER, code=9, report=b"Input data file = data.txt\n\n")),
+    Case("no marker line", **data_only(b"title\n 1\n\t/2\n3\n", console=NO_MARKER, code=9,
+                                       report=b"Input data file = data.txt\n\n")),
+    Case("data file is a folder", setup=make_dir("data.txt"), console=NO_MARKER, code=9,
+         report=b"Input data file = data.txt\n\n", untouched=()),
+    # No closing marker line: the data section ends at end of file.
+    Case("no closing marker", **data_only(b"/\n1\n2\n", [1, 2])),
+    Case("no closing marker, no last line end", **data_only(b"/\n1\n2", [1, 2])),
+    Case("no closing marker, empty last line", **data_only(b"/\n1\n2\n\n", [1, 2, NAN])),
+    Case("marker at end of file", **data_only(b"/", [])),
+    # Lines longer than the reader delivers.
+    Case("long line in data section", **data_only(b"/\n1\n" + b"9" * 999 + b"\n/\n",
+                                                  console=LONG_LINE, code=9,
+                                                  report=b"Input data file = data.txt\n\n")),
+    Case("long line in header", **data_only(b"x" * 5000 + b"\n/\n1\n/\n", console=LONG_LINE,
+                                            code=9, report=b"Input data file = data.txt\n\n")),
+    Case("998-byte line is read", **data_only(b"/\n" + b"7" + b" " * 997 + b"\n/\n", [7])),
+    # The data file is replaced between the passes (a named pipe serves two contents).
+    Case("file shorter on second pass", fifo=("data.txt", [b"/\n1\n2\n3\n/\n", b"/\n1\n2\n"]),
+         console=CHANGED, code=9, report=b"Input data file = data.txt\n\n"
+         + "データ...\n".encode(SJIS) + b"1:  1\n2:  2\n", untouched=()),
+    # The values array does not fit in memory.
+    Case("values do not fit in memory", files={"data.txt": b"/\n" + b"\n" * MANY_EMPTY_LINES},
+         limit_mb=160, console=NO_MEMORY, code=9, report=b"Input data file = data.txt\n\n"),
+    # Edge cases of the data format and the dialogue.
+    Case("empty lines before marker and in data section",
+         **data_only(b"\n\ntitle\n\n/\n1\n\n3\n/\n", [1, NAN, 3])),
+    Case("marker lines with text, trailer with markers",
+         **data_only(b"head\n/ begin\n4\n6\n/ end\n8\n/\nrest\n", [4, 6])),
+    Case("text after a number", **data_only(b"/\n13.0   first sample\n2kg\n\t-1e1 x\n/\n",
+                                            [13, 2, -10])),
+    Case("values that are no numbers", **data_only(b"/\nabc\n1\n7e\n/\n", [NAN, 1, NAN])),
+    Case("no values", **data_only(b"/\n/\n", [])),
+    Case("one value", **data_only(b"/\n42\n/\n", [42])),
+    Case("CR LF line ends", **data_only(b"t\r\n/\r\n1\r\n\r\n3\r\n/\r\n", [1, NAN, 3])),
+    Case("values far from zero",
+         **data_only(b"/\n10000000.2\n" + b"10000000.1\n10000000.3\n" * 500 + b"/\n",
+                     [10000000.2] + [10000000.1, 10000000.3] * 500)),
+    Case("six-digit format", **data_only(b"/\n1234567\n0.00001\n-0\n/\n", [1234567, 0.00001, -0.0],
+                                         listed=["1.23457e+06", "1e-05", "-0"])),
+    Case("both names on one input line", stdin=b"data.txt report.txt x\n",
+         **data_only(WORKED_DATA, [12.5, 13, 11.75])),
+    Case("end of input at the key wait", stdin=b"data.txt\nreport.txt\n",
+         **data_only(WORKED_DATA, [12.5, 13, 11.75])),
+    Case("long report name", stdin=b"data.txt\n" + b"r" * 250 + b"\nx\n",
+         report_name="r" * 250, **data_only(WORKED_DATA, [12.5, 13, 11.75])),
+]
+
+
+def feed_fifo(path, contents):
+    """Serves the contents in turn through the named pipe, holding its write end
+    open throughout so that a reader that closes and reopens finds the same
+    pipe. Each content is written whole (at most 4096 bytes, so atomically) once
+    the one before has been taken out of the pipe; each but the last must end
+    with a closing marker line, so that the pass reading it asks for no more."""
+    fd = os.open(path, os.O_WRONLY)
+    try:
+        for content in contents:
+            os.write(fd, content)
+            while unread_bytes(fd) > 0:
+                time.sleep(0.005)
+    finally:
+        os.close(fd)
+
+
+def unread_bytes(fd):
+    buf = array.array("i", [0])
+    fcntl.ioctl(fd, termios.FIONREAD, buf, True)
+    return buf[0]
+
+
+def run_case(case, args):
+    with tempfile.TemporaryDirectory(prefix="descstat-e2e-") as d:
+        for name, content in case.files.items():
+            with open(os.path.join(d, name), "wb") as f:
+                f.write(content)
+        if case.setup:
+            case.setup(d)
+        feeder = None
+        if case.fifo:
+            path = os.path.join(d, case.fifo[0])
+            os.mkfifo(path)
+            feeder = threading.Thread(target=feed_fifo, args=(path, case.fifo[1]), daemon=True)
+            feeder.start()
+        before = sorted(os.listdir(d))
+
+        def limit():
+            if case.limit_mb:
+                size = case.limit_mb * 1024 * 1024
+                resource.setrlimit(resource.RLIMIT_AS, (size, size))
+
+        cmd = shlex.split(args.emulator) + [os.path.abspath(args.program)]
+        proc = subprocess.run(cmd, input=case.stdin, capture_output=True, cwd=d,
+                              preexec_fn=limit, timeout=60)
+        if feeder:
+            feeder.join(timeout=5)
+
+        eol = (lambda b: b.replace(b"\n", b"\r\n")) if args.crlf else (lambda b: b)
+        problems = []
+        if proc.returncode != case.code:
+            problems.append("exit code %d, expected %d" % (proc.returncode, case.code))
+        if proc.stdout != eol(case.console):
+            problems.append("console %r\n   expected %r" % (proc.stdout, eol(case.console)))
+        report_path = os.path.join(d, case.report_name)
+        if case.report is None:
+            made = sorted(set(os.listdir(d)) - set(before))
+            if made:
+                problems.append("files made: %s" % made)
+        elif not os.path.isfile(report_path):
+            problems.append("no report file")
+        else:
+            with open(report_path, "rb") as f:
+                got = f.read()
+            if got != eol(case.report):
+                problems.append("report %r\n   expected %r" % (got, eol(case.report)))
+        for name in (n for n in case.untouched if n in case.files):
+            with open(os.path.join(d, name), "rb") as f:
+                if f.read() != case.files[name]:
+                    problems.append("%s was changed" % name)
+        return problems
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--emulator", default="")
+    parser.add_argument("--crlf", action="store_true")
+    parser.add_argument("-k", dest="select", default="")
+    parser.add_argument("--skip-memory-limit", action="store_true",
+                        help="leave out the case that needs an address-space limit")
+    args = parser.parse_args()
+
+    failed = 0
+    for case in CASES:
+        if args.select not in case.name:
+            continue
+        if case.limit_mb and args.skip_memory_limit:
+            print("skip  %s" % case.name)
+            continue
+        try:
+            problems = run_case(case, args)
+        except Exception:  # a broken case must not hide the others
+            problems = [traceback.format_exc()]
+        print("%s  %s" % ("FAIL" if problems else "ok  ", case.name))
+        for p in problems:
+            print("   " + p)
+        failed += bool(problems)
+    print("%d failed" % failed)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
