@@ -18,6 +18,9 @@ struct LimitCase {
     std::int32_t maxCount;
     PassResult result;
     std::int32_t count;
+    friend void PrintTo(const LimitCase& c, std::ostream* os) {
+        *os << "limit " << c.maxCount << " on \"" << c.bytes << "\"";
+    }
 };
 
 class CountLimit : public ::testing::TestWithParam<LimitCase> {};
@@ -48,6 +51,7 @@ struct ChangeCase {
     const char* replacement;  // nullptr: the file is removed
     const char* console;      // after the two prompts
     int exitCode;
+    friend void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ChangedBetweenPasses : public ::testing::TestWithParam<ChangeCase> {};

@@ -45,6 +45,7 @@ struct LineCase {
     const char* name;
     std::string bytes;
     std::vector<Call> calls;
+    friend void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LineRules : public ::testing::TestWithParam<LineCase> {};

@@ -24,6 +24,7 @@ struct PrintedCase {
     const char* name;
     std::vector<double> values;
     std::vector<std::string> results;  // mean, variance, SD, unbiased variance, its SD
+    friend void PrintTo(const PrintedCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PrintedResults : public ::testing::TestWithParam<PrintedCase> {};
@@ -88,6 +89,7 @@ struct AccuracyCase {
     std::vector<double> values;
     double mean;      // certified
     double sampleSd;  // certified
+    friend void PrintTo(const AccuracyCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class Accuracy : public ::testing::TestWithParam<AccuracyCase> {};
