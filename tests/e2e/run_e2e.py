@@ -3,6 +3,7 @@
 scratch folder and compare console bytes, report bytes and the exit code.
 
 Usage: run_e2e.py --program PATH [--emulator CMD] [--crlf] [-k SUBSTRING]
+                  [--skip-memory-limit] [--require TOOL]
 
 --crlf expects the platform text line end CR LF on the console and in the
 report (a Windows build); --emulator runs the program through, say, wine.
@@ -13,6 +14,7 @@ import fcntl
 import os
 import resource
 import shlex
+import shutil
 import statistics
 import subprocess
 import sys
@@ -252,6 +254,10 @@ def run_case(case, args):
         problems = []
         if proc.returncode != case.code:
             problems.append("exit code %d, expected %d" % (proc.returncode, case.code))
+        if proc.stderr and not args.emulator:
+            problems.append("standard error: %r" % proc.stderr.decode(errors="replace"))
+        elif proc.stderr and proc.returncode != case.code:
+            problems.append("standard error: %s" % proc.stderr.decode(errors="replace"))
         if proc.stdout != eol(case.console):
             problems.append("console %r\n   expected %r" % (proc.stdout, eol(case.console)))
         report_path = os.path.join(d, case.report_name)
@@ -279,9 +285,14 @@ def main():
     parser.add_argument("--emulator", default="")
     parser.add_argument("--crlf", action="store_true")
     parser.add_argument("-k", dest="select", default="")
+    parser.add_argument("--require", default="",
+                        help="skip every case (exit 77) when this tool is not installed")
     parser.add_argument("--skip-memory-limit", action="store_true",
                         help="leave out the case that needs an address-space limit")
     args = parser.parse_args()
+    if args.require and shutil.which(args.require) is None:
+        print("skipped: %s is not installed" % args.require)
+        return 77
 
     failed = 0
     for case in CASES:
