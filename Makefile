@@ -25,5 +25,17 @@ test-sanitize: deps
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
 
+# Each libFuzzer target for FUZZ_SECONDS seconds, from a copy of its seed corpus
+# (new inputs stay in build-fuzz/corpus; a finding is saved as build-fuzz/artifact-*:
+# add it to fuzz/corpus/<target>/ so that it is replayed by every test run).
+fuzz: fuzz-deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DDESCSTAT_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+fuzz-deps: deps
+	@scripts/ensure-deps.sh fuzzer
+
 clean:
 	rm -rf build build-sanitize build-fuzz

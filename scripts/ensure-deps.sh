@@ -17,12 +17,18 @@ has_gtest() {
         ls /usr/lib/*/libgtest.a /usr/lib/libgtest.a /usr/lib/*/libgtest.so 2>/dev/null | grep -q .
 }
 
+has_libfuzzer() {
+    echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
+        clang++ -fsanitize=fuzzer,address -x c++ - -o /dev/null
+}
+
 for want in "$@"; do
     case "$want" in
         compiler) need has g++ g++ ;;
         cmake) need has cmake cmake ;;
         gtest) need has_gtest libgtest-dev ;;
         python) need has python3 python3 ;;
+        fuzzer) need has clang clang; need has_libfuzzer libclang-rt-dev ;;
         *) echo "ensure-deps: unknown need '$want'" >&2; exit 2 ;;
     esac
 done

@@ -1,0 +1,78 @@
+// Fuzz target: arbitrary bytes as a data file. The reader must deliver the same
+// sequence of lines and results as a small independent model of the line rules.
+#include <string>
+#include <vector>
+
+#include "fuzz/FuzzSupport.h"
+#include "mylib/RdTxtLn.h"
+
+namespace {
+
+struct Call {
+    int result;
+    std::string line;
+    bool operator==(const Call& o) const { return result == o.result && line == o.line; }
+};
+
+constexpr std::size_t kMaxLine = 998;
+
+// The line rules over a whole buffer: LF, CR LF and a CR before any byte of a
+// line end a line; other CRs are dropped; a line past kMaxLine bytes gives
+// result 9 and leaves the line alone; end of data delivers what is gathered
+// and then every call gives result 1.
+std::vector<Call> Model(const std::uint8_t* d, std::size_t n) {
+    std::vector<Call> calls;
+    std::string line = "?";
+    std::size_t i = 0;
+    for (;;) {
+        std::string cur;
+        for (;;) {
+            if (i == n) {
+                calls.push_back({0, cur});
+                calls.push_back({1, cur});
+                return calls;
+            }
+            const char c = static_cast<char>(d[i++]);
+            if (c == '\n') break;
+            if (c == '\r') {
+                if (i < n && d[i] == '\n') {
+                    ++i;
+                    break;
+                }
+                if (cur.empty()) break;
+                continue;
+            }
+            cur += c;
+            if (cur.size() > kMaxLine) break;
+        }
+        if (cur.size() > kMaxLine) {
+            calls.push_back({9, line});
+        } else {
+            line = cur;
+            calls.push_back({0, line});
+        }
+    }
+}
+
+std::vector<Call> Read(const std::string& name, std::size_t maxCalls) {
+    myLib::RdTxtLn reader(name);
+    fuzz::Check(reader.status == myLib::RdTxtLn::kReady, "the file opens");
+    std::vector<Call> calls;
+    std::string line = "?";
+    while (calls.size() < maxCalls) {
+        const int result = reader.GetLn(line);
+        calls.push_back({result, line});
+        if (result == myLib::RdTxtLn::kNothingRead) break;
+    }
+    return calls;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string name = fuzz::ScratchPath("reader");
+    fuzz::WriteFile(name, data, size);
+    const std::vector<Call> expected = Model(data, size);
+    fuzz::Check(Read(name, expected.size() + 1) == expected, "reader agrees with the model");
+    return 0;
+}
