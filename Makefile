@@ -37,5 +37,18 @@ fuzz: fuzz-deps
 fuzz-deps: deps
 	@scripts/ensure-deps.sh fuzzer
 
+# clang-tidy, cppcheck and the format check (compile commands from build/).
+lint: build lint-deps
+	scripts/lint.sh build
+
+lint-deps:
+	@scripts/ensure-deps.sh lint
+
+format: lint-deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check: lint-deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
 clean:
 	rm -rf build build-sanitize build-fuzz

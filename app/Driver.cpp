@@ -32,7 +32,7 @@ constexpr const char* kChangedFailed =
 constexpr const char* kTooManyLinesFailed =
     "To count the values failed: more than 2147483647 lines.";
 constexpr const char* kNoMemoryFailed = "To allocate memory for the values failed.";
-constexpr const char* kListingHeading = "\x83\x66\x81\x5B\x83\x5E...";  // データ...
+constexpr const char* kListingHeading = "\x83\x66\x81\x5B\x83\x5E...";         // データ...
 constexpr const char* kFinished = "\x8C\x76\x8E\x5A\x8F\x49\x97\xB9\x81\x42";  // 計算終了。
 // 何か文字キーを押してからEnterキーを押して下さい。
 constexpr const char* kFinishedKeyRequest =

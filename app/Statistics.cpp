@@ -10,13 +10,12 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Result labels, Shift_JIS bytes.
-constexpr const char* kMeanLabel = "\x95\xBD\x8B\xCF\x92\x6C = ";          // 平均値 =
-constexpr const char* kVarianceLabel = "\x95\xAA\x8E\x55   = ";            // 分散   =
+constexpr const char* kMeanLabel = "\x95\xBD\x8B\xCF\x92\x6C = ";  // 平均値 =
+constexpr const char* kVarianceLabel = "\x95\xAA\x8E\x55   = ";    // 分散   =
 constexpr const char* kSdLabel = "SD     = ";
-constexpr const char* kUnbiasedVarianceLabel =
-    "\x95\x73\x95\xCE\x95\xAA\x8E\x55 = ";                                  // 不偏分散 =
+constexpr const char* kUnbiasedVarianceLabel = "\x95\x73\x95\xCE\x95\xAA\x8E\x55 = ";  // 不偏分散 =
 constexpr const char* kUnbiasedSdLabel =
-    "SD(\x95\x73\x95\xCE\x95\xAA\x8E\x55) = ";                              // SD(不偏分散) =
+    "SD(\x95\x73\x95\xCE\x95\xAA\x8E\x55) = ";  // SD(不偏分散) =
 
 double Sum(const double* values, std::int32_t n) {
     double sum = 0.0;

@@ -16,8 +16,7 @@ namespace fuzz {
 // A file name in the temporary folder that is this process's own.
 inline std::string ScratchPath(const char* tag) {
     const auto dir = std::filesystem::temp_directory_path();
-    return (dir / ("descstat-fuzz-" + std::string(tag) + "-" + std::to_string(getpid())))
-        .string();
+    return (dir / ("descstat-fuzz-" + std::string(tag) + "-" + std::to_string(getpid()))).string();
 }
 
 // Writes the bytes to the named file, replacing what it held.
@@ -25,14 +24,14 @@ inline void WriteFile(const std::string& name, const std::uint8_t* data, std::si
     std::FILE* f = std::fopen(name.c_str(), "wb");
     if (f == nullptr) std::abort();
     if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
-    std::fclose(f);
+    if (std::fclose(f) != 0) std::abort();
 }
 
 // Stops the run when an invariant does not hold, so that the fuzzer keeps the
 // input that broke it.
 inline void Check(bool holds, const char* what) {
     if (!holds) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
+        (void)std::fprintf(stderr, "invariant broken: %s\n", what);
         std::abort();
     }
 }

@@ -27,7 +27,7 @@ public:
     static constexpr int kClosed = -1;     // Close was called on a ready reader
 
     // Results of GetLn.
-    static constexpr int kLineRead = 0;   // a line was delivered (also at end of file)
+    static constexpr int kLineRead = 0;     // a line was delivered (also at end of file)
     static constexpr int kNothingRead = 1;  // the reader was not ready; nothing read
     static constexpr int kLineTooLong = 9;  // the line exceeds kMaxLine; nothing delivered
 

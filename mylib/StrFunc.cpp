@@ -22,7 +22,7 @@ std::string GetFld(std::string s, int n) {
     return s.substr(begin, pos - begin);
 }
 
-long double StrToDbl(std::string s) {
+long double StrToDbl(std::string s) {  // NOLINT(performance-unnecessary-value-param)
     std::istringstream in(s, std::ios_base::in);
     in.imbue(std::locale::classic());
     double value = 0.0;

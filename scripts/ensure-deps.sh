@@ -28,6 +28,8 @@ for want in "$@"; do
         cmake) need has cmake cmake ;;
         gtest) need has_gtest libgtest-dev ;;
         python) need has python3 python3 ;;
+        lint) need has clang-tidy clang-tidy; need has clang-format clang-format
+              need has cppcheck cppcheck ;;
         fuzzer) need has clang clang; need has_libfuzzer libclang-rt-dev ;;
         *) echo "ensure-deps: unknown need '$want'" >&2; exit 2 ;;
     esac

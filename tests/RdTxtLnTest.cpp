@@ -67,12 +67,14 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"CrCrLfIsTwoEmptyLines", "\r\r\n", {{0, ""}, {0, ""}, {0, ""}, {1, ""}}},
         LineCase{"LoneCrAtEndOfFile", "ab\r", {{0, "ab"}, {1, "ab"}}},
         LineCase{"OnlyCr", "\r", {{0, ""}, {0, ""}, {1, ""}}},
-        LineCase{"NulBytesKept", std::string("a\0b\n", 4),
+        LineCase{"NulBytesKept",
+                 std::string("a\0b\n", 4),
                  {{0, std::string("a\0b", 3)}, {0, ""}, {1, ""}}},
         LineCase{"Exactly998", k998 + "\nz", {{0, k998}, {0, "z"}, {1, "z"}}},
         LineCase{"Exactly998WithCrLf", k998 + "\r\nz", {{0, k998}, {0, "z"}, {1, "z"}}},
         LineCase{"Exactly998AtEndOfFile", k998, {{0, k998}, {1, k998}}},
-        LineCase{"TooLongThenRestAsNextLine", "x\n" + k999 + "tail\nz",
+        LineCase{"TooLongThenRestAsNextLine",
+                 "x\n" + k999 + "tail\nz",
                  {{0, "x"}, {9, "x"}, {0, "tail"}, {0, "z"}, {1, "z"}}},
         LineCase{"TooLongByOneThenLineEnd", k999 + "\n", {{9, "?"}, {0, ""}, {0, ""}, {1, ""}}},
         LineCase{"CrAmongTooLongBytesDropped",
@@ -125,9 +127,13 @@ TEST(ReaderState, ReOpenFromEachStateStartsAtTheTop) {
 
     RdTxtLn reader(missing);
     for (int round = 0; round < 4; ++round) {
-        if (round == 1) reader.GetLn(line);                                     // ready, mid-file
-        if (round == 2) while (reader.status == RdTxtLn::kReady) reader.GetLn(line);  // at end
-        if (round == 3) reader.Close();                                         // closed
+        if (round == 1) {
+            reader.GetLn(line);  // ready, mid-file
+        } else if (round == 2) {
+            while (reader.status == RdTxtLn::kReady) reader.GetLn(line);  // at end of file
+        } else if (round == 3) {
+            reader.Close();  // closed
+        }
         reader.ReOpen(file.Name());
         ASSERT_EQ(reader.status, RdTxtLn::kReady) << "round " << round;
         EXPECT_EQ(reader.GetLn(line), RdTxtLn::kLineRead);
@@ -145,7 +151,7 @@ TEST(ReaderState, NoPathLeavesAHandleOpen) {
     for (int i = 0; i < 50; ++i) {
         RdTxtLn atEnd(file.Name());
         while (atEnd.status == RdTxtLn::kReady) atEnd.GetLn(line);
-        atEnd.Close();                // end of file: handle released, state kept
+        atEnd.Close();  // end of file: handle released, state kept
         RdTxtLn reopened(file.Name());
         reopened.ReOpen(file.Name());  // replaces a held handle
         RdTxtLn destroyedAtEnd(file.Name());

@@ -33,8 +33,7 @@ TEST_P(PrintedResults, MatchTheReportFormat) {
     const auto& values = GetParam().values;
     const Results r = ComputeResults(values.data(), static_cast<std::int32_t>(values.size()));
     const std::vector<std::string> printed = {Printed(r.mean), Printed(r.variance), Printed(r.sd),
-                                              Printed(r.unbiasedVariance),
-                                              Printed(r.unbiasedSd)};
+                                              Printed(r.unbiasedVariance), Printed(r.unbiasedSd)};
     EXPECT_EQ(printed, GetParam().results);
 }
 
@@ -42,16 +41,17 @@ const double kNaN = std::nan("");
 
 INSTANTIATE_TEST_SUITE_P(
     Statistics, PrintedResults,
-    ::testing::Values(
-        PrintedCase{"Sample", {12.5, 13, 11.75},
-                    {"12.4167", "0.263889", "0.513701", "0.395833", "0.629153"}},
-        PrintedCase{"AllEqual", {2, 2, 2, 2}, {"2", "0", "0", "0", "0"}},
-        PrintedCase{"AllEqualTenths", {0.1, 0.1, 0.1}, {"0.1", "0", "0", "0", "0"}},
-        PrintedCase{"OneAndThree", {1, 3}, {"2", "1", "1", "2", "1.41421"}},
-        PrintedCase{"NoValues", {}, {"nan", "nan", "nan", "nan", "nan"}},
-        PrintedCase{"OneValue", {-4.5}, {"-4.5", "0", "0", "nan", "nan"}},
-        PrintedCase{"NanValue", {1, kNaN, 3}, {"nan", "nan", "nan", "nan", "nan"}},
-        PrintedCase{"NegativeNanValue", {-kNaN}, {"nan", "nan", "nan", "nan", "nan"}}),
+    ::testing::Values(PrintedCase{"Sample",
+                                  {12.5, 13, 11.75},
+                                  {"12.4167", "0.263889", "0.513701", "0.395833", "0.629153"}},
+                      PrintedCase{"AllEqual", {2, 2, 2, 2}, {"2", "0", "0", "0", "0"}},
+                      PrintedCase{"AllEqualTenths", {0.1, 0.1, 0.1}, {"0.1", "0", "0", "0", "0"}},
+                      PrintedCase{"OneAndThree", {1, 3}, {"2", "1", "1", "2", "1.41421"}},
+                      PrintedCase{"NoValues", {}, {"nan", "nan", "nan", "nan", "nan"}},
+                      PrintedCase{"OneValue", {-4.5}, {"-4.5", "0", "0", "nan", "nan"}},
+                      PrintedCase{"NanValue", {1, kNaN, 3}, {"nan", "nan", "nan", "nan", "nan"}},
+                      PrintedCase{
+                          "NegativeNanValue", {-kNaN}, {"nan", "nan", "nan", "nan", "nan"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The five results computed in extended precision about the mean; exact to
@@ -95,7 +95,8 @@ struct AccuracyCase {
 class Accuracy : public ::testing::TestWithParam<AccuracyCase> {};
 
 void ExpectDigits(double got, double want, const char* what) {
-    EXPECT_LE(std::fabs(got - want), 1e-13 * std::fabs(want)) << what << ": " << got << " vs " << want;
+    EXPECT_LE(std::fabs(got - want), 1e-13 * std::fabs(want))
+        << what << ": " << got << " vs " << want;
 }
 
 TEST_P(Accuracy, ThirteenDigitsOnDataFarFromZero) {
@@ -115,12 +116,11 @@ TEST_P(Accuracy, ThirteenDigitsOnDataFarFromZero) {
 
 INSTANTIATE_TEST_SUITE_P(
     Statistics, Accuracy,
-    ::testing::Values(AccuracyCase{"NumAcc1", {10000001, 10000003, 10000002}, 10000002, 1},
-                      AccuracyCase{"NumAcc2", NumAcc(1.2, 1.1, 1.3, 500), 1.2, 0.1},
-                      AccuracyCase{"NumAcc3", NumAcc(1000000.2, 1000000.1, 1000000.3, 500),
-                                   1000000.2, 0.1},
-                      AccuracyCase{"NumAcc4", NumAcc(10000000.2, 10000000.1, 10000000.3, 500),
-                                   10000000.2, 0.1}),
+    ::testing::Values(
+        AccuracyCase{"NumAcc1", {10000001, 10000003, 10000002}, 10000002, 1},
+        AccuracyCase{"NumAcc2", NumAcc(1.2, 1.1, 1.3, 500), 1.2, 0.1},
+        AccuracyCase{"NumAcc3", NumAcc(1000000.2, 1000000.1, 1000000.3, 500), 1000000.2, 0.1},
+        AccuracyCase{"NumAcc4", NumAcc(10000000.2, 10000000.1, 10000000.3, 500), 10000000.2, 0.1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Statistics, VarianceNeverNegativeForNearlyEqualValues) {

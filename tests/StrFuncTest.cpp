@@ -36,10 +36,9 @@ TEST_P(Fields, PicksTheNthRunOfNonBlanks) {
 INSTANTIATE_TEST_SUITE_P(
     GetFld, Fields,
     ::testing::Values(FieldCase{"12.5", 0, "12.5"}, FieldCase{"  12.5 kg", 0, "12.5"},
-                      FieldCase{"\t3", 0, "3"}, FieldCase{"x", 0, "x"},
-                      FieldCase{" \t  ", 0, ""}, FieldCase{"", 0, ""}, FieldCase{"", 3, ""},
-                      FieldCase{"a b", 1, "b"}, FieldCase{"a b", 2, ""},
-                      FieldCase{"ab", 1, ""}, FieldCase{"a  b  ", 1, "b"},
+                      FieldCase{"\t3", 0, "3"}, FieldCase{"x", 0, "x"}, FieldCase{" \t  ", 0, ""},
+                      FieldCase{"", 0, ""}, FieldCase{"", 3, ""}, FieldCase{"a b", 1, "b"},
+                      FieldCase{"a b", 2, ""}, FieldCase{"ab", 1, ""}, FieldCase{"a  b  ", 1, "b"},
                       FieldCase{"a b", -1, ""}, FieldCase{"a\tb\t\tc", 2, "c"},
                       FieldCase{"a b", INT_MIN, ""}, FieldCase{"a b", INT_MAX, ""},
                       FieldCase{"1\r2 3", 0, "1\r2"}, FieldCase{"\v1 2", 0, "\v1"},
@@ -58,12 +57,12 @@ TEST_P(Numbers, ReadsTheNumberAtTheStart) {
 
 INSTANTIATE_TEST_SUITE_P(
     StrToDbl, Numbers,
-    ::testing::Values(NumberCase{"12.5", 12.5}, NumberCase{"1e3", 1000},
-                      NumberCase{"1.5e+2", 150}, NumberCase{"-0.25", -0.25},
-                      NumberCase{"+3", 3}, NumberCase{".5", 0.5}, NumberCase{"7kg", 7},
-                      NumberCase{"5.", 5}, NumberCase{"1,5", 1}, NumberCase{"0x10", 0},
-                      NumberCase{" \t\n\v\f\r42", 42}, NumberCase{"2E-2", 0.02},
-                      NumberCase{"1e-400", 0.0}, NumberCase{"4e-320", std::strtod("4e-320", nullptr)},
+    ::testing::Values(NumberCase{"12.5", 12.5}, NumberCase{"1e3", 1000}, NumberCase{"1.5e+2", 150},
+                      NumberCase{"-0.25", -0.25}, NumberCase{"+3", 3}, NumberCase{".5", 0.5},
+                      NumberCase{"7kg", 7}, NumberCase{"5.", 5}, NumberCase{"1,5", 1},
+                      NumberCase{"0x10", 0}, NumberCase{" \t\n\v\f\r42", 42},
+                      NumberCase{"2E-2", 0.02}, NumberCase{"1e-400", 0.0},
+                      NumberCase{"4e-320", std::strtod("4e-320", nullptr)},
                       NumberCase{"1.7976931348623157e308", 1.7976931348623157e308},
                       NumberCase{"0.1", 0.1}, NumberCase{"10000000.1", 10000000.1}));
 
@@ -76,8 +75,10 @@ TEST_P(Failures, GiveQuietNanWithClearSign) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StrToDbl, Failures,
-                         ::testing::Values("7e", "7E+", "3em", "", " ", ".", "-", "+", "abc",
-                                           "inf", "nan", "-inf", "e5", "1e400", "-1e400",
-                                           "--1", std::string("\0" "1", 2)));
+                         ::testing::Values("7e", "7E+", "3em", "", " ", ".", "-", "+", "abc", "inf",
+                                           "nan", "-inf", "e5", "1e400", "-1e400", "--1",
+                                           std::string("\0"
+                                                       "1",
+                                                       2)));
 
 }  // namespace

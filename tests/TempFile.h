@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 class TempFile {
@@ -33,7 +34,7 @@ public:
         static int serial = 0;
         const auto dir = std::filesystem::temp_directory_path();
         for (;;) {
-            auto p = dir / ("descstat-test-" + std::to_string(std::rand()) + "-" +
+            auto p = dir / ("descstat-test-" + std::to_string(std::random_device()()) + "-" +
                             std::to_string(++serial) + ".txt");
             if (!std::filesystem::exists(p)) return p;
         }
