@@ -4,7 +4,8 @@ JOBS ?= 2
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: build run test deps test-sanitize fuzz fuzz-deps lint lint-deps format format-check clean
+.PHONY: build run test deps test-sanitize fuzz fuzz-deps lint lint-deps format format-check \
+        package package-deps bench clean
 
 deps:
 	@scripts/ensure-deps.sh compiler cmake gtest python
@@ -49,6 +50,18 @@ format: lint-deps
 
 format-check: lint-deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
+# The Debian package build/descstat_<version>_<arch>.deb, then its check.
+package: build package-deps
+	cd build && cpack
+	scripts/check-package.sh
+
+package-deps:
+	@scripts/ensure-deps.sh package
+
+# Run time and peak memory on 1 thousand to 10 million values, against datamash.
+bench: build
+	python3 scripts/bench.py build/descstat
 
 clean:
 	rm -rf build build-sanitize build-fuzz

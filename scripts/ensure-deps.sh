@@ -30,6 +30,7 @@ for want in "$@"; do
         python) need has python3 python3 ;;
         lint) need has clang-tidy clang-tidy; need has clang-format clang-format
               need has cppcheck cppcheck ;;
+        package) need has dpkg-deb dpkg; need has dpkg-shlibdeps dpkg-dev ;;
         fuzzer) need has clang clang; need has_libfuzzer libclang-rt-dev ;;
         *) echo "ensure-deps: unknown need '$want'" >&2; exit 2 ;;
     esac
