@@ -5,7 +5,7 @@ FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
 .PHONY: build run test deps test-sanitize fuzz fuzz-deps lint lint-deps format format-check \
-        package package-deps bench clean
+        package package-deps bench check-install clean
 
 deps:
 	@scripts/ensure-deps.sh compiler cmake gtest python
@@ -51,6 +51,11 @@ format: lint-deps
 format-check: lint-deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
+# cmake --install into a scratch prefix, and the manual page's rendering.
+check-install: build
+	@scripts/ensure-deps.sh man
+	scripts/check-install.sh
+
 # The Debian package build/descstat_<version>_<arch>.deb, then its check.
 package: build package-deps
 	cd build && cpack
@@ -61,6 +66,7 @@ package-deps:
 
 # Run time and peak memory on 1 thousand to 10 million values, against datamash.
 bench: build
+	@scripts/ensure-deps.sh bench
 	python3 scripts/bench.py build/descstat
 
 clean:

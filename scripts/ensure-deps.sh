@@ -31,6 +31,8 @@ for want in "$@"; do
         lint) need has clang-tidy clang-tidy; need has clang-format clang-format
               need has cppcheck cppcheck ;;
         package) need has dpkg-deb dpkg; need has dpkg-shlibdeps dpkg-dev ;;
+        man) need has man man-db ;;
+        bench) need test -x /usr/bin/time time; need has datamash datamash ;;
         fuzzer) need has clang clang; need has_libfuzzer libclang-rt-dev ;;
         *) echo "ensure-deps: unknown need '$want'" >&2; exit 2 ;;
     esac
