@@ -13,7 +13,7 @@
 namespace {
 
 std::vector<std::string> ReportLines(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
+    std::ifstream in(name);  // text mode: the platform's line ends become "\n"
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;

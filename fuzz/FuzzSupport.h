@@ -3,20 +3,33 @@
 #ifndef DESCSTAT_FUZZ_FUZZSUPPORT_H
 #define DESCSTAT_FUZZ_FUZZSUPPORT_H
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace fuzz {
+
+inline int ProcessId() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return getpid();
+#endif
+}
 
 // A file name in the temporary folder that is this process's own.
 inline std::string ScratchPath(const char* tag) {
     const auto dir = std::filesystem::temp_directory_path();
-    return (dir / ("descstat-fuzz-" + std::string(tag) + "-" + std::to_string(getpid()))).string();
+    return (dir / ("descstat-fuzz-" + std::string(tag) + "-" + std::to_string(ProcessId())))
+        .string();
 }
 
 // Writes the bytes to the named file, replacing what it held.

@@ -33,6 +33,9 @@ for want in "$@"; do
         package) need has dpkg-deb dpkg; need has dpkg-shlibdeps dpkg-dev ;;
         man) need has man man-db ;;
         bench) need test -x /usr/bin/time time; need has datamash datamash ;;
+        windows) need has x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+                 need test -f /usr/src/googletest/CMakeLists.txt googletest
+                 need has wine wine; need has zip zip ;;
         fuzzer) need has clang clang; need has_libfuzzer libclang-rt-dev ;;
         *) echo "ensure-deps: unknown need '$want'" >&2; exit 2 ;;
     esac

@@ -2,14 +2,16 @@
 """End-to-end tests: run the built program with piped standard input in a
 scratch folder and compare console bytes, report bytes and the exit code.
 
-Usage: run_e2e.py --program PATH [--emulator CMD] [--crlf] [-k SUBSTRING]
+Usage: run_e2e.py --program PATH [--emulator CMD] [--windows] [-k SUBSTRING]
                   [--skip-memory-limit] [--require TOOL]
 
---crlf expects the platform text line end CR LF on the console and in the
-report (a Windows build); --emulator runs the program through, say, wine.
+--windows tests a Windows build: CR LF line ends on the console and in the
+report, and the Windows outcome where the platforms differ; --emulator runs the
+program through, say, wine.
 """
 import argparse
 import array
+import copy
 import fcntl
 import os
 import resource
@@ -98,7 +100,8 @@ NAN = float("nan")
 class Case:
     def __init__(self, name, files=None, stdin=b"data.txt\nreport.txt\nx\n", console=SUCCESS,
                  code=0, report=None, report_name="report.txt", setup=None, limit_mb=None,
-                 untouched=("data.txt",), fifo=None):
+                 untouched=("data.txt",), fifo=None, posix_only=False, windows_only=False,
+                 windows=None):
         self.name = name
         self.files = files or {}
         self.stdin = stdin
@@ -110,6 +113,9 @@ class Case:
         self.limit_mb = limit_mb        # address-space limit for the run
         self.untouched = untouched      # files that must keep their bytes
         self.fifo = fifo                # (name, [contents for each open])
+        self.posix_only = posix_only    # needs named pipes or rlimits
+        self.windows_only = windows_only  # Windows spellings of file names
+        self.windows = windows or {}    # what differs on Windows
 
 
 def data_only(data, values=None, listed=None, **kw):
@@ -146,18 +152,25 @@ CASES = [
            setup=make_dir("sub"), stdin=b"data.txt\n" + spelling.encode() + b"\nx\n",
            console=OUTPUT_IS_INPUT, code=9)
       for spelling in ["data.txt", "./data.txt", "sub/../data.txt"]],
+    *[Case("report is data file as " + spelling, files={"data.txt": WORKED_DATA},
+           setup=make_dir("sub"), stdin=b"data.txt\n" + spelling.encode() + b"\nx\n",
+           console=OUTPUT_IS_INPUT, code=9, windows_only=True)
+      for spelling in ["DATA.TXT", "sub\\..\\data.txt", ".\\data.txt"]],
     Case("report is hard link of data file", files={"data.txt": WORKED_DATA},
          setup=make_hard_link, stdin=b"data.txt\nlink.txt\nx\n", console=OUTPUT_IS_INPUT,
          code=9),
     # Writing the report fails.
+    # Wine maps /dev/full to the same device for a Windows program.
     Case("report on full device", files={"data.txt": WORKED_DATA},
          stdin=b"data.txt\n/dev/full\nx\n", console=WRITE_OUTPUT, code=9),
     # No opening marker line.
     Case("empty data file", **data_only(b"", console=NO_MARKER, code=9, report=b"Input data file = data.txt\n\n")),
     Case("no marker line", **data_only(b"title\n 1\n\t/2\n3\n", console=NO_MARKER, code=9,
                                        report=b"Input data file = data.txt\n\n")),
+    # Windows cannot open a folder as a file at all.
     Case("data file is a folder", setup=make_dir("data.txt"), console=NO_MARKER, code=9,
-         report=b"Input data file = data.txt\n\n", untouched=()),
+         report=b"Input data file = data.txt\n\n", untouched=(),
+         windows=dict(console=OPEN_INPUT, report=None)),
     # No closing marker line: the data section ends at end of file.
     Case("no closing marker", **data_only(b"/\n1\n2\n", [1, 2])),
     Case("no closing marker, no last line end", **data_only(b"/\n1\n2", [1, 2])),
@@ -173,10 +186,11 @@ CASES = [
     # The data file is replaced between the passes (a named pipe serves two contents).
     Case("file shorter on second pass", fifo=("data.txt", [b"/\n1\n2\n3\n/\n", b"/\n1\n2\n"]),
          console=CHANGED, code=9, report=b"Input data file = data.txt\n\n"
-         + "データ...\n".encode(SJIS) + b"1:  1\n2:  2\n", untouched=()),
+         + "データ...\n".encode(SJIS) + b"1:  1\n2:  2\n", untouched=(), posix_only=True),
     # The values array does not fit in memory.
     Case("values do not fit in memory", files={"data.txt": b"/\n" + b"\n" * MANY_EMPTY_LINES},
-         limit_mb=160, console=NO_MEMORY, code=9, report=b"Input data file = data.txt\n\n"),
+         limit_mb=160, console=NO_MEMORY, code=9, report=b"Input data file = data.txt\n\n",
+         posix_only=True),
     # Edge cases of the data format and the dialogue.
     Case("empty lines before marker and in data section",
          **data_only(b"\n\ntitle\n\n/\n1\n\n3\n/\n", [1, NAN, 3])),
@@ -197,8 +211,11 @@ CASES = [
          **data_only(WORKED_DATA, [12.5, 13, 11.75])),
     Case("end of input at the key wait", stdin=b"data.txt\nreport.txt\n",
          **data_only(WORKED_DATA, [12.5, 13, 11.75])),
+    # A name as long as a file name may be; on Windows the whole path must
+    # stay within 260 characters.
     Case("long report name", stdin=b"data.txt\n" + b"r" * 250 + b"\nx\n",
-         report_name="r" * 250, **data_only(WORKED_DATA, [12.5, 13, 11.75])),
+         report_name="r" * 250, **data_only(WORKED_DATA, [12.5, 13, 11.75]),
+         windows=dict(stdin=b"data.txt\n" + b"r" * 200 + b"\nx\n", report_name="r" * 200)),
 ]
 
 
@@ -250,7 +267,7 @@ def run_case(case, args):
         if feeder:
             feeder.join(timeout=5)
 
-        eol = (lambda b: b.replace(b"\n", b"\r\n")) if args.crlf else (lambda b: b)
+        eol = (lambda b: b.replace(b"\n", b"\r\n")) if args.windows else (lambda b: b)
         problems = []
         if proc.returncode != case.code:
             problems.append("exit code %d, expected %d" % (proc.returncode, case.code))
@@ -283,7 +300,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     parser.add_argument("--emulator", default="")
-    parser.add_argument("--crlf", action="store_true")
+    parser.add_argument("--windows", action="store_true")
     parser.add_argument("-k", dest="select", default="")
     parser.add_argument("--require", default="",
                         help="skip every case (exit 77) when this tool is not installed")
@@ -298,9 +315,13 @@ def main():
     for case in CASES:
         if args.select not in case.name:
             continue
-        if case.limit_mb and args.skip_memory_limit:
+        if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)
+                or (case.windows_only and not args.windows)):
             print("skip  %s" % case.name)
             continue
+        if args.windows:
+            case = copy.copy(case)
+            case.__dict__.update(case.windows)
         try:
             problems = run_case(case, args)
         except Exception:  # a broken case must not hide the others
