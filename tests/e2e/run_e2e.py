@@ -223,16 +223,28 @@ def feed_fifo(path, contents):
     """Serves the contents in turn through the named pipe, holding its write end
     open throughout so that a reader that closes and reopens finds the same
     pipe. Each content is written whole (at most 4096 bytes, so atomically) once
-    the one before has been taken out of the pipe; each but the last must end
+    the one before has been taken out of the pipe (waiting for a reader when the
+    program has closed its end and not yet reopened it); each but the last must end
     with a closing marker line, so that the pass reading it asks for no more."""
     fd = os.open(path, os.O_WRONLY)
     try:
         for content in contents:
-            os.write(fd, content)
+            write_when_read(fd, content)
             while unread_bytes(fd) > 0:
                 time.sleep(0.005)
     finally:
         os.close(fd)
+
+
+def write_when_read(fd, content):
+    """Writes the content once a reader has the pipe open: between its close and
+    its reopen the program has none, and a write then fails whole."""
+    while True:
+        try:
+            os.write(fd, content)
+            return
+        except BrokenPipeError:
+            time.sleep(0.005)
 
 
 def unread_bytes(fd):
