@@ -13,8 +13,12 @@ need() { # need <present-test-command...> -- <debian package>
 }
 has() { command -v "$1"; }
 has_gtest() {
-    [ -f /usr/include/gtest/gtest.h ] &&
-        ls /usr/lib/*/libgtest.a /usr/lib/libgtest.a /usr/lib/*/libgtest.so 2>/dev/null | grep -q .
+    [ -f /usr/include/gtest/gtest.h ] || return 1
+    local lib
+    for lib in /usr/lib/*/libgtest.a /usr/lib/libgtest.a /usr/lib/*/libgtest.so; do
+        [ -e "$lib" ] && return 0
+    done
+    return 1
 }
 
 has_libfuzzer() {

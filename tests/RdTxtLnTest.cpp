@@ -90,12 +90,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {{9, "?"}, {0, "tail"}, {0, ""}, {1, ""}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Under Wine, /proc/self would be Wine's own, so Windows builds skip the
+// descriptor count.
+#ifndef _WIN32
 // The number of file descriptors this process holds, or -1 where that cannot
 // be seen.
 int OpenDescriptors() {
-#ifdef _WIN32
-    return -1;  // under Wine /proc/self would be Wine's own
-#endif
     std::error_code ec;
     std::filesystem::directory_iterator it("/proc/self/fd", ec);
     if (ec) return -1;
@@ -103,6 +103,7 @@ int OpenDescriptors() {
     for (; it != std::filesystem::directory_iterator(); it.increment(ec)) ++n;
     return n;
 }
+#endif
 
 TEST(ReaderState, OpenFailureGivesNineAndReadsNothing) {
     RdTxtLn reader(TempFile::NewPath().string());
@@ -154,6 +155,7 @@ TEST(ReaderState, ReOpenFromEachStateStartsAtTheTop) {
     EXPECT_EQ(reader.status, RdTxtLn::kOpenFailed);
 }
 
+#ifndef _WIN32  // see OpenDescriptors
 TEST(ReaderState, NoPathLeavesAHandleOpen) {
     const int before = OpenDescriptors();
     if (before < 0) GTEST_SKIP() << "open descriptors cannot be counted here";
@@ -170,5 +172,6 @@ TEST(ReaderState, NoPathLeavesAHandleOpen) {
     }
     EXPECT_EQ(OpenDescriptors(), before);
 }
+#endif
 
 }  // namespace
