@@ -6,6 +6,10 @@
 #include <new>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "app/Statistics.h"
 #include "mylib/StrFunc.h"
 
@@ -117,10 +121,25 @@ int FailWithKeyRequest(std::istream& in, std::ostream& con, const char* message)
     return kExitFailure;
 }
 
+// The file system path of a name as fopen and the file streams read it. On
+// Windows they take a name in the ANSI code page (Shift_JIS on a Japanese
+// system), while a path made from a narrow string expects UTF-8.
+std::filesystem::path FilePath(const std::string& name) {
+#ifdef _WIN32
+    const int size = static_cast<int>(name.size());
+    const int wide = MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0);
+    std::wstring converted(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, name.data(), size, converted.data(), wide);
+    return std::filesystem::path(converted);
+#else
+    return std::filesystem::path(name);
+#endif
+}
+
 // True when both names refer to one existing file, however spelled.
 bool IsSameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
+    return std::filesystem::equivalent(FilePath(a), FilePath(b), ec) && !ec;
 }
 
 }  // namespace

@@ -95,13 +95,14 @@ SD(不偏分散) = 0.629153
 """.encode(SJIS)
 
 NAN = float("nan")
+SJIS_NAME = "データ.txt".encode(SJIS)
 
 
 class Case:
     def __init__(self, name, files=None, stdin=b"data.txt\nreport.txt\nx\n", console=SUCCESS,
                  code=0, report=None, report_name="report.txt", setup=None, limit_mb=None,
                  untouched=("data.txt",), fifo=None, posix_only=False, windows_only=False,
-                 windows=None):
+                 windows=None, first_run=None):
         self.name = name
         self.files = files or {}
         self.stdin = stdin
@@ -116,6 +117,8 @@ class Case:
         self.posix_only = posix_only    # needs named pipes or rlimits
         self.windows_only = windows_only  # Windows spellings of file names
         self.windows = windows or {}    # what differs on Windows
+        self.first_run = first_run      # stdin of a run before the tested one, whose
+                                        # files must then keep their bytes
 
 
 def data_only(data, values=None, listed=None, **kw):
@@ -156,6 +159,10 @@ CASES = [
            setup=make_dir("sub"), stdin=b"data.txt\n" + spelling.encode() + b"\nx\n",
            console=OUTPUT_IS_INPUT, code=9, windows_only=True)
       for spelling in ["DATA.TXT", "sub\\..\\data.txt", ".\\data.txt"]],
+    # A name that is not ASCII (Shift_JIS bytes); a first run makes the file.
+    Case("report is data file with Shift_JIS name", files={"data.txt": WORKED_DATA},
+         first_run=b"data.txt\n" + SJIS_NAME + b"\nx\n",
+         stdin=SJIS_NAME + b"\n" + SJIS_NAME + b"\nx\n", console=OUTPUT_IS_INPUT, code=9),
     Case("report is hard link of data file", files={"data.txt": WORKED_DATA},
          setup=make_hard_link, stdin=b"data.txt\nlink.txt\nx\n", console=OUTPUT_IS_INPUT,
          code=9),
@@ -253,6 +260,11 @@ def unread_bytes(fd):
     return buf[0]
 
 
+def read_file(folder, name):
+    with open(os.path.join(folder, name), "rb") as f:
+        return f.read()
+
+
 def run_case(case, args):
     with tempfile.TemporaryDirectory(prefix="descstat-e2e-") as d:
         for name, content in case.files.items():
@@ -266,14 +278,17 @@ def run_case(case, args):
             os.mkfifo(path)
             feeder = threading.Thread(target=feed_fifo, args=(path, case.fifo[1]), daemon=True)
             feeder.start()
+        cmd = shlex.split(args.emulator) + [os.path.abspath(args.program)]
+        if case.first_run is not None:
+            subprocess.run(cmd, input=case.first_run, capture_output=True, cwd=d, timeout=60)
         before = sorted(os.listdir(d))
+        kept = {n: read_file(d, n) for n in before if case.first_run is not None}
 
         def limit():
             if case.limit_mb:
                 size = case.limit_mb * 1024 * 1024
                 resource.setrlimit(resource.RLIMIT_AS, (size, size))
 
-        cmd = shlex.split(args.emulator) + [os.path.abspath(args.program)]
         proc = subprocess.run(cmd, input=case.stdin, capture_output=True, cwd=d,
                               preexec_fn=limit, timeout=60)
         if feeder:
@@ -301,6 +316,9 @@ def run_case(case, args):
                 got = f.read()
             if got != eol(case.report):
                 problems.append("report %r\n   expected %r" % (got, eol(case.report)))
+        for name, content in kept.items():
+            if read_file(d, name) != content:
+                problems.append("%r was changed" % name)
         for name in (n for n in case.untouched if n in case.files):
             with open(os.path.join(d, name), "rb") as f:
                 if f.read() != case.files[name]:
