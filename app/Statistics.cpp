@@ -17,10 +17,16 @@ constexpr const char* kUnbiasedVarianceLabel = "\x95\x73\x95\xCE\x95\xAA\x8E\x55
 constexpr const char* kUnbiasedSdLabel =
     "SD(\x95\x73\x95\xCE\x95\xAA\x8E\x55) = ";  // SD(不偏分散) =
 
-double Sum(const double* values, std::int32_t n) {
+// The mean as the sum over n; where that sum overflows although the values
+// are finite, the sum of each value over n instead.
+double FirstEstimate(const double* values, std::int32_t n) {
+    const double count = n;
     double sum = 0.0;
     for (std::int32_t i = 0; i < n; ++i) sum += values[i];
-    return sum;
+    if (!std::isinf(sum)) return sum / count;
+    double scaled = 0.0;
+    for (std::int32_t i = 0; i < n; ++i) scaled += values[i] / count;
+    return scaled;
 }
 
 void WriteResultLine(std::ofstream& report, const char* label, double value) {
@@ -40,7 +46,7 @@ Results ComputeResults(const double* values, std::int32_t n) {
     // values are close together, so their squares keep all their digits. Their
     // sum corrects the estimate, and subtracting its square removes the error
     // the estimate brings into the sum of squares.
-    const double estimate = Sum(values, n) / count;
+    const double estimate = FirstEstimate(values, n);
     double deviationSum = 0.0;
     double squareSum = 0.0;
     for (std::int32_t i = 0; i < n; ++i) {

@@ -41,17 +41,18 @@ const double kNaN = std::nan("");
 
 INSTANTIATE_TEST_SUITE_P(
     Statistics, PrintedResults,
-    ::testing::Values(PrintedCase{"Sample",
-                                  {12.5, 13, 11.75},
-                                  {"12.4167", "0.263889", "0.513701", "0.395833", "0.629153"}},
-                      PrintedCase{"AllEqual", {2, 2, 2, 2}, {"2", "0", "0", "0", "0"}},
-                      PrintedCase{"AllEqualTenths", {0.1, 0.1, 0.1}, {"0.1", "0", "0", "0", "0"}},
-                      PrintedCase{"OneAndThree", {1, 3}, {"2", "1", "1", "2", "1.41421"}},
-                      PrintedCase{"NoValues", {}, {"nan", "nan", "nan", "nan", "nan"}},
-                      PrintedCase{"OneValue", {-4.5}, {"-4.5", "0", "0", "nan", "nan"}},
-                      PrintedCase{"NanValue", {1, kNaN, 3}, {"nan", "nan", "nan", "nan", "nan"}},
-                      PrintedCase{
-                          "NegativeNanValue", {-kNaN}, {"nan", "nan", "nan", "nan", "nan"}}),
+    ::testing::Values(
+        PrintedCase{"Sample",
+                    {12.5, 13, 11.75},
+                    {"12.4167", "0.263889", "0.513701", "0.395833", "0.629153"}},
+        PrintedCase{"AllEqual", {2, 2, 2, 2}, {"2", "0", "0", "0", "0"}},
+        PrintedCase{"AllEqualTenths", {0.1, 0.1, 0.1}, {"0.1", "0", "0", "0", "0"}},
+        PrintedCase{"OneAndThree", {1, 3}, {"2", "1", "1", "2", "1.41421"}},
+        PrintedCase{"SumBeyondDoubleRange", {1e308, 1e308}, {"1e+308", "0", "0", "0", "0"}},
+        PrintedCase{"NoValues", {}, {"nan", "nan", "nan", "nan", "nan"}},
+        PrintedCase{"OneValue", {-4.5}, {"-4.5", "0", "0", "nan", "nan"}},
+        PrintedCase{"NanValue", {1, kNaN, 3}, {"nan", "nan", "nan", "nan", "nan"}},
+        PrintedCase{"NegativeNanValue", {-kNaN}, {"nan", "nan", "nan", "nan", "nan"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The five results computed in extended precision about the mean; exact to
