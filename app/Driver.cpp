@@ -78,7 +78,7 @@ PassResult SkipHeader(RdTxtLn& reader, std::string& line) {
 // (an earlier end of file or marker line) means the file changed.
 PassResult ReadValues(RdTxtLn& reader, std::string& line, double* values, std::int32_t count,
                       std::ofstream& report) {
-    PassResult header = SkipHeader(reader, line);
+    const PassResult header = SkipHeader(reader, line);
     if (header == PassResult::kNoMarker) return PassResult::kChanged;
     if (header != PassResult::kOk) return header;
 
