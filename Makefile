@@ -62,7 +62,8 @@ build-windows: windows-deps
 
 test-windows: build-windows
 	scripts/wine-prefix.sh
-	cd build-windows && WINEDEBUG=-all ctest --output-on-failure -j $(JOBS)
+	cd build-windows && WINEDEBUG=-all ctest --output-on-failure -j $(JOBS); \
+	    status=$$?; wineserver -k 2>/dev/null; exit $$status
 
 package-windows: build-windows
 	scripts/package-windows.sh

@@ -291,6 +291,10 @@ def run_case(case, args):
 
         proc = subprocess.run(cmd, input=case.stdin, capture_output=True, cwd=d,
                               preexec_fn=limit, timeout=60)
+        if args.emulator and b"wine client error" in proc.stderr:
+            # Wine itself failed to start the program: run it once more.
+            proc = subprocess.run(cmd, input=case.stdin, capture_output=True, cwd=d,
+                                  preexec_fn=limit, timeout=60)
         if feeder:
             feeder.join(timeout=5)
 
