@@ -1,14 +1,8 @@
 #include "app/Driver.h"
 
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <new>
-#include <system_error>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 #include "app/Statistics.h"
 #include "mylib/StrFunc.h"
@@ -33,6 +27,8 @@ constexpr const char* kLongLineFailed =
     "To read input data file failed: a line is longer than 998 bytes.";
 constexpr const char* kChangedFailed =
     "To read input data file failed: it changed while being read.";
+constexpr const char* kReadErrorFailed =
+    "To read input data file failed: a read error occurred.";
 constexpr const char* kTooManyLinesFailed =
     "To count the values failed: more than 2147483647 lines.";
 constexpr const char* kNoMemoryFailed = "To allocate memory for the values failed.";
@@ -46,12 +42,14 @@ constexpr const char* kFinishedKeyRequest =
     "\x83\x4C\x81\x5B\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x89\xBA\x82\xB3\x82\xA2\x81\x42";
 
 // One data file line as the passes see it.
-enum class Next { kLine, kEnd, kTooLong };
+enum class Next { kLine, kEnd, kTooLong, kReadError };
 
 // Reads the next line. The empty line that the reader delivers when the file
-// ends right after a line end is the end, not a line of its own.
+// ends right after a line end is the end, not a line of its own. A line or an
+// end that a read error cut short is neither.
 Next NextLine(RdTxtLn& reader, std::string& line) {
     const int result = reader.GetLn(line);
+    if (reader.RdErr()) return Next::kReadError;
     if (result == RdTxtLn::kLineTooLong) return Next::kTooLong;
     if (result != RdTxtLn::kLineRead) return Next::kEnd;
     if (reader.status == RdTxtLn::kEndOfFile && line.empty()) return Next::kEnd;
@@ -64,6 +62,7 @@ bool IsMarker(const std::string& line) { return !line.empty() && line[0] == '/';
 PassResult SkipHeader(RdTxtLn& reader, std::string& line) {
     for (;;) {
         switch (NextLine(reader, line)) {
+            case Next::kReadError: return PassResult::kReadError;
             case Next::kTooLong: return PassResult::kLineTooLong;
             case Next::kEnd: return PassResult::kNoMarker;
             case Next::kLine:
@@ -73,11 +72,22 @@ PassResult SkipHeader(RdTxtLn& reader, std::string& line) {
     }
 }
 
+// After the counted lines, the reading pass must meet what ended the counting
+// pass: the closing marker line, or the end of the file.
+PassResult CheckSectionEnd(RdTxtLn& reader, std::string& line, bool closedByMarker) {
+    const Next next = NextLine(reader, line);
+    if (next == Next::kReadError) return PassResult::kReadError;
+    const bool atMarker = next == Next::kLine && IsMarker(line);
+    const bool atEnd = next == Next::kEnd;
+    return (closedByMarker ? atMarker : atEnd) ? PassResult::kOk : PassResult::kChanged;
+}
+
 // Reading pass: skips the header again and reads the `count` value lines into
 // `values`, listing each in the report. Anything other than the counted lines
-// (an earlier end of file or marker line) means the file changed.
+// followed by the same end (an earlier or later end of file or marker line)
+// means the file changed.
 PassResult ReadValues(RdTxtLn& reader, std::string& line, double* values, std::int32_t count,
-                      std::ofstream& report) {
+                      bool closedByMarker, std::ofstream& report) {
     const PassResult header = SkipHeader(reader, line);
     if (header == PassResult::kNoMarker) return PassResult::kChanged;
     if (header != PassResult::kOk) return header;
@@ -85,6 +95,7 @@ PassResult ReadValues(RdTxtLn& reader, std::string& line, double* values, std::i
     report << kListingHeading << std::endl;
     for (std::int32_t p = 0; p < count; ++p) {
         const Next next = NextLine(reader, line);
+        if (next == Next::kReadError) return PassResult::kReadError;
         if (next == Next::kTooLong) return PassResult::kLineTooLong;
         if (next == Next::kEnd || IsMarker(line)) return PassResult::kChanged;
         values[p] = static_cast<double>(myLib::StrToDbl(myLib::GetFld(line, 0)));
@@ -92,7 +103,7 @@ PassResult ReadValues(RdTxtLn& reader, std::string& line, double* values, std::i
         WriteNumber(report, values[p]);
         report << std::endl;
     }
-    return PassResult::kOk;
+    return CheckSectionEnd(reader, line, closedByMarker);
 }
 
 const char* PassFailureMessage(PassResult result) {
@@ -101,6 +112,7 @@ const char* PassFailureMessage(PassResult result) {
         case PassResult::kLineTooLong: return kLongLineFailed;
         case PassResult::kTooManyLines: return kTooManyLinesFailed;
         case PassResult::kChanged: return kChangedFailed;
+        case PassResult::kReadError: return kReadErrorFailed;
         case PassResult::kOk: break;
     }
     return "";
@@ -121,38 +133,27 @@ int FailWithKeyRequest(std::istream& in, std::ostream& con, const char* message)
     return kExitFailure;
 }
 
-// The file system path of a name as fopen and the file streams read it. On
-// Windows they take a name in the ANSI code page (Shift_JIS on a Japanese
-// system), while a path made from a narrow string expects UTF-8.
-std::filesystem::path FilePath(const std::string& name) {
-#ifdef _WIN32
-    const int size = static_cast<int>(name.size());
-    const int wide = MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0);
-    std::wstring converted(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, name.data(), size, converted.data(), wide);
-    return std::filesystem::path(converted);
-#else
-    return std::filesystem::path(name);
-#endif
-}
-
-// True when both names refer to one existing file, however spelled.
-bool IsSameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(FilePath(a), FilePath(b), ec) && !ec;
-}
+// True when the name can be handed to the file system: a NUL byte would end
+// it early and name another file.
+bool IsUsableName(const std::string& name) { return name.find('\0') == std::string::npos; }
 
 }  // namespace
 
 PassResult CountValueLines(RdTxtLn& reader, std::string& line, std::int32_t maxCount,
-                           std::int32_t& count) {
+                           std::int32_t& count, bool& closedByMarker) {
     count = 0;
+    closedByMarker = false;
     const PassResult header = SkipHeader(reader, line);
     if (header != PassResult::kOk) return header;
     for (;;) {
         const Next next = NextLine(reader, line);
+        if (next == Next::kReadError) return PassResult::kReadError;
         if (next == Next::kTooLong) return PassResult::kLineTooLong;
-        if (next == Next::kEnd || IsMarker(line)) return PassResult::kOk;
+        if (next == Next::kEnd) return PassResult::kOk;
+        if (IsMarker(line)) {
+            closedByMarker = true;
+            return PassResult::kOk;
+        }
         if (count >= maxCount) return PassResult::kTooManyLines;
         ++count;
     }
@@ -166,14 +167,17 @@ int Run(std::istream& in, std::ostream& con, const RunHooks& hooks) {
 
     con << kReportPrompt;
     const std::string reportName = ReadToken(in);
-    if (IsSameFile(dataName, reportName)) return FailWithKeyRequest(in, con, kOutputIsInput);
+    if (reader.IsOpenFl(reportName)) return FailWithKeyRequest(in, con, kOutputIsInput);
+    if (!IsUsableName(reportName)) return FailWithKeyRequest(in, con, kOpenOutputFailed);
     std::ofstream report(reportName);
     if (!report.is_open()) return FailWithKeyRequest(in, con, kOpenOutputFailed);
     report << "Input data file = " << dataName << std::endl << std::endl;
 
     std::string line;
     std::int32_t count = 0;
-    const PassResult counted = CountValueLines(reader, line, hooks.maxCount, count);
+    bool closedByMarker = false;
+    const PassResult counted =
+        CountValueLines(reader, line, hooks.maxCount, count, closedByMarker);
     if (counted != PassResult::kOk) return FailWithKeyRequest(in, con, PassFailureMessage(counted));
 
     const std::unique_ptr<double[]> values(new (std::nothrow) double[count]);
@@ -187,7 +191,7 @@ int Run(std::istream& in, std::ostream& con, const RunHooks& hooks) {
         return kExitFailure;
     }
 
-    const PassResult read = ReadValues(reader, line, values.get(), count, report);
+    const PassResult read = ReadValues(reader, line, values.get(), count, closedByMarker, report);
     if (read != PassResult::kOk) return FailWithKeyRequest(in, con, PassFailureMessage(read));
     reader.Close();
 

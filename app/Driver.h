@@ -30,6 +30,7 @@ enum class PassResult {
     kLineTooLong,   // a line longer than the reader can deliver
     kTooManyLines,  // the data section has more lines than the count can hold
     kChanged,       // the file no longer holds the lines that were counted
+    kReadError,     // reading the file failed before its end
 };
 
 // Seams for tests and fuzzing: they let a caller change the data file between
@@ -41,10 +42,12 @@ struct RunHooks {
 };
 
 // Counting pass: skips the header and the opening marker line, then counts the
-// lines of the data section up to the closing marker line or the end of file.
-// A count beyond maxCount stops the pass with kTooManyLines.
+// lines of the data section up to the closing marker line or the end of file;
+// `closedByMarker` tells which ended it, so that the reading pass can check
+// that it meets the same end. A count beyond maxCount stops the pass with
+// kTooManyLines.
 PassResult CountValueLines(myLib::RdTxtLn& reader, std::string& line, std::int32_t maxCount,
-                           std::int32_t& count);
+                           std::int32_t& count, bool& closedByMarker);
 
 // Performs one whole run on the given console streams and returns the exit
 // code. `in` gives the answers, `con` gets the prompts and messages.

@@ -19,12 +19,14 @@ constexpr std::size_t kMaxLine = 998;
 // The line rules over a whole buffer: LF, CR LF and a CR before any byte of a
 // line end a line; other CRs are dropped; a line past kMaxLine bytes gives
 // result 9 and leaves the line alone; end of data delivers what is gathered
-// and then every call gives result 1. The model sees the file's raw bytes, as
-// the reader does where text mode translates nothing.
+// and then every call gives result 1; a UTF-8 byte order mark that opens the
+// data is no part of it. The model sees the file's raw bytes, as the reader
+// does where text mode translates nothing.
 std::vector<Call> Model(const std::uint8_t* d, std::size_t n) {
     std::vector<Call> calls;
     std::string line = "?";
-    std::size_t i = 0;
+    const bool mark = n >= 3 && d[0] == 0xEF && d[1] == 0xBB && d[2] == 0xBF;
+    std::size_t i = mark ? 3 : 0;
     for (;;) {
         std::string cur;
         for (;;) {

@@ -23,7 +23,9 @@ std::int32_t CountedLines(const std::string& name) {
     myLib::RdTxtLn reader(name);
     std::string line;
     std::int32_t count = -1;
-    descstat::CountValueLines(reader, line, std::numeric_limits<std::int32_t>::max(), count);
+    bool closedByMarker = false;
+    descstat::CountValueLines(reader, line, std::numeric_limits<std::int32_t>::max(), count,
+                              closedByMarker);
     return count;
 }
 

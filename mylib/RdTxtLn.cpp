@@ -1,5 +1,12 @@
 #include "mylib/RdTxtLn.h"
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
 namespace myLib {
 
 namespace {
@@ -9,16 +16,20 @@ constexpr int kCarriageReturn = 0x0D;
 // The line buffer has room for the longest line, the byte that overflows it
 // and a spare byte.
 constexpr int kBufferSize = 1000;
+// The UTF-8 byte order mark that editors write at the start of a file.
+constexpr int kByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
 
-// Reads the byte after a carriage return. True when it is a line feed, which
-// then belongs to the same line end; any other byte is put back for later.
-bool TakeLineFeedAfterCr(std::FILE* fp) {
-    const int next = std::fgetc(fp);
-    if (next == kLineFeed) return true;
-    // One byte can always be put back after a read.
-    if (next != EOF) (void)std::ungetc(next, fp);
-    return false;
+#ifdef _WIN32
+// The volume and file number of an open handle; false when they cannot be had.
+bool FileIdentity(HANDLE h, BY_HANDLE_FILE_INFORMATION& info) {
+    return h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info) != 0;
 }
+#else
+bool IsFolder(std::FILE* fp) {
+    struct stat info {};
+    return fstat(fileno(fp), &info) == 0 && S_ISDIR(info.st_mode);
+}
+#endif
 
 }  // namespace
 
@@ -29,8 +40,18 @@ RdTxtLn::RdTxtLn(std::string name) { Open(name); }  // NOLINT(performance-unnece
 RdTxtLn::~RdTxtLn() { Release(); }
 
 void RdTxtLn::Open(const std::string& name) {
-    fp_ = std::fopen(name.c_str(), "r");
+    // fopen would stop at a NUL byte and open a file of another name.
+    const bool usable = name.find('\0') == std::string::npos;
+    fp_ = usable ? std::fopen(name.c_str(), "r") : nullptr;
     status = fp_ != nullptr ? kReady : kOpenFailed;
+    atStart_ = true;
+    readError_ = false;
+#ifdef _WIN32
+    folder_ = false;  // Windows cannot open a folder as a file
+#else
+    folder_ = fp_ != nullptr && IsFolder(fp_);
+#endif
+    backCount_ = 0;
 }
 
 void RdTxtLn::Release() {
@@ -41,21 +62,67 @@ void RdTxtLn::Release() {
     }
 }
 
+// The next byte of the file, or EOF at its end or on a read error (which is
+// then remembered).
+int RdTxtLn::GetByte() {
+    if (backCount_ > 0) return back_[--backCount_];
+    const int c = std::fgetc(fp_);
+    if (c == EOF && std::ferror(fp_) != 0) readError_ = true;
+    return c;
+}
+
+void RdTxtLn::PutBack(int c) {
+    if (c != EOF) back_[backCount_++] = c;
+}
+
+// Reads the byte after a carriage return. True when it is a line feed, which
+// then belongs to the same line end; any other byte is put back for later.
+bool RdTxtLn::TakeLineFeedAfterCr() {
+    const int next = GetByte();
+    if (next == kLineFeed) return true;
+    PutBack(next);
+    return false;
+}
+
+// Takes a byte order mark off the start of the file; bytes that only begin
+// like one are put back and read as ordinary bytes.
+void RdTxtLn::SkipByteOrderMark() {
+    int taken[3];
+    for (int i = 0; i < 3; ++i) {
+        taken[i] = GetByte();
+        if (taken[i] != kByteOrderMark[i]) {
+            for (int j = i; j >= 0; --j) PutBack(taken[j]);
+            return;
+        }
+    }
+}
+
 int RdTxtLn::GetLn(std::string& line) {
     if (status != kReady) return kNothingRead;
+    if (folder_) {
+        // Reading would only give a read error: the folder holds no lines.
+        status = kEndOfFile;
+        line.clear();
+        return kLineRead;
+    }
+    if (atStart_) {
+        atStart_ = false;
+        SkipByteOrderMark();
+    }
 
     char buffer[kBufferSize];
     int k = 0;
     for (;;) {
-        const int c = std::fgetc(fp_);
+        const int c = GetByte();
         if (c == EOF) {
-            // A read error ends the file just as the end of the data does.
+            // A read error ends the file just as the end of the data does;
+            // RdErr tells the two apart.
             status = kEndOfFile;
             break;
         }
         if (c == kLineFeed) break;
         if (c == kCarriageReturn) {
-            if (TakeLineFeedAfterCr(fp_) || k == 0) break;
+            if (TakeLineFeedAfterCr() || k == 0) break;
             continue;  // a lone carriage return inside a line is dropped
         }
         buffer[k] = static_cast<char>(c);
@@ -75,6 +142,32 @@ void RdTxtLn::Close() {
 void RdTxtLn::ReOpen(std::string name) {  // NOLINT(performance-unnecessary-value-param)
     Release();
     Open(name);
+}
+
+bool RdTxtLn::RdErr() const { return readError_; }
+
+bool RdTxtLn::IsOpenFl(const std::string& name) const {
+    if (fp_ == nullptr || name.find('\0') != std::string::npos) return false;
+#ifdef _WIN32
+    // The name in the ANSI code page, as fopen takes it.
+    const HANDLE other =
+        CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION open{};
+    BY_HANDLE_FILE_INFORMATION named{};
+    const bool same =
+        FileIdentity(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(fp_))), open) &&
+        FileIdentity(other, named) && open.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
+        open.nFileIndexHigh == named.nFileIndexHigh && open.nFileIndexLow == named.nFileIndexLow;
+    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+    return same;
+#else
+    struct stat open {};
+    struct stat named {};
+    return fstat(fileno(fp_), &open) == 0 && stat(name.c_str(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+#endif
 }
 
 }  // namespace myLib

@@ -5,8 +5,13 @@
 // caller learns whether opening worked from the public state code; nothing is
 // ever thrown and no message is written. A line end is a line feed, a carriage
 // return immediately followed by a line feed, or a carriage return that arrives
-// before any byte of a line. At most 998 bytes of one line are delivered. The
-// reader never leaves a file handle open once it is closed, reopened or gone.
+// before any byte of a line. At most 998 bytes of one line are delivered. A
+// UTF-8 byte order mark (EF BB BF) at the very start of the file is not part of
+// its first line. A read error ends the line as the end of the file does, and
+// the reader remembers it so that the caller can tell a cut file from a whole
+// one. A folder (where the system opens one) reads as an empty file. A name
+// holding a NUL byte names no file. The reader never leaves a file
+// handle open once it is closed, reopened or gone.
 #ifndef MYLIB_RDTXTLN_H
 #define MYLIB_RDTXTLN_H
 
@@ -18,6 +23,15 @@ namespace myLib {
 class RdTxtLn {
     // The handle of the open file, or null when the reader holds none.
     std::FILE* fp_ = nullptr;
+    // True until the first GetLn after an open has looked for a byte order mark.
+    bool atStart_ = false;
+    // True once reading the file opened last met a read error.
+    bool readError_ = false;
+    // True when the name opened a folder, which reads as an empty file.
+    bool folder_ = false;
+    // Bytes taken from the file and put back, the next one last.
+    int back_[3] = {0, 0, 0};
+    int backCount_ = 0;
 
 public:
     // State codes kept in `status`.
@@ -64,9 +78,24 @@ public:
     // constructor does.
     void ReOpen(std::string name);
 
+    // True when reading the file opened last met a read error (not the end of
+    // the data): the line that ended there, and the end of file after it, are
+    // not the file's own. Kept through Close until the next open.
+    bool RdErr() const;
+
+    // True when `name` refers to the very file the reader holds open, however
+    // it is spelled or linked and even after that file was renamed: the two
+    // are compared by device and file number, not by name. False when the
+    // reader holds no file or the name refers to none.
+    bool IsOpenFl(const std::string& name) const;
+
 private:
     void Open(const std::string& name);
     void Release();
+    int GetByte();
+    void PutBack(int c);
+    bool TakeLineFeedAfterCr();
+    void SkipByteOrderMark();
 };
 
 }  // namespace myLib
