@@ -27,11 +27,11 @@ constexpr const char* kLongLineFailed =
     "To read input data file failed: a line is longer than 998 bytes.";
 constexpr const char* kChangedFailed =
     "To read input data file failed: it changed while being read.";
-constexpr const char* kReadErrorFailed =
-    "To read input data file failed: a read error occurred.";
+constexpr const char* kReadErrorFailed = "To read input data file failed: a read error occurred.";
 constexpr const char* kTooManyLinesFailed =
     "To count the values failed: more than 2147483647 lines.";
 constexpr const char* kNoMemoryFailed = "To allocate memory for the values failed.";
+constexpr const char* kNoMemoryForAnswer = "To allocate memory failed.";
 constexpr const char* kListingHeading = "\x83\x66\x81\x5B\x83\x5E...";         // データ...
 constexpr const char* kFinished = "\x8C\x76\x8E\x5A\x8F\x49\x97\xB9\x81\x42";  // 計算終了。
 // 何か文字キーを押してからEnterキーを押して下さい。
@@ -125,6 +125,15 @@ std::string ReadToken(std::istream& in) {
     return token;
 }
 
+// True when the last answer could not be held: the stream swallows the
+// allocation failure of an over-long token and marks itself bad, leaving a
+// cut name that must not be used.
+bool AnswerLost(const std::istream& in, std::ostream& con) {
+    if (!in.bad()) return false;
+    con << kNoMemoryForAnswer << std::endl;
+    return true;
+}
+
 // Writes the message, asks for a key and gives the failure exit code.
 int FailWithKeyRequest(std::istream& in, std::ostream& con, const char* message) {
     con << message << std::endl;
@@ -162,11 +171,13 @@ PassResult CountValueLines(RdTxtLn& reader, std::string& line, std::int32_t maxC
 int Run(std::istream& in, std::ostream& con, const RunHooks& hooks) {
     con << kDataPrompt;
     const std::string dataName = ReadToken(in);
+    if (AnswerLost(in, con)) return kExitFailure;
     RdTxtLn reader(dataName);
     if (reader.status != RdTxtLn::kReady) return FailWithKeyRequest(in, con, kOpenInputFailed);
 
     con << kReportPrompt;
     const std::string reportName = ReadToken(in);
+    if (AnswerLost(in, con)) return kExitFailure;
     if (reader.IsOpenFl(reportName)) return FailWithKeyRequest(in, con, kOutputIsInput);
     if (!IsUsableName(reportName)) return FailWithKeyRequest(in, con, kOpenOutputFailed);
     std::ofstream report(reportName);
@@ -176,8 +187,7 @@ int Run(std::istream& in, std::ostream& con, const RunHooks& hooks) {
     std::string line;
     std::int32_t count = 0;
     bool closedByMarker = false;
-    const PassResult counted =
-        CountValueLines(reader, line, hooks.maxCount, count, closedByMarker);
+    const PassResult counted = CountValueLines(reader, line, hooks.maxCount, count, closedByMarker);
     if (counted != PassResult::kOk) return FailWithKeyRequest(in, con, PassFailureMessage(counted));
 
     const std::unique_ptr<double[]> values(new (std::nothrow) double[count]);

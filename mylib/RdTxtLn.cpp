@@ -150,10 +150,9 @@ bool RdTxtLn::IsOpenFl(const std::string& name) const {
     if (fp_ == nullptr || name.find('\0') != std::string::npos) return false;
 #ifdef _WIN32
     // The name in the ANSI code page, as fopen takes it.
-    const HANDLE other =
-        CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE other = CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION open{};
     BY_HANDLE_FILE_INFORMATION named{};
     const bool same =

@@ -40,14 +40,13 @@ TEST_P(CountLimit, StopsBeforeTheCountPassesTheLimit) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Driver, CountLimit,
-                         ::testing::Values(LimitCase{"/\n1\n2\n3\n/\n", 3, PassResult::kOk, 3, true},
-                                           LimitCase{"/\n1\n2\n3\n", 3, PassResult::kOk, 3, false},
-                                           LimitCase{"/\n1\n2\n3\n4\n/\n", 3,
-                                                     PassResult::kTooManyLines, 0, false},
-                                           LimitCase{"/\n/\n", 0, PassResult::kOk, 0, true},
-                                           LimitCase{"/\n\n", 0, PassResult::kTooManyLines, 0,
-                                                     false}));
+INSTANTIATE_TEST_SUITE_P(
+    Driver, CountLimit,
+    ::testing::Values(LimitCase{"/\n1\n2\n3\n/\n", 3, PassResult::kOk, 3, true},
+                      LimitCase{"/\n1\n2\n3\n", 3, PassResult::kOk, 3, false},
+                      LimitCase{"/\n1\n2\n3\n4\n/\n", 3, PassResult::kTooManyLines, 0, false},
+                      LimitCase{"/\n/\n", 0, PassResult::kOk, 0, true},
+                      LimitCase{"/\n\n", 0, PassResult::kTooManyLines, 0, false}));
 
 // A run on a data file that `change` rewrites between the passes.
 struct ChangeCase {

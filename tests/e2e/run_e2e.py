@@ -3,11 +3,13 @@
 scratch folder and compare console bytes, report bytes and the exit code.
 
 Usage: run_e2e.py --program PATH [--emulator CMD] [--windows] [-k SUBSTRING]
-                  [--skip-memory-limit] [--require TOOL]
+                  [--skip-memory-limit] [--require TOOL] [--shim LIBRARY]
 
 --windows tests a Windows build: CR LF line ends on the console and in the
 report, and the Windows outcome where the platforms differ; --emulator runs the
-program through, say, wine.
+program through, say, wine. --shim is the fault-injection library
+(FaultShim.cpp) that the cases injecting read errors, changes during the run
+or a failing close load with LD_PRELOAD; without it those cases are skipped.
 """
 import argparse
 import array
@@ -47,6 +49,8 @@ OPEN_OUTPUT = failure("To open output file failed.")
 OUTPUT_IS_INPUT = failure("To open output file failed: it is the input data file.")
 WRITE_OUTPUT = failure("To write output file failed.")
 NO_MEMORY = failure("To allocate memory for the values failed.")
+READ_ERROR = failure("To read input data file failed: a read error occurred.")
+CONSOLE_FAILED = b"To write to the console failed.\n"
 OPEN_INPUT = failure("To open input data file failed.", prompts=b"Input data file = ")
 SUCCESS = PROMPTS + FINISHED
 
@@ -102,7 +106,8 @@ class Case:
     def __init__(self, name, files=None, stdin=b"data.txt\nreport.txt\nx\n", console=SUCCESS,
                  code=0, report=None, report_name="report.txt", setup=None, limit_mb=None,
                  untouched=("data.txt",), fifo=None, posix_only=False, windows_only=False,
-                 windows=None, first_run=None):
+                 windows=None, first_run=None, shim_env=None, stdout="pipe", stderr=b"",
+                 steps=None, after=None):
         self.name = name
         self.files = files or {}
         self.stdin = stdin
@@ -119,6 +124,13 @@ class Case:
         self.windows = windows or {}    # what differs on Windows
         self.first_run = first_run      # stdin of a run before the tested one, whose
                                         # files must then keep their bytes
+        self.shim_env = shim_env        # environment of the fault-injection library
+        self.stdout = stdout            # "pipe", "full" (/dev/full) or "closed"
+        self.stderr = stderr            # expected standard error
+        self.after = after or {}        # files the run must leave with these bytes
+        self.steps = steps              # a dialogue step by step instead of stdin:
+                                        # ("send", bytes), ("wait", console bytes),
+                                        # ("do", function of the folder), ("alive",)
 
 
 def data_only(data, values=None, listed=None, **kw):
@@ -136,6 +148,45 @@ def make_hard_link(d):
 
 
 MANY_EMPTY_LINES = 40_000_000
+
+# 2000 value lines; a read error after CUT bytes falls inside the line "1818".
+READ_DATA = b"h\n/\n" + b"".join(b"%d\n" % k for k in range(1, 2001)) + b"/\n"
+CUT = READ_DATA.index(b"\n1818\n") + 3
+
+
+def listed_before(data, cut):
+    """The report of a reading pass that a read error stops after `cut` bytes:
+    the header, the heading and every value line whose line end came before."""
+    lines = data[:cut].split(b"\n")[2:-1]
+    return (b"Input data file = data.txt\n\n" + "データ...\n".encode(SJIS)
+            + b"".join(b"%d:  %s\n" % (k + 1, g(float(v)).encode()) for k, v in enumerate(lines)))
+
+
+def read_error(passes, cut=CUT):
+    """A run whose data file fails with EIO after `cut` bytes in the given passes."""
+    shown = listed_before(READ_DATA, cut) if passes == "2" else b"Input data file = data.txt\n\n"
+    return dict(files={"data.txt": READ_DATA}, console=READ_ERROR, code=9, report=shown,
+                shim_env={"SHIM_DATA": "data.txt", "SHIM_READ_FAIL": "%d:%s" % (cut, passes)})
+
+
+def changed_at_open(when, command, data=b"h\n/\n10\n20\n30\n/\n"):
+    """A run during which a shell command changes the data file: before the
+    second open ("BEFORE") or just after the first ("AFTER")."""
+    return dict(files={"data.txt": data}, console=CHANGED, code=9, untouched=(),
+                report=listed_before(b"h\n/\n10\n20\n30\n", 1000),
+                shim_env={"SHIM_DATA": "data.txt", "SHIM_%s_OPEN" % when:
+                          ("2:" if when == "BEFORE" else "1:") + command})
+
+
+def rename(old, new):
+    return lambda d: os.rename(os.path.join(d, old), os.path.join(d, new))
+
+
+def key_wait(answers, before_wait, code):
+    """Steps that answer, wait for the key request, then check that Enter
+    alone and blanks do not end the wait and that a character does."""
+    return dict(steps=[("send", answers), ("wait", before_wait), ("send", b"\n \n\t\n"),
+                       ("alive",), ("send", b"x\n")], code=code)
 
 CASES = [
     # The worked example, byte for byte.
@@ -220,6 +271,55 @@ CASES = [
          **data_only(WORKED_DATA, [12.5, 13, 11.75])),
     # A name as long as a file name may be; on Windows the whole path must
     # stay within 260 characters.
+    # Read errors (EIO injected after CUT bytes): never taken for the end of the file.
+    *[Case("read error in pass " + passes, **read_error(passes)) for passes in ["1", "2", "12"]],
+    Case("read error at the first byte", **read_error("1", cut=0)),
+    # A data section that is longer on the second pass, or replaced during the first.
+    Case("file grown before closing marker", fifo=("data.txt", [b"h\n/\n10\n20\n30\n/\n",
+                                                                b"h\n/\n10\n20\n30\n1000000\n/\n"]),
+         console=CHANGED, code=9, untouched=(), posix_only=True,
+         report=listed_before(b"h\n/\n10\n20\n30\n", 1000)),
+    Case("file grown without closing marker",
+         **changed_at_open("BEFORE", "printf '1000000\\n' >> data.txt",
+                           data=b"h\n/\n10\n20\n30\n")),
+    Case("value inserted before closing marker",
+         **changed_at_open("BEFORE", "printf 'h\\n/\\n10\\n20\\n30\\n40\\n/\\n' > data.txt")),
+    Case("editor-style save during first pass",
+         **changed_at_open("AFTER", "printf 'h\\n/\\n10\\n20\\n30\\n40\\n/\\n' > new.txt"
+                                    " && mv new.txt data.txt")),
+    # The report name refers to the open data file only after a rename.
+    Case("data file renamed at report prompt", files={"data.txt": WORKED_DATA},
+         steps=[("send", b"data.txt\n"), ("wait", b"Output file = "),
+                ("do", rename("data.txt", "data.old")), ("send", b"data.old\nx\n")],
+         console=OUTPUT_IS_INPUT, code=9, untouched=(), after={"data.old": WORKED_DATA}),
+    # A UTF-8 byte order mark opens the file only.
+    Case("byte order mark before opening marker",
+         **data_only(b"\xef\xbb\xbf/\n1\n2\n3\n/\n4\n5\n", [1, 2, 3])),
+    Case("byte order mark before empty section", **data_only(b"\xef\xbb\xbf/\n1\n2\n/\n", [1, 2])),
+    Case("byte order mark before header", **data_only(b"\xef\xbb\xbfhead\r\n/\r\n7\r\n/\r\n", [7])),
+    Case("byte order mark inside data section",
+         **data_only(b"/\n\xef\xbb\xbf1\n2\n/\n", [NAN, 2], listed=["nan", "2"])),
+    # Console output that fails.
+    Case("console on full device", stdout="full", stderr=CONSOLE_FAILED, code=9,
+         **data_only(WORKED_DATA, [12.5, 13, 11.75])),
+    Case("console closed", stdout="closed", stderr=CONSOLE_FAILED, code=9, posix_only=True,
+         **data_only(WORKED_DATA, [12.5, 13, 11.75])),
+    # A NUL byte in an answer names no file.
+    Case("NUL in data file name", files={"data.txt": WORKED_DATA},
+         stdin=b"data.txt\0junk\nx\n", console=OPEN_INPUT, code=9),
+    Case("NUL in report name", files={"data.txt": WORKED_DATA},
+         stdin=b"data.txt\nrep\0.txt\nx\n", console=OPEN_OUTPUT, code=9),
+    # The report fails only when it is closed.
+    Case("report fails at close", shim_env={"SHIM_CLOSE_FAIL": "report.txt"}, console=WRITE_OUTPUT,
+         code=9, **data_only(WORKED_DATA, [12.5, 13, 11.75])),
+    # An answer too large for memory.
+    Case("answer too large for memory", stdin=b"a" * 300_000_000, limit_mb=160,
+         console=b"Input data file = To allocate memory failed.\n", code=9, posix_only=True),
+    # The key waits: Enter alone or blanks do not end them.
+    Case("key wait after complete run", files={"data.txt": WORKED_DATA}, report=WORKED_REPORT,
+         console=SUCCESS, **key_wait(b"data.txt\nreport.txt\n", FINISHED, 0)),
+    Case("key wait after failure", console=OPEN_INPUT,
+         **key_wait(b"nothere.txt\n", KEY_REQUEST, 9)),
     Case("long report name", stdin=b"data.txt\n" + b"r" * 250 + b"\nx\n",
          report_name="r" * 250, **data_only(WORKED_DATA, [12.5, 13, 11.75]),
          windows=dict(stdin=b"data.txt\n" + b"r" * 200 + b"\nx\n", report_name="r" * 200)),
@@ -260,6 +360,67 @@ def unread_bytes(fd):
     return buf[0]
 
 
+class Outcome:
+    def __init__(self, returncode, stdout, stderr, problem=None):
+        self.returncode, self.stdout, self.stderr, self.problem = returncode, stdout, stderr, problem
+
+
+def launch(cmd, case, folder, env, prepare):
+    """Runs the program once: with the case's standard input whole, or step by
+    step through its dialogue."""
+    if case.steps:
+        return run_steps(cmd, case.steps, folder, env, prepare)
+    out = {"pipe": subprocess.PIPE, "closed": None}.get(case.stdout)
+    sink = open("/dev/full", "wb") if case.stdout == "full" else None
+    try:
+        proc = subprocess.run(cmd, input=case.stdin, stdout=sink or out, stderr=subprocess.PIPE,
+                              cwd=folder, env=env, preexec_fn=prepare, timeout=60)
+    finally:
+        if sink:
+            sink.close()
+    return Outcome(proc.returncode, proc.stdout, proc.stderr)
+
+
+def run_steps(cmd, steps, folder, env, prepare):
+    """Answers the program's dialogue step by step, as a person at the console
+    would: waits for console text, changes files between answers, and checks
+    that the program is still waiting where it must."""
+    proc = subprocess.Popen(cmd, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, cwd=folder, env=env, preexec_fn=prepare)
+    console = bytearray()
+    reader = threading.Thread(target=lambda: [console.extend(chunk) for chunk in
+                                              iter(lambda: os.read(proc.stdout.fileno(), 4096),
+                                                   b"")], daemon=True)
+    reader.start()
+    problem = None
+    for step in steps:
+        if step[0] == "send":
+            proc.stdin.write(step[1])
+            proc.stdin.flush()
+        elif step[0] == "wait":
+            deadline = time.time() + 30
+            while step[1] not in console and time.time() < deadline and proc.poll() is None:
+                time.sleep(0.01)
+            time.sleep(0.05)
+        elif step[0] == "do":
+            step[1](folder)
+        elif step[0] == "alive":
+            time.sleep(0.3)
+            if proc.poll() is not None:
+                problem = problem or "ended before %r" % (step,)
+    proc.stdin.close()
+    try:
+        proc.wait(timeout=60)
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+    reader.join(timeout=5)
+    stderr = proc.stderr.read()
+    proc.stderr.close()
+    proc.stdout.close()
+    return Outcome(proc.returncode, bytes(console), stderr, problem)
+
+
 def read_file(folder, name):
     with open(os.path.join(folder, name), "rb") as f:
         return f.read()
@@ -284,17 +445,24 @@ def run_case(case, args):
         before = sorted(os.listdir(d))
         kept = {n: read_file(d, n) for n in before if case.first_run is not None}
 
-        def limit():
+        def prepare():
             if case.limit_mb:
                 size = case.limit_mb * 1024 * 1024
                 resource.setrlimit(resource.RLIMIT_AS, (size, size))
+            if case.stdout == "closed":
+                os.close(1)
 
-        proc = subprocess.run(cmd, input=case.stdin, capture_output=True, cwd=d,
-                              preexec_fn=limit, timeout=60)
+        env = dict(os.environ)
+        if case.shim_env:
+            env.update(case.shim_env, LD_PRELOAD=os.path.abspath(args.shim))
+            # The sanitizer runtime would otherwise insist on being loaded first.
+            env["ASAN_OPTIONS"] = ":".join(
+                filter(None, [env.get("ASAN_OPTIONS"), "verify_asan_link_order=0"]))
+        start = lambda: launch(cmd, case, d, env, prepare)
+        proc = start()
         if args.emulator and b"wine client error" in proc.stderr:
             # Wine itself failed to start the program: run it once more.
-            proc = subprocess.run(cmd, input=case.stdin, capture_output=True, cwd=d,
-                                  preexec_fn=limit, timeout=60)
+            proc = start()
         if feeder:
             feeder.join(timeout=5)
 
@@ -302,15 +470,17 @@ def run_case(case, args):
         problems = []
         if proc.returncode != case.code:
             problems.append("exit code %d, expected %d" % (proc.returncode, case.code))
-        if proc.stderr and not args.emulator:
+        if proc.stderr != eol(case.stderr) and not args.emulator:
             problems.append("standard error: %r" % proc.stderr.decode(errors="replace"))
-        elif proc.stderr and proc.returncode != case.code:
+        elif eol(case.stderr) not in proc.stderr or (proc.stderr and proc.returncode != case.code):
             problems.append("standard error: %s" % proc.stderr.decode(errors="replace"))
-        if proc.stdout != eol(case.console):
+        if proc.problem:
+            problems.append(proc.problem)
+        if case.stdout == "pipe" and proc.stdout != eol(case.console):
             problems.append("console %r\n   expected %r" % (proc.stdout, eol(case.console)))
         report_path = os.path.join(d, case.report_name)
         if case.report is None:
-            made = sorted(set(os.listdir(d)) - set(before))
+            made = sorted(set(os.listdir(d)) - set(before) - set(case.after))
             if made:
                 problems.append("files made: %s" % made)
         elif not os.path.isfile(report_path):
@@ -323,6 +493,9 @@ def run_case(case, args):
         for name, content in kept.items():
             if read_file(d, name) != content:
                 problems.append("%r was changed" % name)
+        for name, content in case.after.items():
+            if not os.path.isfile(os.path.join(d, name)) or read_file(d, name) != content:
+                problems.append("%s does not hold what it should" % name)
         for name in (n for n in case.untouched if n in case.files):
             with open(os.path.join(d, name), "rb") as f:
                 if f.read() != case.files[name]:
@@ -338,6 +511,8 @@ def main():
     parser.add_argument("-k", dest="select", default="")
     parser.add_argument("--require", default="",
                         help="skip every case (exit 77) when this tool is not installed")
+    parser.add_argument("--shim", default="",
+                        help="the fault-injection library; without it its cases are skipped")
     parser.add_argument("--skip-memory-limit", action="store_true",
                         help="leave out the case that needs an address-space limit")
     args = parser.parse_args()
@@ -350,7 +525,7 @@ def main():
         if args.select not in case.name:
             continue
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)
-                or (case.windows_only and not args.windows)):
+                or (case.windows_only and not args.windows) or (case.shim_env and not args.shim)):
             print("skip  %s" % case.name)
             continue
         if args.windows:
