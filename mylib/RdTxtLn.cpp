@@ -19,12 +19,53 @@ constexpr int kBufferSize = 1000;
 // The UTF-8 byte order mark that editors write at the start of a file.
 constexpr int kByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
 
+// A file's device (volume) and file number: together they tell one file from
+// every other, whatever names lead to it.
+struct FileId {
+    unsigned long long device = 0;
+    unsigned long long number = 0;
+    bool known = false;
+};
+
 #ifdef _WIN32
-// The volume and file number of an open handle; false when they cannot be had.
-bool FileIdentity(HANDLE h, BY_HANDLE_FILE_INFORMATION& info) {
-    return h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info) != 0;
+FileId IdOfHandle(HANDLE h) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (h == INVALID_HANDLE_VALUE || GetFileInformationByHandle(h, &info) == 0) return {};
+    return {info.dwVolumeSerialNumber,
+            (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+            true};
+}
+
+FileId IdOfOpen(std::FILE* fp) {
+    return IdOfHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(fp))));
+}
+
+// The name in the ANSI code page, as fopen takes it.
+FileId IdOfName(const std::string& name) {
+    const HANDLE h = CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const FileId id = IdOfHandle(h);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return id;
 }
 #else
+FileId IdOfStat(int result, const struct stat& info) {
+    if (result != 0) return {};
+    return {static_cast<unsigned long long>(info.st_dev),
+            static_cast<unsigned long long>(info.st_ino), true};
+}
+
+FileId IdOfOpen(std::FILE* fp) {
+    struct stat info {};
+    return IdOfStat(fstat(fileno(fp), &info), info);
+}
+
+FileId IdOfName(const std::string& name) {
+    struct stat info {};
+    return IdOfStat(stat(name.c_str(), &info), info);
+}
+
 bool IsFolder(std::FILE* fp) {
     struct stat info {};
     return fstat(fileno(fp), &info) == 0 && S_ISDIR(info.st_mode);
@@ -52,6 +93,10 @@ void RdTxtLn::Open(const std::string& name) {
     folder_ = fp_ != nullptr && IsFolder(fp_);
 #endif
     backCount_ = 0;
+    const FileId id = fp_ != nullptr ? IdOfOpen(fp_) : FileId{};
+    device_ = id.device;
+    fileNumber_ = id.number;
+    identified_ = id.known;
 }
 
 void RdTxtLn::Release() {
@@ -147,26 +192,9 @@ void RdTxtLn::ReOpen(std::string name) {  // NOLINT(performance-unnecessary-valu
 bool RdTxtLn::RdErr() const { return readError_; }
 
 bool RdTxtLn::IsOpenFl(const std::string& name) const {
-    if (fp_ == nullptr || name.find('\0') != std::string::npos) return false;
-#ifdef _WIN32
-    // The name in the ANSI code page, as fopen takes it.
-    const HANDLE other = CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    BY_HANDLE_FILE_INFORMATION open{};
-    BY_HANDLE_FILE_INFORMATION named{};
-    const bool same =
-        FileIdentity(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(fp_))), open) &&
-        FileIdentity(other, named) && open.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
-        open.nFileIndexHigh == named.nFileIndexHigh && open.nFileIndexLow == named.nFileIndexLow;
-    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
-    return same;
-#else
-    struct stat open {};
-    struct stat named {};
-    return fstat(fileno(fp_), &open) == 0 && stat(name.c_str(), &named) == 0 &&
-           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
-#endif
+    if (fp_ == nullptr || !identified_ || name.find('\0') != std::string::npos) return false;
+    const FileId named = IdOfName(name);
+    return named.known && named.device == device_ && named.number == fileNumber_;
 }
 
 }  // namespace myLib

@@ -29,6 +29,11 @@ class RdTxtLn {
     bool readError_ = false;
     // True when the name opened a folder, which reads as an empty file.
     bool folder_ = false;
+    // The device (volume) and file number of the open file, taken when it was
+    // opened; `identified` is false when they could not be had.
+    unsigned long long device_ = 0;
+    unsigned long long fileNumber_ = 0;
+    bool identified_ = false;
     // Bytes taken from the file and put back, the next one last.
     int back_[3] = {0, 0, 0};
     int backCount_ = 0;
@@ -86,7 +91,8 @@ public:
     // True when `name` refers to the very file the reader holds open, however
     // it is spelled or linked and even after that file was renamed: the two
     // are compared by device and file number, not by name. False when the
-    // reader holds no file or the name refers to none.
+    // reader holds no file or the name refers to none. The open file's identity
+    // is taken when it is opened, while its name still leads to it.
     bool IsOpenFl(const std::string& name) const;
 
 private:
