@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "app/Exact.h"
+
 namespace descstat {
 
 namespace {
@@ -17,18 +19,6 @@ constexpr const char* kUnbiasedVarianceLabel = "\x95\x73\x95\xCE\x95\xAA\x8E\x55
 constexpr const char* kUnbiasedSdLabel =
     "SD(\x95\x73\x95\xCE\x95\xAA\x8E\x55) = ";  // SD(不偏分散) =
 
-// The mean as the sum over n; where that sum overflows although the values
-// are finite, the sum of each value over n instead.
-double FirstEstimate(const double* values, std::int32_t n) {
-    const double count = n;
-    double sum = 0.0;
-    for (std::int32_t i = 0; i < n; ++i) sum += values[i];
-    if (!std::isinf(sum)) return sum / count;
-    double scaled = 0.0;
-    for (std::int32_t i = 0; i < n; ++i) scaled += values[i] / count;
-    return scaled;
-}
-
 void WriteResultLine(std::ofstream& report, const char* label, double value) {
     report << label;
     WriteNumber(report, value);
@@ -40,28 +30,30 @@ void WriteResultLine(std::ofstream& report, const char* label, double value) {
 Results ComputeResults(const double* values, std::int32_t n) {
     Results r{kNaN, kNaN, kNaN, kNaN, kNaN};
     if (n <= 0) return r;
-    const double count = n;
-
-    // The deviations from a first estimate of the mean are small where the
-    // values are close together, so their squares keep all their digits. Their
-    // sum corrects the estimate, and subtracting its square removes the error
-    // the estimate brings into the sum of squares.
-    const double estimate = FirstEstimate(values, n);
-    double deviationSum = 0.0;
-    double squareSum = 0.0;
+    ExactSums sums;
     for (std::int32_t i = 0; i < n; ++i) {
-        const double d = values[i] - estimate;
-        deviationSum += d;
-        squareSum += d * d;
+        // A value that is not a number (a line without one) makes every
+        // result NaN; a data file cannot give an infinity.
+        if (!std::isfinite(values[i])) return r;
+        AddValue(sums, values[i]);
     }
-    r.mean = estimate + deviationSum / count;
-    double variance = (squareSum - deviationSum * deviationSum / count) / count;
-    if (variance < 0.0) variance = 0.0;  // rounding only; NaN stays NaN
+    const auto count = static_cast<std::uint32_t>(n);
+    bool negative = false;
+    const BigNat linear = LinearSum(sums, negative);
+    const BigNat scatter = ScatterTimesCount(linear, SquareSum(sums), count);
 
-    r.variance = variance;
-    r.sd = std::sqrt(variance);
-    r.unbiasedVariance = (count * variance) / (count - 1.0);
-    r.unbiasedSd = std::sqrt(r.unbiasedVariance);
+    // mean = Σx / n; variance = (n·Σx² − (Σx)²) / n²; the unbiased variance
+    // has n·(n − 1) below instead. Each is rounded once from its exact value,
+    // and so is each standard deviation, from the exact variance.
+    const std::uint64_t nn = std::uint64_t{count} * count;
+    r.mean = RoundQuotient(linear, count, -kLinearScale, negative);
+    r.variance = RoundQuotient(scatter, nn, -kSquareScale, false);
+    r.sd = RoundSqrtQuotient(scatter, nn, -kSquareScale);
+    if (n > 1) {
+        const std::uint64_t nn1 = std::uint64_t{count} * (count - 1);
+        r.unbiasedVariance = RoundQuotient(scatter, nn1, -kSquareScale, false);
+        r.unbiasedSd = RoundSqrtQuotient(scatter, nn1, -kSquareScale);
+    }
     return r;
 }
 

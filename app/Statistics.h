@@ -1,10 +1,11 @@
 // The statistics step of a run: the five results and the report's result block.
 //
 // The results are the mean, the population variance, its standard deviation,
-// the unbiased (sample) variance and its standard deviation. They are computed
-// in two passes over the values, about a first estimate of the mean, so that
-// data far from zero keeps its precision and the variance is never negative.
-// A result that is not a number is written as "nan", never "-nan".
+// the unbiased (sample) variance and its standard deviation. Each is the double
+// nearest to its exact value over the stored values (ties to even), whatever
+// the data: the sums are kept exactly and every result is rounded once, so
+// every printed digit is right. A result that is not a number is written as
+// "nan", never "-nan".
 #ifndef DESCSTAT_STATISTICS_H
 #define DESCSTAT_STATISTICS_H
 
@@ -16,7 +17,8 @@ namespace descstat {
 
 // The five results of a run. A result that the values do not define (any
 // result of no values, the unbiased ones of a single value, anything involving
-// a value that is not a number) is NaN.
+// a value that is not a finite number) is NaN. A result beyond the range of
+// double is inf.
 struct Results {
     double mean;
     double variance;

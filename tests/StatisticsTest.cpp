@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -122,6 +123,94 @@ INSTANTIATE_TEST_SUITE_P(
         AccuracyCase{"NumAcc2", NumAcc(1.2, 1.1, 1.3, 500), 1.2, 0.1},
         AccuracyCase{"NumAcc3", NumAcc(1000000.2, 1000000.1, 1000000.3, 500), 1000000.2, 0.1},
         AccuracyCase{"NumAcc4", NumAcc(10000000.2, 10000000.1, 10000000.3, 500), 10000000.2, 0.1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Results against the exact value of each, correctly rounded (expected values
+// computed with exact fractions, outside this code). Compared as doubles, so
+// every bit counts, not only the six printed digits.
+struct ExactCase {
+    const char* name;
+    std::vector<double> values;
+    std::vector<const char*> results;  // mean, variance, SD, unbiased variance, its SD
+    friend void PrintTo(const ExactCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ExactResults : public ::testing::TestWithParam<ExactCase> {};
+
+TEST_P(ExactResults, AreTheExactValuesRoundedOnce) {
+    const auto& v = GetParam().values;
+    const Results r = ComputeResults(v.data(), static_cast<std::int32_t>(v.size()));
+    const double got[] = {r.mean, r.variance, r.sd, r.unbiasedVariance, r.unbiasedSd};
+    const char* const names[] = {"mean", "variance", "SD", "unbiased variance", "unbiased SD"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(got[i], std::strtod(GetParam().results[static_cast<std::size_t>(i)], nullptr))
+            << names[i] << " " << std::hexfloat << got[i];
+    }
+}
+
+// 100 values about 1e168, 1e152 apart: their squares overflow a double.
+std::vector<double> Near1e168() {
+    std::vector<double> v;
+    for (int i = 0; i < 100; ++i) v.push_back(1e168 + i * 1e152);
+    return v;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statistics, ExactResults,
+    ::testing::Values(
+        // Cancellation: a large pair cancels.
+        ExactCase{"Third",
+                  {1e+20, 1, -1e+20},
+                  {"0.3333333333333333", "6.666666666666666e+39", "8.16496580927726e+19", "1e+40",
+                   "1e+20"}},
+        ExactCase{
+            "Half",
+            {1e+16, 1, -1e+16, 1},
+            {"0.5", "5e+31", "7071067811865475.0", "6.666666666666667e+31", "8164965809277260.0"}},
+        ExactCase{"NearMax",
+                  {1.7e+308, -1.7e+308, 1},
+                  {"0.3333333333333333", "inf", "1.3880441875771342e+308", "inf", "1.7e+308"}},
+        // Overflow of an intermediate only.
+        ExactCase{"SumOverflows",
+                  {1.5e+308, -1.5e+308, 1.5e+308},
+                  {"5e+307", "inf", "1.4142135623730951e+308", "inf", "1.7320508075688772e+308"}},
+        ExactCase{"SquaresOverflow",
+                  {1.3e+154, -1.3e+154},
+                  {"0.0", "1.6899999999999998e+308", "1.3e+154", "inf", "1.8384776310850235e+154"}},
+        ExactCase{"VarianceOverflowsSdDoesNot",
+                  {1e+308, -1e+308},
+                  {"0.0", "inf", "1e+308", "inf", "1.4142135623730951e+308"}},
+        ExactCase{"IdenticalHuge",
+                  {1e+300, 1e+300, 1e+300, 1e+300, 1e+300, 1e+300, 1e+300},
+                  {"1e+300", "0.0", "0.0", "0.0", "0.0"}},
+        // Overflow of the result.
+        ExactCase{"MaxAndMinusMax",
+                  {1.7976931348623157e+308, 1.7976931348623157e+308, -1.7976931348623157e+308},
+                  {"5.992310449541053e+307", "inf", "1.6948813415381948e+308", "inf", "inf"}},
+        ExactCase{"WholeRange",
+                  {1e-308, 1.79e+308, -1e-300, 3.0},
+                  {"4.475e+307", "inf", "7.750927363870725e+307", "inf", "8.95e+307"}},
+        // Underflow and subnormal results.
+        ExactCase{"SubnormalVariance",
+                  {1e-200, 2e-200},
+                  {"1.5e-200", "0.0", "5e-201", "0.0", "7.071067811865475e-201"}},
+        ExactCase{"SubnormalVarianceNormalSd",
+                  {1e-160, 2e-160},
+                  {"1.5e-160", "2.5e-321", "5e-161", "5e-321", "7.071067811865475e-161"}},
+        ExactCase{"SmallestSubnormals",
+                  {5e-324, 0.0, 1e-323},
+                  {"5e-324", "0.0", "5e-324", "0.0", "5e-324"}},
+        ExactCase{
+            "TieToEvenSubnormal", {0.0, 1.5e-323}, {"1e-323", "0.0", "1e-323", "0.0", "1e-323"}},
+        // Near ties of the printed digits.
+        ExactCase{"SdJustAboveHalfDigit",
+                  {-1.5120271521495572, 0.0, 1.5120271521495572},
+                  {"0.0", "1.524150739225", "1.2345650000000001", "2.2862261088375",
+                   "1.5120271521495572"}},
+        ExactCase{"Near1e168",
+                  Near1e168(),
+                  {"1.000000000000005e+168", "8.338715472999185e+306", "2.887683409413017e+153",
+                   "8.4229449222214e+306", "2.902231024956731e+153"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Statistics, VarianceNeverNegativeForNearlyEqualValues) {
