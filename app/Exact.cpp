@@ -9,7 +9,7 @@ namespace descstat {
 namespace {
 
 __extension__ typedef unsigned __int128 U128;  // NOLINT(modernize-use-using)
-__extension__ typedef __int128 I128;  // NOLINT(modernize-use-using)
+__extension__ typedef __int128 I128;           // NOLINT(modernize-use-using)
 
 constexpr std::uint64_t kFractionMask = (std::uint64_t{1} << 52) - 1;
 constexpr std::uint64_t kHiddenBit = std::uint64_t{1} << 52;
@@ -210,10 +210,14 @@ U128 SquareRoot(U128 v) {
 
 }  // namespace
 
-void AddValue(ExactSums& sums, double x) {
-    const Parts parts = Split(x);
-    AddLinear(sums, parts, 1);
-    AddSquare(sums, parts);
+bool AddValues(ExactSums& sums, const double* values, std::int32_t n) {
+    for (std::int32_t i = 0; i < n; ++i) {
+        if (!std::isfinite(values[i])) return false;
+        const Parts parts = Split(values[i]);
+        AddLinear(sums, parts, 1);
+        AddSquare(sums, parts);
+    }
+    return true;
 }
 
 void AddMultiple(ExactSums& sums, double x, std::uint32_t times) {

@@ -34,8 +34,9 @@ struct ExactSums {
     std::uint64_t square[kSquareCells] = {};
 };
 
-// Adds a finite double and its square to the sums.
-void AddValue(ExactSums& sums, double x);
+// Adds each of the n values and its square to the sums. Stops and gives false
+// at the first value that is not finite, which no exact sum can hold.
+bool AddValues(ExactSums& sums, const double* values, std::int32_t n);
 
 // Adds a finite double to the linear sum only, `times` times (times < 2^31
 // over all calls); for exact weighted sums such as an interpolation.

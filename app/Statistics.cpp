@@ -30,13 +30,10 @@ void WriteResultLine(std::ofstream& report, const char* label, double value) {
 Results ComputeResults(const double* values, std::int32_t n) {
     Results r{kNaN, kNaN, kNaN, kNaN, kNaN};
     if (n <= 0) return r;
+    // A value that is not a number (a line without one) makes every result
+    // NaN; a data file cannot give an infinity.
     ExactSums sums;
-    for (std::int32_t i = 0; i < n; ++i) {
-        // A value that is not a number (a line without one) makes every
-        // result NaN; a data file cannot give an infinity.
-        if (!std::isfinite(values[i])) return r;
-        AddValue(sums, values[i]);
-    }
+    if (!AddValues(sums, values, n)) return r;
     const auto count = static_cast<std::uint32_t>(n);
     bool negative = false;
     const BigNat linear = LinearSum(sums, negative);

@@ -150,8 +150,8 @@ TEST_P(ExactResults, AreTheExactValuesRoundedOnce) {
 
 // 100 values about 1e168, 1e152 apart: their squares overflow a double.
 std::vector<double> Near1e168() {
-    std::vector<double> v;
-    for (int i = 0; i < 100; ++i) v.push_back(1e168 + i * 1e152);
+    std::vector<double> v(100);
+    for (int i = 0; i < 100; ++i) v[static_cast<std::size_t>(i)] = 1e168 + i * 1e152;
     return v;
 }
 

@@ -13,13 +13,15 @@ or a failing close load with LD_PRELOAD; without it those cases are skipped.
 """
 import argparse
 import array
+import struct
 import copy
 import fcntl
+import math
 import os
+import random
 import resource
 import shlex
 import shutil
-import statistics
 import subprocess
 import sys
 import tempfile
@@ -27,6 +29,7 @@ import termios
 import threading
 import time
 import traceback
+from fractions import Fraction
 
 SJIS = "cp932"
 
@@ -60,16 +63,46 @@ def g(x):
     return "nan" if x != x else "%g" % x
 
 
+def nearest(fr):
+    """The double nearest to an exact fraction, ties to even; inf beyond the
+    range. Python's integer true division rounds correctly, subnormals too."""
+    try:
+        return fr.numerator / fr.denominator
+    except OverflowError:
+        return math.inf if fr > 0 else -math.inf
+
+
+def nearest_sqrt(fr):
+    """The double nearest to the square root of a fraction. The integer root r
+    of fr·4^k has over 64 bits, so no rounding boundary lies strictly between
+    r and r + 1: the midpoint stands for any inexact root."""
+    if fr == 0:
+        return 0.0
+    p, q = fr.numerator, fr.denominator
+    k = max(0, (140 - p.bit_length() + q.bit_length()) // 2)
+    scaled, rest = divmod(p << (2 * k), q)
+    r = math.isqrt(scaled)
+    if r * r == scaled and rest == 0:
+        return nearest(Fraction(r, 1 << k))
+    return nearest(Fraction(2 * r + 1, 1 << (k + 1)))
+
+
 def results(values):
-    """The five results of the values, from exact arithmetic on the doubles."""
+    """The five results of the values: exact arithmetic on the doubles, each
+    result rounded once to the nearest double."""
     n = len(values)
     nan = float("nan")
     if n == 0 or any(v != v for v in values):
         return [nan] * 5
-    mean = statistics.mean(values)
-    var = statistics.pvariance(values)
-    uvar = n * var / (n - 1.0) if n > 1 else nan
-    return [mean, var, var ** 0.5, uvar, uvar ** 0.5 if uvar == uvar else nan]
+    xs = [Fraction(v) for v in values]
+    s = sum(xs)
+    t = n * sum(x * x for x in xs) - s * s
+    var = t / (n * n)
+    first = [nearest(s / n), nearest(var), nearest_sqrt(var)]
+    if n == 1:
+        return first + [nan, nan]
+    u = t / (n * (n - 1))
+    return first + [nearest(u), nearest_sqrt(u)]
 
 
 def report(data_name, values, listed=None):
@@ -131,6 +164,37 @@ class Case:
         self.steps = steps              # a dialogue step by step instead of stdin:
                                         # ("send", bytes), ("wait", console bytes),
                                         # ("do", function of the folder), ("alive",)
+
+
+def values_file(values):
+    """A data file holding exactly the given doubles (shortest round trip)."""
+    return b"/\n" + b"".join(repr(v).encode() + b"\n" for v in values) + b"/\n"
+
+
+def random_double(rng):
+    """A finite double from random bits: every exponent, subnormals, both signs."""
+    while True:
+        (v,) = struct.unpack("<d", rng.getrandbits(64).to_bytes(8, "little"))
+        if math.isfinite(v):
+            return v
+
+
+def random_set(seed):
+    """A seeded data set: random bits, or values about one random magnitude
+    (cancellation), or a few huge values with small ones."""
+    rng = random.Random(seed)
+    n = rng.choice([1, 2, 3, 4, 7, 10, 50])
+    kind = seed % 3
+    if kind == 0:
+        return [random_double(rng) for _ in range(n)]
+    scale = 10.0 ** rng.randint(-300, 300)
+    if kind == 1:
+        base = rng.uniform(-1, 1) * scale
+        return [base + rng.uniform(-1, 1) * scale * 10.0 ** -rng.randint(5, 15) for _ in range(n)]
+    return [rng.choice([1.7e308, -1.7e308, scale, -scale, 1.0]) for _ in range(n)]
+
+
+RANDOM_SETS = 60
 
 
 def data_only(data, values=None, listed=None, **kw):
@@ -263,6 +327,19 @@ CASES = [
     Case("values far from zero",
          **data_only(b"/\n10000000.2\n" + b"10000000.1\n10000000.3\n" * 500 + b"/\n",
                      [10000000.2] + [10000000.1, 10000000.3] * 500)),
+    # Results right to the last digit on data that defeats the usual methods.
+    *[Case("exact results: " + name, **data_only(values_file(vals), vals))
+      for name, vals in [("cancellation", [1e20, 1, -1e20]),
+                         ("sum beyond range", [1.5e308, -1.5e308, 1.5e308]),
+                         ("squares beyond range", [1.3e154, -1.3e154]),
+                         ("identical huge values", [1e300] * 7),
+                         ("subnormal variance", [1e-160, 2e-160]),
+                         ("near tie of the sixth digit",
+                          [-1.5120271521495572, 0.0, 1.5120271521495572])]],
+    # A seeded differential check against exact fractions.
+    *[Case("random data set %d" % seed, **data_only(values_file(random_set(seed)),
+                                                    random_set(seed)))
+      for seed in range(RANDOM_SETS)],
     Case("six-digit format", **data_only(b"/\n1234567\n0.00001\n-0\n/\n", [1234567, 0.00001, -0.0],
                                          listed=["1.23457e+06", "1e-05", "-0"])),
     Case("both names on one input line", stdin=b"data.txt report.txt x\n",
