@@ -15,8 +15,11 @@ build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DDESCSTAT_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
+# The dialogue in examples/, where the README's example answers data.txt; a
+# failure's exit code is shown as the program's, not as a make error.
 run: build
-	@./build/descstat
+	@cd examples && ../build/descstat; status=$$?; \
+	    if [ $$status -ne 0 ]; then echo "(descstat ended with exit code $$status)"; fi
 
 test: build
 	cd build && ctest --output-on-failure -j $(JOBS)

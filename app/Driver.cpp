@@ -1,10 +1,14 @@
 #include "app/Driver.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <new>
 
 #include "app/Statistics.h"
+#include "app/TempCopy.h"
 #include "mylib/StrFunc.h"
 
 namespace descstat {
@@ -13,33 +17,62 @@ namespace {
 
 using myLib::RdTxtLn;
 
-// Console and report texts. The Japanese ones are Shift_JIS bytes.
+// Console texts.
 constexpr const char* kDataPrompt = "Input data file = ";
 constexpr const char* kReportPrompt = "Output file = ";
 constexpr const char* kKeyRequest = "Press down any character key, then press Enter key.";
-constexpr const char* kOpenInputFailed = "To open input data file failed.";
-constexpr const char* kReopenInputFailed = "To re-open the inpur file failed.";
-constexpr const char* kOpenOutputFailed = "To open output file failed.";
-constexpr const char* kOutputIsInput = "To open output file failed: it is the input data file.";
-constexpr const char* kWriteOutputFailed = "To write output file failed.";
-constexpr const char* kNoMarkerFailed = "To find the marker line in input data file failed.";
-constexpr const char* kLongLineFailed =
-    "To read input data file failed: a line is longer than 998 bytes.";
-constexpr const char* kChangedFailed =
-    "To read input data file failed: it changed while being read.";
-constexpr const char* kReadErrorFailed = "To read input data file failed: a read error occurred.";
-constexpr const char* kTooManyLinesFailed =
-    "To count the values failed: more than 2147483647 lines.";
-constexpr const char* kNoMemoryFailed = "To allocate memory for the values failed.";
 constexpr const char* kNoMemoryForAnswer = "To allocate memory failed.";
-constexpr const char* kListingHeading = "\x83\x66\x81\x5B\x83\x5E...";         // データ...
-constexpr const char* kFinished = "\x8C\x76\x8E\x5A\x8F\x49\x97\xB9\x81\x42";  // 計算終了。
-// 何か文字キーを押してからEnterキーを押して下さい。
-constexpr const char* kFinishedKeyRequest =
-    "\x89\xBD\x82\xA9\x95\xB6\x8E\x9A\x83\x4C\x81\x5B\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x82\xA9"
-    "\x82\xE7"
-    "Enter"
-    "\x83\x4C\x81\x5B\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x89\xBA\x82\xB3\x82\xA2\x81\x42";
+constexpr const char* kProgramPrefix = "descstat: ";
+
+// Every way a run can fail after its names are known.
+enum class Failure {
+    kNone,
+    kOpenInput,
+    kOutputIsInput,
+    kOpenOutput,
+    kNoMarker,
+    kLongLine,
+    kReadError,
+    kChanged,
+    kTooManyLines,
+    kNoMemory,
+    kReopenInput,
+    kWriteOutput,
+};
+
+const char* Message(Failure f) {
+    switch (f) {
+        case Failure::kOpenInput: return "To open input data file failed.";
+        case Failure::kOutputIsInput:
+            return "To open output file failed: it is the input data file.";
+        case Failure::kOpenOutput: return "To open output file failed.";
+        case Failure::kNoMarker: return "To find the marker line in input data file failed.";
+        case Failure::kLongLine:
+            return "To read input data file failed: a line is longer than 998 bytes.";
+        case Failure::kReadError: return "To read input data file failed: a read error occurred.";
+        case Failure::kChanged:
+            return "To read input data file failed: it changed while being read.";
+        case Failure::kTooManyLines:
+            return "To count the values failed: more than 2147483647 lines.";
+        case Failure::kNoMemory: return "To allocate memory for the values failed.";
+        case Failure::kReopenInput: return "To re-open the inpur file failed.";
+        case Failure::kWriteOutput: return "To write output file failed.";
+        case Failure::kNone: break;
+    }
+    return "";
+}
+
+Failure FromPass(PassResult result) {
+    switch (result) {
+        case PassResult::kNoMarker: return Failure::kNoMarker;
+        case PassResult::kLineTooLong: return Failure::kLongLine;
+        case PassResult::kTooManyLines: return Failure::kTooManyLines;
+        case PassResult::kChanged: return Failure::kChanged;
+        case PassResult::kReadError: return Failure::kReadError;
+        case PassResult::kOk: break;
+    }
+    return Failure::kNone;
+}
 
 // One data file line as the passes see it.
 enum class Next { kLine, kEnd, kTooLong, kReadError };
@@ -87,12 +120,12 @@ PassResult CheckSectionEnd(RdTxtLn& reader, std::string& line, bool closedByMark
 // followed by the same end (an earlier or later end of file or marker line)
 // means the file changed.
 PassResult ReadValues(RdTxtLn& reader, std::string& line, double* values, std::int32_t count,
-                      bool closedByMarker, std::ofstream& report) {
+                      bool closedByMarker, std::ostream& report, Encoding encoding) {
     const PassResult header = SkipHeader(reader, line);
     if (header == PassResult::kNoMarker) return PassResult::kChanged;
     if (header != PassResult::kOk) return header;
 
-    report << kListingHeading << std::endl;
+    report << kListingHeading.In(encoding) << std::endl;
     for (std::int32_t p = 0; p < count; ++p) {
         const Next next = NextLine(reader, line);
         if (next == Next::kReadError) return PassResult::kReadError;
@@ -106,16 +139,48 @@ PassResult ReadValues(RdTxtLn& reader, std::string& line, double* values, std::i
     return CheckSectionEnd(reader, line, closedByMarker);
 }
 
-const char* PassFailureMessage(PassResult result) {
-    switch (result) {
-        case PassResult::kNoMarker: return kNoMarkerFailed;
-        case PassResult::kLineTooLong: return kLongLineFailed;
-        case PassResult::kTooManyLines: return kTooManyLinesFailed;
-        case PassResult::kChanged: return kChangedFailed;
-        case PassResult::kReadError: return kReadErrorFailed;
-        case PassResult::kOk: break;
-    }
-    return "";
+// Everything the report holds after its header, from both passes over the
+// data file; the report is left open.
+Failure WriteBody(RdTxtLn& reader, const std::string& openName, std::ostream& report,
+                  const RunOptions& options, const RunHooks& hooks) {
+    std::string line;
+    std::int32_t count = 0;
+    bool closedByMarker = false;
+    const PassResult counted = CountValueLines(reader, line, hooks.maxCount, count, closedByMarker);
+    if (counted != PassResult::kOk) return FromPass(counted);
+
+    const std::unique_ptr<double[]> values(new (std::nothrow) double[count]);
+    if (!values) return Failure::kNoMemory;
+
+    reader.Close();
+    if (hooks.betweenPasses != nullptr) hooks.betweenPasses(hooks.context);
+    reader.ReOpen(openName);
+    if (reader.status != RdTxtLn::kReady) return Failure::kReopenInput;
+
+    const PassResult read =
+        ReadValues(reader, line, values.get(), count, closedByMarker, report, options.encoding);
+    if (read != PassResult::kOk) return FromPass(read);
+    reader.Close();
+
+    report << std::endl;
+    WriteResultBlock(report, values.get(), count, options.encoding);
+    return Failure::kNone;
+}
+
+// True when the name can be handed to the file system: a NUL byte would end
+// it early and name another file.
+bool IsUsableName(const std::string& name) { return name.find('\0') == std::string::npos; }
+
+// Why the report may not be made under this name, before anything is made.
+Failure CheckReportName(const RdTxtLn& reader, const std::string& reportName) {
+    if (reader.IsOpenFl(reportName)) return Failure::kOutputIsInput;
+    if (!IsUsableName(reportName)) return Failure::kOpenOutput;
+    return Failure::kNone;
+}
+
+void WriteHeader(std::ostream& report, const std::string& dataName, const RunOptions& options) {
+    report.precision(options.digits);
+    report << "Input data file = " << dataName << std::endl << std::endl;
 }
 
 // One white-space-delimited token; empty at the end of input.
@@ -134,17 +199,46 @@ bool AnswerLost(const std::istream& in, std::ostream& con) {
     return true;
 }
 
-// Writes the message, asks for a key and gives the failure exit code.
-int FailWithKeyRequest(std::istream& in, std::ostream& con, const char* message) {
-    con << message << std::endl;
+// The dialogue's end of a failed run: the message, then (except after a
+// failed reopen) the key request and its wait.
+int FailDialogue(std::istream& in, std::ostream& con, Failure f) {
+    con << Message(f) << std::endl;
+    if (f == Failure::kReopenInput) return kExitFailure;
     con << kKeyRequest << std::endl;
     ReadToken(in);
     return kExitFailure;
 }
 
-// True when the name can be handed to the file system: a NUL byte would end
-// it early and name another file.
-bool IsUsableName(const std::string& name) { return name.find('\0') == std::string::npos; }
+// The argument run's end of a failed run: one line on standard error. Where
+// the system said why a named file could not be opened, the message (without
+// its full stop) is followed by the name and that reason.
+int FailArguments(std::ostream& err, Failure f, const std::string& name, int reason) {
+    std::string message = Message(f);
+    if (reason != 0) {
+        message.pop_back();
+        message += ": " + name + ": " + std::strerror(reason);
+    }
+    err << kProgramPrefix << message << std::endl;
+    return kExitFailure;
+}
+
+// The reason a named file could not be opened, where the failure has one.
+int OpenReason(Failure f, int savedErrno) {
+    const bool opening =
+        f == Failure::kOpenInput || f == Failure::kOpenOutput || f == Failure::kReopenInput;
+    return opening ? savedErrno : 0;
+}
+
+// True when the report is standard output and that is the data file itself
+// (`descstat data.txt >> data.txt`): writing it would change the data.
+bool StandardOutputIsData(const RdTxtLn& reader) {
+#ifdef _WIN32
+    (void)reader;
+    return false;
+#else
+    return reader.IsOpenFl("/dev/stdout");
+#endif
+}
 
 }  // namespace
 
@@ -168,51 +262,81 @@ PassResult CountValueLines(RdTxtLn& reader, std::string& line, std::int32_t maxC
     }
 }
 
-int Run(std::istream& in, std::ostream& con, const RunHooks& hooks) {
+int Run(std::istream& in, std::ostream& con, const RunHooks& hooks, const RunOptions& options) {
     con << kDataPrompt;
     const std::string dataName = ReadToken(in);
     if (AnswerLost(in, con)) return kExitFailure;
     RdTxtLn reader(dataName);
-    if (reader.status != RdTxtLn::kReady) return FailWithKeyRequest(in, con, kOpenInputFailed);
+    if (reader.status != RdTxtLn::kReady) return FailDialogue(in, con, Failure::kOpenInput);
 
     con << kReportPrompt;
     const std::string reportName = ReadToken(in);
     if (AnswerLost(in, con)) return kExitFailure;
-    if (reader.IsOpenFl(reportName)) return FailWithKeyRequest(in, con, kOutputIsInput);
-    if (!IsUsableName(reportName)) return FailWithKeyRequest(in, con, kOpenOutputFailed);
+    Failure f = CheckReportName(reader, reportName);
+    if (f != Failure::kNone) return FailDialogue(in, con, f);
     std::ofstream report(reportName);
-    if (!report.is_open()) return FailWithKeyRequest(in, con, kOpenOutputFailed);
-    report << "Input data file = " << dataName << std::endl << std::endl;
+    if (!report.is_open()) return FailDialogue(in, con, Failure::kOpenOutput);
+    WriteHeader(report, dataName, options);
 
-    std::string line;
-    std::int32_t count = 0;
-    bool closedByMarker = false;
-    const PassResult counted = CountValueLines(reader, line, hooks.maxCount, count, closedByMarker);
-    if (counted != PassResult::kOk) return FailWithKeyRequest(in, con, PassFailureMessage(counted));
-
-    const std::unique_ptr<double[]> values(new (std::nothrow) double[count]);
-    if (!values) return FailWithKeyRequest(in, con, kNoMemoryFailed);
-
-    reader.Close();
-    if (hooks.betweenPasses != nullptr) hooks.betweenPasses(hooks.context);
-    reader.ReOpen(dataName);
-    if (reader.status != RdTxtLn::kReady) {
-        con << kReopenInputFailed << std::endl;
-        return kExitFailure;
+    f = WriteBody(reader, dataName, report, options, hooks);
+    if (f == Failure::kNone) {
+        report.close();
+        if (report.fail()) f = Failure::kWriteOutput;
     }
-
-    const PassResult read = ReadValues(reader, line, values.get(), count, closedByMarker, report);
-    if (read != PassResult::kOk) return FailWithKeyRequest(in, con, PassFailureMessage(read));
-    reader.Close();
-
-    report << std::endl;
-    WriteResultBlock(report, values.get(), count);
-    if (report.fail()) return FailWithKeyRequest(in, con, kWriteOutputFailed);
+    if (f != Failure::kNone) return FailDialogue(in, con, f);
 
     con << std::endl;
-    con << kFinished << std::endl;
-    con << kFinishedKeyRequest << std::endl;
+    WriteJapaneseLine(con, options.console, kFinished);
+    WriteJapaneseLine(con, options.console, kFinishedKeyRequest);
     ReadToken(in);
+    return kExitSuccess;
+}
+
+int RunWithNames(const std::string& dataName, const std::string& reportName, std::istream& in,
+                 std::ostream& out, std::ostream& err, const RunOptions& options,
+                 const RunHooks& hooks) {
+    // The copy of standard input outlives the reader, which must let go of it
+    // before it can be removed.
+    TempCopy copy;
+    std::string openName = dataName;
+    if (dataName == "-") {
+        const int reason = copy.Fill(in);
+        if (reason != 0) return FailArguments(err, Failure::kOpenInput, dataName, reason);
+        openName = copy.Name();
+    }
+    errno = 0;
+    RdTxtLn reader(openName);
+    if (reader.status != RdTxtLn::kReady) {
+        return FailArguments(err, Failure::kOpenInput, dataName, errno);
+    }
+
+    const bool toStandardOutput = reportName == "-";
+    std::ofstream file;
+    if (toStandardOutput && StandardOutputIsData(reader)) {
+        return FailArguments(err, Failure::kOutputIsInput, reportName, 0);
+    }
+    if (!toStandardOutput) {
+        const Failure f = CheckReportName(reader, reportName);
+        if (f != Failure::kNone) return FailArguments(err, f, reportName, 0);
+        errno = 0;
+        file.open(reportName);
+        if (!file.is_open()) return FailArguments(err, Failure::kOpenOutput, reportName, errno);
+    }
+    std::ostream& report = toStandardOutput ? out : file;
+    WriteHeader(report, dataName, options);
+
+    errno = 0;
+    Failure f = WriteBody(reader, openName, report, options, hooks);
+    const int reason = OpenReason(f, errno);
+    if (f == Failure::kNone) {
+        if (toStandardOutput) {
+            out.flush();
+        } else {
+            file.close();
+        }
+        if (report.fail()) f = Failure::kWriteOutput;
+    }
+    if (f != Failure::kNone) return FailArguments(err, f, dataName, reason);
     return kExitSuccess;
 }
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/Exact.h"
+#include "app/Japanese.h"
 
 namespace descstat {
 
@@ -11,15 +12,7 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Result labels, Shift_JIS bytes.
-constexpr const char* kMeanLabel = "\x95\xBD\x8B\xCF\x92\x6C = ";  // 平均値 =
-constexpr const char* kVarianceLabel = "\x95\xAA\x8E\x55   = ";    // 分散   =
-constexpr const char* kSdLabel = "SD     = ";
-constexpr const char* kUnbiasedVarianceLabel = "\x95\x73\x95\xCE\x95\xAA\x8E\x55 = ";  // 不偏分散 =
-constexpr const char* kUnbiasedSdLabel =
-    "SD(\x95\x73\x95\xCE\x95\xAA\x8E\x55) = ";  // SD(不偏分散) =
-
-void WriteResultLine(std::ofstream& report, const char* label, double value) {
+void WriteResultLine(std::ostream& report, const char* label, double value) {
     report << label;
     WriteNumber(report, value);
     report << std::endl;
@@ -62,15 +55,15 @@ void WriteNumber(std::ostream& out, double v) {
     }
 }
 
-void WriteResultBlock(std::ofstream& report, const double* values, std::int32_t n) {
+void WriteResultBlock(std::ostream& report, const double* values, std::int32_t n,
+                      Encoding encoding) {
     const Results r = ComputeResults(values, n);
     report << std::endl;
-    WriteResultLine(report, kMeanLabel, r.mean);
-    WriteResultLine(report, kVarianceLabel, r.variance);
-    WriteResultLine(report, kSdLabel, r.sd);
-    WriteResultLine(report, kUnbiasedVarianceLabel, r.unbiasedVariance);
-    WriteResultLine(report, kUnbiasedSdLabel, r.unbiasedSd);
-    report.close();
+    WriteResultLine(report, kMeanLabel.In(encoding), r.mean);
+    WriteResultLine(report, kVarianceLabel.In(encoding), r.variance);
+    WriteResultLine(report, kSdLabel.In(encoding), r.sd);
+    WriteResultLine(report, kUnbiasedVarianceLabel.In(encoding), r.unbiasedVariance);
+    WriteResultLine(report, kUnbiasedSdLabel.In(encoding), r.unbiasedSd);
 }
 
 }  // namespace descstat

@@ -10,8 +10,9 @@
 #define DESCSTAT_STATISTICS_H
 
 #include <cstdint>
-#include <fstream>
 #include <ostream>
+
+#include "app/Japanese.h"
 
 namespace descstat {
 
@@ -35,9 +36,11 @@ Results ComputeResults(const double* values, std::int32_t n);
 void WriteNumber(std::ostream& out, double v);
 
 // Computes the results of the n values and writes the result block (an empty
-// line and five labelled lines) to the report, then closes the report. The
-// caller checks the report stream afterwards to learn whether all was written.
-void WriteResultBlock(std::ofstream& report, const double* values, std::int32_t n);
+// line and five labelled lines, the labels in the given encoding) to the
+// report, in the report's number format. The caller closes the report and
+// checks it to learn whether all was written.
+void WriteResultBlock(std::ostream& report, const double* values, std::int32_t n,
+                      Encoding encoding);
 
 }  // namespace descstat
 

@@ -18,6 +18,7 @@ import copy
 import fcntl
 import math
 import os
+import pty
 import random
 import resource
 import shlex
@@ -105,14 +106,15 @@ def results(values):
     return first + [nearest(u), nearest_sqrt(u)]
 
 
-def report(data_name, values, listed=None):
+def report(data_name, values, listed=None, encoding=SJIS, digits=6):
     """The whole report of a complete run over the given values."""
+    fmt = lambda x: "nan" if x != x else "%.*g" % (digits, x)
     lines = ["Input data file = " + data_name, "", "データ..."]
-    shown = listed if listed is not None else [g(v) for v in values]
+    shown = listed if listed is not None else [fmt(v) for v in values]
     lines += ["%d:  %s" % (k + 1, s) for k, s in enumerate(shown)]
     lines += ["", ""]
-    lines += [label + g(r) for label, r in zip(LABELS, results(values))]
-    return ("\n".join(lines) + "\n").encode(SJIS)
+    lines += [label + fmt(r) for label, r in zip(LABELS, results(values))]
+    return ("\n".join(lines) + "\n").encode(encoding)
 
 
 WORKED_DATA = b"Sample weights\n/\n12.5\n13.0   first sample\n11.75\n/\n"
@@ -140,7 +142,7 @@ class Case:
                  code=0, report=None, report_name="report.txt", setup=None, limit_mb=None,
                  untouched=("data.txt",), fifo=None, posix_only=False, windows_only=False,
                  windows=None, first_run=None, shim_env=None, stdout="pipe", stderr=b"",
-                 steps=None, after=None):
+                 steps=None, after=None, args=(), terminal=None, temp_empty=False):
         self.name = name
         self.files = files or {}
         self.stdin = stdin
@@ -161,6 +163,9 @@ class Case:
         self.stdout = stdout            # "pipe", "full" (/dev/full) or "closed"
         self.stderr = stderr            # expected standard error
         self.after = after or {}        # files the run must leave with these bytes
+        self.args = list(args)          # command-line arguments
+        self.terminal = terminal        # a locale: standard output on a pseudo-terminal
+        self.temp_empty = temp_empty    # the temporary folder must be left empty
         self.steps = steps              # a dialogue step by step instead of stdin:
                                         # ("send", bytes), ("wait", console bytes),
                                         # ("do", function of the folder), ("alive",)
@@ -240,6 +245,38 @@ def changed_at_open(when, command, data=b"h\n/\n10\n20\n30\n/\n"):
                 report=listed_before(b"h\n/\n10\n20\n30\n", 1000),
                 shim_env={"SHIM_DATA": "data.txt", "SHIM_%s_OPEN" % when:
                           ("2:" if when == "BEFORE" else "1:") + command})
+
+
+WORKED_VALUES = [12.5, 13, 11.75]
+TRY_HELP = b"Try 'descstat --help' for more information.\n"
+
+
+def usage_error(message):
+    """A command line that cannot be used: its message, the hint, exit 2,
+    and nothing made."""
+    return dict(files={"data.txt": WORKED_DATA}, stdin=b"", console=b"", code=2,
+                stderr=b"descstat: " + message.encode() + b"\n" + TRY_HELP)
+
+
+def by_arguments(args, values=WORKED_VALUES, to_file=True, **kw):
+    """An argument run over the worked example; its report in report.txt or,
+    without to_file, on standard output."""
+    rep = report(kw.pop("shown_name", "data.txt"), values, encoding=kw.pop("encoding", SJIS),
+                 digits=kw.pop("digits", 6))
+    kw.setdefault("files", {"data.txt": WORKED_DATA})
+    if to_file:
+        return dict(args=args, stdin=b"", console=b"", report=rep, **kw)
+    return dict(args=args, stdin=kw.pop("stdin", b""), console=rep, report=None, **kw)
+
+
+def argument_failure(args, message, **kw):
+    kw.setdefault("files", {"data.txt": WORKED_DATA})
+    return dict(args=args, stdin=kw.pop("stdin", b""), console=b"", code=9,
+                stderr=b"descstat: " + message + b"\n", **kw)
+
+
+# The closing lines on a UTF-8 terminal.
+FINISHED_UTF8 = ("\n計算終了。\n何か文字キーを押してからEnterキーを押して下さい。\n").encode()
 
 
 def rename(old, new):
@@ -397,6 +434,81 @@ CASES = [
          console=SUCCESS, **key_wait(b"data.txt\nreport.txt\n", FINISHED, 0)),
     Case("key wait after failure", console=OPEN_INPUT,
          **key_wait(b"nothere.txt\n", KEY_REQUEST, 9)),
+    # The command line: the argument run writes the dialogue's report bytes.
+    Case("arguments: data and report", **by_arguments(["data.txt", "report.txt"])),
+    Case("arguments: report on standard output", **by_arguments(["data.txt"], to_file=False)),
+    Case("arguments: report - on standard output",
+         **by_arguments(["data.txt", "-"], to_file=False)),
+    Case("arguments: data - from standard input", temp_empty=True, posix_only=True,
+         **by_arguments(["-"], to_file=False, stdin=WORKED_DATA, shown_name="-")),
+    Case("arguments: data - from standard input, windows", windows_only=True,
+         **by_arguments(["-"], to_file=False, stdin=WORKED_DATA, shown_name="-")),
+    Case("arguments: data - without marker", temp_empty=True, posix_only=True,
+         **argument_failure(["-", "out.txt"], b"To find the marker line in input data file failed.",
+                            stdin=b"no marker\n", report=b"Input data file = -\n\n",
+                            report_name="out.txt")),
+    Case("arguments: options after operands",
+         **by_arguments(["data.txt", "report.txt", "-d", "3"], digits=3)),
+    Case("arguments: -- ends options", untouched=("-d",),
+         **by_arguments(["--", "-d"], to_file=False, shown_name="-d",
+                        files={"-d": WORKED_DATA})),
+    *[Case("option " + " ".join(opts), **by_arguments(opts + ["data.txt", "report.txt"], **kw))
+      for opts, kw in [(["-e", "utf-8"], dict(encoding="utf-8")),
+                       (["--encoding=UTF8"], dict(encoding="utf-8")),
+                       (["--enc", "SJIS"], {}), (["-ecp932"], {}),
+                       (["--encoding=Shift_JIS"], {}),
+                       (["-d", "17"], dict(digits=17)), (["--digits=1"], dict(digits=1)),
+                       (["-d9", "-e", "utf8"], dict(digits=9, encoding="utf-8"))]],
+    Case("option -e utf-8 with the dialogue", args=["-e", "utf-8"],
+         **data_only(WORKED_DATA, report=report("data.txt", WORKED_VALUES, encoding="utf-8"))),
+    Case("option -d 17 with the dialogue far from zero", args=["-d", "17"],
+         **data_only(b"/\n10000000.1\n10000000.3\n/\n",
+                     report=report("data.txt", [10000000.1, 10000000.3], digits=17))),
+    *[Case("usage error: " + " ".join(a), args=a, **usage_error(m)) for a, m in [
+        (["-e", "latin1", "data.txt"],
+         "invalid encoding 'latin1' (shift_jis, sjis, cp932, utf-8 or utf8)"),
+        (["--digits=0", "data.txt"], "invalid number of digits '0' (1 to 17)"),
+        (["-d", "18", "data.txt"], "invalid number of digits '18' (1 to 17)"),
+        (["-dx", "data.txt"], "invalid number of digits 'x' (1 to 17)"),
+        (["--digits=", "data.txt"], "invalid number of digits '' (1 to 17)"),
+        (["data.txt", "-e"], "option requires an argument -- 'e'"),
+        (["data.txt", "--digits"], "option '--digits' requires an argument"),
+        (["--frobnicate", "data.txt"], "unrecognized option '--frobnicate'"),
+        (["-x"], "invalid option -- 'x'"),
+        (["--help=yes"], "option '--help' doesn't allow an argument"),
+        (["data.txt", "r.txt", "extra"], "extra operand 'extra'")]],
+    Case("help", args=["--help"], stdin=b"", code=0,
+         console=lambda out: out.startswith(b"Usage: descstat [OPTION]... [DATA [REPORT]]")
+         and b"--encoding" in out and b"--digits" in out and b"Exit status" in out),
+    Case("version", args=["-V"], stdin=b"", code=0,
+         console=lambda out: out.splitlines()[0].startswith(b"descstat 1.")),
+    # Failures of the argument run: one line on standard error.
+    Case("arguments: data file missing",
+         **argument_failure(["nosuch.txt"],
+                            b"To open input data file failed: nosuch.txt: No such file or directory")),
+    Case("arguments: report folder missing",
+         **argument_failure(["data.txt", "nodir/r.txt"],
+                            b"To open output file failed: nodir/r.txt: No such file or directory")),
+    Case("arguments: report is data file",
+         **argument_failure(["data.txt", "./data.txt"],
+                            b"To open output file failed: it is the input data file.")),
+    Case("arguments: report on full device",
+         **argument_failure(["data.txt", "/dev/full"], b"To write output file failed.")),
+    Case("arguments: report on standard output that is full", stdout="full",
+         **argument_failure(["data.txt"], b"To write output file failed.")),
+    Case("arguments: long line",
+         **argument_failure(["data.txt", "r.txt"],
+                            b"To read input data file failed: a line is longer than 998 bytes.",
+                            files={"data.txt": b"/\n" + b"1" * 1000 + b"\n"},
+                            report=b"Input data file = data.txt\n\n", report_name="r.txt")),
+    Case("arguments: read error", args=["data.txt", "report.txt"], stdin=b"",
+         stderr=b"descstat: To read input data file failed: a read error occurred.\n",
+         **dict(read_error("2"), console=b"")),
+    # On a terminal the closing lines follow the locale; the report does not.
+    Case("terminal with UTF-8 locale", terminal="C.UTF-8", posix_only=True,
+         console=PROMPTS + FINISHED_UTF8, **data_only(WORKED_DATA, WORKED_VALUES)),
+    Case("terminal with C locale", terminal="C", posix_only=True,
+         **data_only(WORKED_DATA, WORKED_VALUES)),
     Case("long report name", stdin=b"data.txt\n" + b"r" * 250 + b"\nx\n",
          report_name="r" * 250, **data_only(WORKED_DATA, [12.5, 13, 11.75]),
          windows=dict(stdin=b"data.txt\n" + b"r" * 200 + b"\nx\n", report_name="r" * 200)),
@@ -447,6 +559,8 @@ def launch(cmd, case, folder, env, prepare):
     step through its dialogue."""
     if case.steps:
         return run_steps(cmd, case.steps, folder, env, prepare)
+    if case.terminal:
+        return run_on_terminal(cmd, case, folder, env)
     out = {"pipe": subprocess.PIPE, "closed": None}.get(case.stdout)
     sink = open("/dev/full", "wb") if case.stdout == "full" else None
     try:
@@ -456,6 +570,31 @@ def launch(cmd, case, folder, env, prepare):
         if sink:
             sink.close()
     return Outcome(proc.returncode, proc.stdout, proc.stderr)
+
+
+def run_on_terminal(cmd, case, folder, env):
+    """Runs the program with standard output on a pseudo-terminal under the
+    given locale; what the terminal got comes back with its CR LF as LF."""
+    env = dict(env, LC_ALL=case.terminal, LANG=case.terminal)
+    master, slave = pty.openpty()
+    attrs = termios.tcgetattr(slave)
+    attrs[1] &= ~termios.ONLCR  # the terminal shows the program's line ends as written
+    termios.tcsetattr(slave, termios.TCSANOW, attrs)
+    proc = subprocess.Popen(cmd, stdin=subprocess.PIPE, stdout=slave, stderr=subprocess.PIPE,
+                            cwd=folder, env=env)
+    os.close(slave)
+    _, stderr = proc.communicate(case.stdin, timeout=60)
+    console = bytearray()
+    while True:
+        try:
+            chunk = os.read(master, 4096)
+        except OSError:  # the terminal is gone once the program has ended
+            break
+        if not chunk:
+            break
+        console.extend(chunk)
+    os.close(master)
+    return Outcome(proc.returncode, bytes(console), stderr)
 
 
 def run_steps(cmd, steps, folder, env, prepare):
@@ -516,7 +655,7 @@ def run_case(case, args):
             os.mkfifo(path)
             feeder = threading.Thread(target=feed_fifo, args=(path, case.fifo[1]), daemon=True)
             feeder.start()
-        cmd = shlex.split(args.emulator) + [os.path.abspath(args.program)]
+        cmd = shlex.split(args.emulator) + [os.path.abspath(args.program)] + case.args
         if case.first_run is not None:
             subprocess.run(cmd, input=case.first_run, capture_output=True, cwd=d, timeout=60)
         before = sorted(os.listdir(d))
@@ -530,6 +669,10 @@ def run_case(case, args):
                 os.close(1)
 
         env = dict(os.environ)
+        temp = os.path.join(d, "tmp")
+        if case.temp_empty:
+            os.mkdir(temp)
+            env["TMPDIR"] = temp
         if case.shim_env:
             env.update(case.shim_env, LD_PRELOAD=os.path.abspath(args.shim))
             # The sanitizer runtime would otherwise insist on being loaded first.
@@ -553,11 +696,16 @@ def run_case(case, args):
             problems.append("standard error: %s" % proc.stderr.decode(errors="replace"))
         if proc.problem:
             problems.append(proc.problem)
-        if case.stdout == "pipe" and proc.stdout != eol(case.console):
+        if case.temp_empty and os.listdir(temp):
+            problems.append("temporary files left: %s" % os.listdir(temp))
+        if callable(case.console):
+            if not case.console(proc.stdout):
+                problems.append("console %r" % proc.stdout[:200])
+        elif case.stdout == "pipe" and proc.stdout != eol(case.console):
             problems.append("console %r\n   expected %r" % (proc.stdout, eol(case.console)))
         report_path = os.path.join(d, case.report_name)
         if case.report is None:
-            made = sorted(set(os.listdir(d)) - set(before) - set(case.after))
+            made = sorted(set(os.listdir(d)) - set(before) - set(case.after) - {"tmp"})
             if made:
                 problems.append("files made: %s" % made)
         elif not os.path.isfile(report_path):

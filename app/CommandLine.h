@@ -1,0 +1,40 @@
+// The command line: `descstat [OPTION]... [DATA [REPORT]]`, GNU style.
+//
+// Options may stand before or after the operands; "--" ends them; a long
+// option may be shortened to any unique prefix and takes its value after "="
+// or as the next argument; short options may be bundled ("-sd8"). Parsing
+// never fails silently: anything unusable becomes a message naming it.
+#ifndef DESCSTAT_COMMANDLINE_H
+#define DESCSTAT_COMMANDLINE_H
+
+#include <string>
+#include <vector>
+
+#include "app/Driver.h"
+
+namespace descstat {
+
+// Exit code of a usage error.
+constexpr int kExitUsage = 2;
+
+// What the command line asks for.
+struct CommandLine {
+    RunOptions options;                 // encoding, digits, summary
+    std::vector<std::string> operands;  // none: the dialogue; DATA, and perhaps REPORT
+    bool help = false;
+    bool version = false;
+    std::string error;  // a usage error, without the program name; empty when none
+};
+
+// Reads the arguments after the program name.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The text of --help.
+const char* UsageText();
+
+// The program's version, as --version shows it.
+const char* VersionText();
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_COMMANDLINE_H

@@ -1,0 +1,45 @@
+// The console's side of a run: how the Japanese closing lines reach the
+// screen, and the standard descriptors the program must not lose.
+//
+// Piped or redirected, the console gets the program's own Shift_JIS bytes. On
+// a terminal the lines must read as Japanese: a POSIX terminal whose locale is
+// UTF-8 gets them in UTF-8, and a Windows console gets them through its
+// wide-character interface, whatever its code page.
+#ifndef DESCSTAT_CONSOLE_H
+#define DESCSTAT_CONSOLE_H
+
+#include <ostream>
+#include <string>
+
+#include "app/Japanese.h"
+
+namespace descstat {
+
+// How Japanese text is written to the console.
+enum class ConsoleText {
+    kShiftJis,  // the bytes as they are: a pipe, a file, a Shift_JIS terminal
+    kUtf8,      // a terminal whose locale's character set is UTF-8
+    kWide,      // a Windows console, written in UTF-16
+};
+
+// How standard output wants Japanese text, from what it is connected to and
+// the user's locale. Leaves the program's locale as it was.
+ConsoleText DetectConsoleText();
+
+// Writes one Japanese line and a line end to the console stream, which is
+// standard output whenever `how` is not kShiftJis. A failed console write
+// marks the stream bad, as any other failed write does.
+void WriteJapaneseLine(std::ostream& con, ConsoleText how, const JapaneseText& text);
+
+// The text of Shift_JIS bytes in UTF-16, as the Windows console is given it;
+// empty where the bytes are no Shift_JIS text.
+std::u16string ShiftJisToUtf16(const char* bytes);
+
+// Gives each standard descriptor the program was started without a stand-in
+// that fails every write (/dev/null opened for reading), so that no file the
+// run opens takes its number and gets console text. Does nothing on Windows.
+void HoldStandardDescriptors();
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_CONSOLE_H

@@ -1,0 +1,55 @@
+// The Japanese texts of the console and the report, in the two encodings the
+// program writes: Shift_JIS (code page 932), the default everywhere, and UTF-8,
+// for a report asked for in UTF-8 or a UTF-8 terminal. The Shift_JIS bytes are
+// the program's own and never change.
+#ifndef DESCSTAT_JAPANESE_H
+#define DESCSTAT_JAPANESE_H
+
+namespace descstat {
+
+// The encoding of the report's Japanese text.
+enum class Encoding { kShiftJis, kUtf8 };
+
+// One Japanese text as NUL-terminated bytes in each encoding.
+struct JapaneseText {
+    const char* shiftJis;
+    const char* utf8;
+    const char* In(Encoding e) const { return e == Encoding::kUtf8 ? utf8 : shiftJis; }
+};
+
+// データ...
+constexpr JapaneseText kListingHeading = {"\x83\x66\x81\x5B\x83\x5E...",
+                                          "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF..."};
+// 計算終了。
+constexpr JapaneseText kFinished = {"\x8C\x76\x8E\x5A\x8F\x49\x97\xB9\x81\x42",
+                                    "\xE8\xA8\x88\xE7\xAE\x97\xE7\xB5\x82\xE4\xBA\x86\xE3\x80\x82"};
+// 何か文字キーを押してからEnterキーを押して下さい。
+constexpr JapaneseText kFinishedKeyRequest = {
+    "\x89\xBD\x82\xA9\x95\xB6\x8E\x9A\x83\x4C\x81\x5B\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x82\xA9"
+    "\x82\xE7"
+    "Enter"
+    "\x83\x4C\x81\x5B\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x89\xBA\x82\xB3\x82\xA2\x81\x42",
+    "\xE4\xBD\x95\xE3\x81\x8B\xE6\x96\x87\xE5\xAD\x97\xE3\x82\xAD\xE3\x83\xBC\xE3\x82\x92\xE6"
+    "\x8A\xBC\xE3\x81\x97\xE3\x81\xA6\xE3\x81\x8B\xE3\x82\x89"
+    "Enter"
+    "\xE3\x82\xAD\xE3\x83\xBC\xE3\x82\x92\xE6\x8A\xBC\xE3\x81\x97\xE3\x81\xA6\xE4\xB8\x8B\xE3"
+    "\x81\x95\xE3\x81\x84\xE3\x80\x82"};
+
+// Result labels; the first three are padded so that their values line up.
+// 平均値 =
+constexpr JapaneseText kMeanLabel = {"\x95\xBD\x8B\xCF\x92\x6C = ",
+                                     "\xE5\xB9\xB3\xE5\x9D\x87\xE5\x80\xA4 = "};
+// 分散   =
+constexpr JapaneseText kVarianceLabel = {"\x95\xAA\x8E\x55   = ", "\xE5\x88\x86\xE6\x95\xA3   = "};
+constexpr JapaneseText kSdLabel = {"SD     = ", "SD     = "};
+// 不偏分散 =
+constexpr JapaneseText kUnbiasedVarianceLabel = {
+    "\x95\x73\x95\xCE\x95\xAA\x8E\x55 = ", "\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86\xE6\x95\xA3 = "};
+// SD(不偏分散) =
+constexpr JapaneseText kUnbiasedSdLabel = {
+    "SD(\x95\x73\x95\xCE\x95\xAA\x8E\x55) = ",
+    "SD(\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86\xE6\x95\xA3) = "};
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_JAPANESE_H
