@@ -1,13 +1,16 @@
 #include "app/Driver.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "app/Statistics.h"
+#include "app/Summary.h"
 #include "app/TempCopy.h"
 #include "mylib/StrFunc.h"
 
@@ -23,6 +26,11 @@ constexpr const char* kReportPrompt = "Output file = ";
 constexpr const char* kKeyRequest = "Press down any character key, then press Enter key.";
 constexpr const char* kNoMemoryForAnswer = "To allocate memory failed.";
 constexpr const char* kProgramPrefix = "descstat: ";
+// Room for a value's number in the listing (at most 2147483647).
+constexpr int kIndexChars = 12;
+// The report buffer of a run without the dialogue: its report is written in
+// large blocks and flushed once at the end.
+constexpr std::size_t kReportBuffer = 1 << 16;
 
 // Every way a run can fail after its names are known.
 enum class Failure {
@@ -115,26 +123,45 @@ PassResult CheckSectionEnd(RdTxtLn& reader, std::string& line, bool closedByMark
     return (closedByMarker ? atMarker : atEnd) ? PassResult::kOk : PassResult::kChanged;
 }
 
+// How the listing is written: its heading's encoding, the digits of each
+// number, and whether each line goes to the file at once.
+struct Listing {
+    Encoding encoding;
+    int digits;
+    bool flushEachLine;
+};
+
+// "k:  value" and a line end, formatted in place: one write per line.
+void WriteListingLine(std::ostream& report, std::int32_t k, double value, const Listing& listing) {
+    char text[kIndexChars + kNumberChars + 4];
+    char* end = std::to_chars(text, text + kIndexChars, k).ptr;
+    *end++ = ':';
+    *end++ = ' ';
+    *end++ = ' ';
+    end += FormatNumber(end, value, listing.digits);
+    *end++ = '\n';
+    report.write(text, end - text);
+    if (listing.flushEachLine) report.flush();
+}
+
 // Reading pass: skips the header again and reads the `count` value lines into
 // `values`, listing each in the report. Anything other than the counted lines
 // followed by the same end (an earlier or later end of file or marker line)
 // means the file changed.
 PassResult ReadValues(RdTxtLn& reader, std::string& line, double* values, std::int32_t count,
-                      bool closedByMarker, std::ostream& report, Encoding encoding) {
+                      bool closedByMarker, std::ostream& report, const Listing& listing) {
     const PassResult header = SkipHeader(reader, line);
     if (header == PassResult::kNoMarker) return PassResult::kChanged;
     if (header != PassResult::kOk) return header;
 
-    report << kListingHeading.In(encoding) << std::endl;
+    report << kListingHeading.In(listing.encoding) << std::endl;
     for (std::int32_t p = 0; p < count; ++p) {
         const Next next = NextLine(reader, line);
         if (next == Next::kReadError) return PassResult::kReadError;
         if (next == Next::kTooLong) return PassResult::kLineTooLong;
         if (next == Next::kEnd || IsMarker(line)) return PassResult::kChanged;
         values[p] = static_cast<double>(myLib::StrToDbl(myLib::GetFld(line, 0)));
-        report << (p + 1) << ":  ";
-        WriteNumber(report, values[p]);
-        report << std::endl;
+        WriteListingLine(report, p + 1, values[p], listing);
     }
     return CheckSectionEnd(reader, line, closedByMarker);
 }
@@ -142,7 +169,7 @@ PassResult ReadValues(RdTxtLn& reader, std::string& line, double* values, std::i
 // Everything the report holds after its header, from both passes over the
 // data file; the report is left open.
 Failure WriteBody(RdTxtLn& reader, const std::string& openName, std::ostream& report,
-                  const RunOptions& options, const RunHooks& hooks) {
+                  const RunOptions& options, const RunHooks& hooks, bool flushEachLine) {
     std::string line;
     std::int32_t count = 0;
     bool closedByMarker = false;
@@ -157,13 +184,16 @@ Failure WriteBody(RdTxtLn& reader, const std::string& openName, std::ostream& re
     reader.ReOpen(openName);
     if (reader.status != RdTxtLn::kReady) return Failure::kReopenInput;
 
+    const Listing listing{options.encoding, options.digits, flushEachLine};
     const PassResult read =
-        ReadValues(reader, line, values.get(), count, closedByMarker, report, options.encoding);
+        ReadValues(reader, line, values.get(), count, closedByMarker, report, listing);
     if (read != PassResult::kOk) return FromPass(read);
     reader.Close();
 
     report << std::endl;
     WriteResultBlock(report, values.get(), count, options.encoding);
+    // Last, since it reorders the values.
+    if (options.summary) WriteSummaryBlock(report, values.get(), count, options.encoding);
     return Failure::kNone;
 }
 
@@ -278,7 +308,8 @@ int Run(std::istream& in, std::ostream& con, const RunHooks& hooks, const RunOpt
     if (!report.is_open()) return FailDialogue(in, con, Failure::kOpenOutput);
     WriteHeader(report, dataName, options);
 
-    f = WriteBody(reader, dataName, report, options, hooks);
+    // The dialogue's report is readable up to its last line whatever happens.
+    f = WriteBody(reader, dataName, report, options, hooks, true);
     if (f == Failure::kNone) {
         report.close();
         if (report.fail()) f = Failure::kWriteOutput;
@@ -311,7 +342,9 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     }
 
     const bool toStandardOutput = reportName == "-";
+    std::vector<char> buffer(kReportBuffer);  // outlives the stream that uses it
     std::ofstream file;
+    file.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     if (toStandardOutput && StandardOutputIsData(reader)) {
         return FailArguments(err, Failure::kOutputIsInput, reportName, 0);
     }
@@ -326,7 +359,7 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     WriteHeader(report, dataName, options);
 
     errno = 0;
-    Failure f = WriteBody(reader, openName, report, options, hooks);
+    Failure f = WriteBody(reader, openName, report, options, hooks, false);
     const int reason = OpenReason(f, errno);
     if (f == Failure::kNone) {
         if (toStandardOutput) {

@@ -50,6 +50,31 @@ constexpr JapaneseText kUnbiasedSdLabel = {
     "SD(\x95\x73\x95\xCE\x95\xAA\x8E\x55) = ",
     "SD(\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86\xE6\x95\xA3) = "};
 
+// Summary labels.
+// 個数 =
+constexpr JapaneseText kCountLabel = {"\x8C\xC2\x90\x94 = ", "\xE5\x80\x8B\xE6\x95\xB0 = "};
+// 最小値 =
+constexpr JapaneseText kMinimumLabel = {"\x8D\xC5\x8F\xAC\x92\x6C = ",
+                                        "\xE6\x9C\x80\xE5\xB0\x8F\xE5\x80\xA4 = "};
+// 第1四分位数 =
+constexpr JapaneseText kFirstQuartileLabel = {
+    "\x91\xE6"
+    "1\x8E\x6C\x95\xAA\x88\xCA\x90\x94 = ",
+    "\xE7\xAC\xAC"
+    "1\xE5\x9B\x9B\xE5\x88\x86\xE4\xBD\x8D\xE6\x95\xB0 = "};
+// 中央値 =
+constexpr JapaneseText kMedianLabel = {"\x92\x86\x89\x9B\x92\x6C = ",
+                                       "\xE4\xB8\xAD\xE5\xA4\xAE\xE5\x80\xA4 = "};
+// 第3四分位数 =
+constexpr JapaneseText kThirdQuartileLabel = {
+    "\x91\xE6"
+    "3\x8E\x6C\x95\xAA\x88\xCA\x90\x94 = ",
+    "\xE7\xAC\xAC"
+    "3\xE5\x9B\x9B\xE5\x88\x86\xE4\xBD\x8D\xE6\x95\xB0 = "};
+// 最大値 =
+constexpr JapaneseText kMaximumLabel = {"\x8D\xC5\x91\xE5\x92\x6C = ",
+                                        "\xE6\x9C\x80\xE5\xA4\xA7\xE5\x80\xA4 = "};
+
 }  // namespace descstat
 
 #endif  // DESCSTAT_JAPANESE_H

@@ -1,5 +1,6 @@
 #include "app/Statistics.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -47,12 +48,22 @@ Results ComputeResults(const double* values, std::int32_t n) {
     return r;
 }
 
-void WriteNumber(std::ostream& out, double v) {
+std::size_t FormatNumber(char* text, double v, int digits) {
     if (std::isnan(v)) {
-        out << "nan";
-    } else {
-        out << v;
+        text[0] = 'n';
+        text[1] = 'a';
+        text[2] = 'n';
+        return 3;
     }
+    const std::to_chars_result r =
+        std::to_chars(text, text + kNumberChars, v, std::chars_format::general, digits);
+    return static_cast<std::size_t>(r.ptr - text);
+}
+
+void WriteNumber(std::ostream& out, double v) {
+    char text[kNumberChars];
+    const std::size_t length = FormatNumber(text, v, static_cast<int>(out.precision()));
+    out.write(text, static_cast<std::streamsize>(length));
 }
 
 void WriteResultBlock(std::ostream& report, const double* values, std::int32_t n,

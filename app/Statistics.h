@@ -9,6 +9,7 @@
 #ifndef DESCSTAT_STATISTICS_H
 #define DESCSTAT_STATISTICS_H
 
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 
@@ -31,8 +32,16 @@ struct Results {
 // Computes the five results of the first n values of `values`.
 Results ComputeResults(const double* values, std::int32_t n);
 
-// Writes v in the stream's current floating-point format; NaN of either sign
-// is written as "nan" so that the report reads the same on every platform.
+// Room enough for any number FormatNumber writes.
+constexpr std::size_t kNumberChars = 32;
+
+// Writes v into `text` as the stream's default floating-point format writes it
+// with `digits` significant digits (1 to 17; general notation like printf's
+// %g), and gives the length; NaN of either sign is "nan", so that the report
+// reads the same on every platform. Needs no stream and no locale.
+std::size_t FormatNumber(char* text, double v, int digits);
+
+// Writes v as FormatNumber does, at the stream's precision.
 void WriteNumber(std::ostream& out, double v);
 
 // Computes the results of the n values and writes the result block (an empty

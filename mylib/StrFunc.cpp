@@ -1,8 +1,10 @@
 #include "mylib/StrFunc.h"
 
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <limits>
-#include <locale>
-#include <sstream>
+#include <system_error>
 
 namespace myLib {
 
@@ -22,12 +24,80 @@ std::string GetFld(std::string s, int n) {
     return s.substr(begin, pos - begin);
 }
 
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// White space as the classic locale's stream extraction skips it.
+bool IsStreamSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The characters that the classic-locale stream extraction of a double
+// gathers from s, in the form it hands to the conversion: an optional sign,
+// the mantissa's digits (leading zeros as one) with at most one point, and an
+// exponent letter, once mantissa digits were seen, with an optional sign and
+// its digits. Stops at the first byte that does not fit. `complete` is false
+// when the conversion of what was gathered must fail: no mantissa digit, or an
+// exponent letter without a digit after it.
+std::string GatherNumber(const std::string& s, bool& complete) {
+    std::string out;
+    std::size_t i = 0;
+    const std::size_t n = s.size();
+    while (i < n && IsStreamSpace(s[i])) ++i;
+    if (i < n && (s[i] == '+' || s[i] == '-')) out += s[i++];
+    bool mantissa = false;
+    if (i < n && s[i] == '0') {
+        out += '0';
+        mantissa = true;
+        while (i < n && s[i] == '0') ++i;
+    }
+    bool point = false;
+    bool exponent = false;
+    bool exponentDigit = false;
+    for (; i < n; ++i) {
+        const char c = s[i];
+        if (IsDigit(c)) {
+            out += c;
+            mantissa = true;
+            exponentDigit = exponent;
+        } else if (c == '.' && !point && !exponent) {
+            out += '.';
+            point = true;
+        } else if ((c == 'e' || c == 'E') && !exponent && mantissa) {
+            out += 'e';
+            exponent = true;
+            if (i + 1 < n && (s[i + 1] == '+' || s[i + 1] == '-')) out += s[++i];
+        } else {
+            break;
+        }
+    }
+    complete = mantissa && (!exponent || exponentDigit);
+    return out;
+}
+
+}  // namespace
+
+// The number grammar is checked here, byte for byte as the stream extraction
+// of the classic locale checks it, and the digits are converted with
+// std::from_chars, which rounds correctly like the stream's strtod but needs
+// no stream, locale or allocation. A number beyond the range of double goes
+// through strtod as the stream's would: too large fails, too small is 0. The
+// string is taken by value, as the interface promises every caller.
+// cppcheck-suppress passedByValue
 long double StrToDbl(std::string s) {  // NOLINT(performance-unnecessary-value-param)
-    std::istringstream in(s, std::ios_base::in);
-    in.imbue(std::locale::classic());
+    constexpr double kFailed = std::numeric_limits<double>::quiet_NaN();
+    bool complete = false;
+    const std::string number = GatherNumber(s, complete);
+    if (!complete) return kFailed;
+    // from_chars takes no plus sign.
+    const char* first = number.c_str() + (number[0] == '+' ? 1 : 0);
+    const char* last = number.c_str() + number.size();
     double value = 0.0;
-    in >> value;
-    if (in.fail()) return std::numeric_limits<double>::quiet_NaN();
+    const std::from_chars_result r = std::from_chars(first, last, value);
+    if (r.ec == std::errc() && r.ptr == last) return value;
+    value = std::strtod(number.c_str(), nullptr);
+    if (std::isinf(value)) return kFailed;
     return value;
 }
 

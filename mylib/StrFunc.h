@@ -2,9 +2,10 @@
 //
 // A line is split into fields at blanks, and only a space or a horizontal tab
 // is a blank: every other byte, control bytes included, belongs to a field.
-// Numbers are read with the C++ stream extraction in the classic locale, so
-// the decimal point is always "." and no digit grouping is accepted, whatever
-// the user's locale. Strings are taken by value; nothing here throws on bad
+// Numbers are read exactly as the C++ stream extraction of a double reads them
+// in the classic locale, so the decimal point is always "." and no digit
+// grouping is accepted, whatever the user's locale; the conversion itself
+// needs no stream. Strings are taken by value; nothing here throws on bad
 // input or keeps any state.
 #ifndef MYLIB_STRFUNC_H
 #define MYLIB_STRFUNC_H

@@ -1,14 +1,23 @@
 #!/usr/bin/env python3
 """Benchmark: run descstat on 1 thousand to 10 million normally distributed
-values and GNU datamash (where installed) on the same values for the same five
-statistics; print wall time, peak memory, nanoseconds per value and the ratio
-to datamash, check the memory bound (8 bytes per value plus 4 MiB) and that
-both programs agree.
+values, and GNU datamash (where installed) on the same values for the same five
+statistics; print wall times (best of three), peak memory and nanoseconds per
+value, and say whether each target holds:
+
+- the argument run (descstat DATA REPORT) at most 0.5 times datamash's time;
+- the dialogue at most 0.67 times the dialogue of the version before the speed
+  work (BASELINE, built here from git in build/bench/baseline);
+- the argument run with --summary at most 1.2 times the argument run;
+- every run within 8 bytes per value plus 4 MiB of peak memory;
+- time linear in the number of values (ns per value within a factor of 1.5
+  from 1 million to 10 million).
 
 Usage: bench.py PROGRAM [SIZE ...]
 """
 import os
 import random
+import tarfile
+import io
 import shutil
 import subprocess
 import sys
@@ -16,7 +25,14 @@ import time
 
 SIZES = [1_000, 100_000, 1_000_000, 10_000_000]
 RUNS = 3
-HERE = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "build", "bench"))
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
+HERE = os.path.join(ROOT, "build", "bench")
+# The last version before the speed work: the command line, the exact
+# statistics, the per-value string stream and stream formatting.
+BASELINE = "41780927f6393d83e3b09e1027a35fbecb1034fe"
+TARGET_VS_DATAMASH = 0.5
+TARGET_VS_BASELINE = 0.67
+TARGET_SUMMARY = 1.2
 
 
 def make_data(n):
@@ -79,18 +95,36 @@ def datamash_run(plain):
     return secs, peak, [float(x) for x in out.split()]
 
 
-def write_call_cost(count=200_000):
-    """Seconds per small write to a file: what flushing each report line costs."""
-    path = os.path.join(HERE, "write_cost.tmp")
-    fd = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_TRUNC)
-    line = b"123456:  101.234\n"
-    start = time.perf_counter()
-    for _ in range(count):
-        os.write(fd, line)
-    elapsed = time.perf_counter() - start
-    os.close(fd)
-    os.remove(path)
-    return elapsed / count
+def build_baseline():
+    """The program as it was at BASELINE, built once in build/bench/baseline;
+    None where git or the revision is missing."""
+    program = os.path.join(HERE, "baseline", "build", "descstat")
+    if os.path.exists(program):
+        return program
+    try:
+        archive = subprocess.run(["git", "-C", ROOT, "archive", BASELINE], check=True,
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+    except (OSError, subprocess.CalledProcessError):
+        return None
+    src = os.path.join(HERE, "baseline", "src")
+    with tarfile.open(fileobj=io.BytesIO(archive)) as tar:
+        tar.extractall(src)
+    build = os.path.join(HERE, "baseline", "build")
+    subprocess.run(["cmake", "-S", src, "-B", build, "-DCMAKE_BUILD_TYPE=Release",
+                    "-DBUILD_TESTING=OFF"], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", build, "-j", "2", "--target", "descstat"], check=True,
+                    stdout=subprocess.DEVNULL)
+    return program
+
+
+def dialogue(program, data, report):
+    """Best time and peak of the dialogue, answered through standard input."""
+    stdin = ("%s\n%s\nx\n" % (os.path.basename(data), report)).encode()
+    return best_of([program], stdin)[:2]
+
+
+def verdict(ok):
+    return "met" if ok else "NOT MET"
 
 
 def main():
@@ -104,37 +138,59 @@ def main():
         sys.exit("GNU time (/usr/bin/time) is needed to measure peak memory")
     if not has_datamash:
         print("datamash is not installed: its columns are left empty")
+    baseline = build_baseline()
+    if baseline is None:
+        print("the baseline revision could not be built: its columns are left empty")
 
-    print("| values | descstat s | peak MiB | bound MiB | ns/value | datamash s | ratio | agree |")
-    print("|---:|---:|---:|---:|---:|---:|---:|:---:|")
-    bound_ok = True
-    per_value = []
+    print("| values | arguments s | --summary s | dialogue s | baseline dialogue s | datamash s "
+          "| args/datamash | dialogue/baseline | summary/args | peak MiB | bound MiB | agree |")
+    print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|:---:|")
+    ok = {"datamash": True, "baseline": True, "summary": True, "memory": True}
+    per_value = {}
     for n in sizes:
         data, plain = make_data(n)
-        stdin = ("%s\nreport_%d.txt\nx\n" % (os.path.basename(data), n)).encode()
-        secs, peak, _ = best_of([program], stdin)
+        name = os.path.basename(data)
+        args, args_peak, _ = best_of([program, name, "args_%d.txt" % n])
+        summ, summ_peak, _ = best_of([program, "--summary", name, "summary_%d.txt" % n])
+        dial, dial_peak = dialogue(program, data, "report_%d.txt" % n)
+        peak = max(args_peak, summ_peak, dial_peak)
         bound = 8 * n + 4 * 1024 * 1024
-        bound_ok &= peak <= bound
-        ns = secs * 1e9 / n
-        per_value.append(ns)
-        ours = descstat_results(os.path.join(HERE, "report_%d.txt" % n))
-        dm_cols = ["", "", ""]
+        ok["memory"] &= peak <= bound
+        per_value[n] = args * 1e9 / n
+        base = dialogue(baseline, data, "baseline_%d.txt" % n)[0] if baseline else None
+        ours = descstat_results(os.path.join(HERE, "args_%d.txt" % n))
+        dm, agree = None, ""
         if has_datamash:
-            dsecs, _, theirs = datamash_run(plain)
-            agree = all(abs(a - b) <= 1e-5 * max(abs(b), 1e-300) for a, b in zip(ours, theirs))
-            dm_cols = ["%.3f" % dsecs, "%.2f" % (secs / dsecs), "yes" if agree else "NO"]
-        print("| %d | %.3f | %.1f | %.1f | %.0f | %s | %s | %s |"
-              % (n, secs, peak / 2**20, bound / 2**20, ns, *dm_cols))
+            dm, _, theirs = datamash_run(plain)
+            agree = "yes" if all(abs(a - b) <= 1e-5 * max(abs(b), 1e-300)
+                                 for a, b in zip(ours, theirs)) else "NO"
+        ratios = [args / dm if dm else None, dial / base if base else None, summ / args]
+        if n >= 1_000_000:
+            ok["datamash"] &= ratios[0] is None or ratios[0] <= TARGET_VS_DATAMASH
+            ok["baseline"] &= ratios[1] is None or ratios[1] <= TARGET_VS_BASELINE
+            ok["summary"] &= ratios[2] <= TARGET_SUMMARY
+        cell = lambda x, f="%.3f": "" if x is None else f % x
+        print("| %d | %.3f | %.3f | %.3f | %s | %s | %s | %s | %s | %.1f | %.1f | %s |"
+              % (n, args, summ, dial, cell(base), cell(dm), cell(ratios[0], "%.2f"),
+                 cell(ratios[1], "%.2f"), cell(ratios[2], "%.2f"), peak / 2**20, bound / 2**20,
+                 agree))
 
-    cost = write_call_cost()
     print()
-    print("Memory bound (8 bytes per value + 4 MiB): %s" % ("kept" if bound_ok else "EXCEEDED"))
-    if len(per_value) > 1:
-        print("ns per value from the smallest to the largest size: %s"
-              % ", ".join("%.0f" % v for v in per_value))
-    print("One flushed report line costs about %.2f us of write system call here: %.1f s for"
-          " 10 million values." % (cost * 1e6, cost * 1e7))
-    return 0 if bound_ok else 1
+    print("Targets, on 1 million values and more:")
+    print("- argument run at most %.2f x datamash: %s" % (TARGET_VS_DATAMASH, verdict(ok["datamash"])))
+    print("- dialogue at most %.2f x the baseline's: %s" % (TARGET_VS_BASELINE,
+                                                          verdict(ok["baseline"])))
+    print("- --summary at most %.1f x the argument run: %s" % (TARGET_SUMMARY,
+                                                              verdict(ok["summary"])))
+    print("- peak memory within 8 bytes per value + 4 MiB: %s" % verdict(ok["memory"]))
+    big = [n for n in per_value if n >= 1_000_000]
+    if len(big) > 1:
+        lo, hi = min(per_value[n] for n in big), max(per_value[n] for n in big)
+        linear = hi <= 1.5 * lo
+        print("- linear time (argument run ns per value %s): %s"
+              % (", ".join("%.0f" % per_value[n] for n in sorted(per_value)), verdict(linear)))
+        ok["linear"] = linear
+    return 0 if all(ok.values()) else 1
 
 
 if __name__ == "__main__":

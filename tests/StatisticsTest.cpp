@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -220,6 +223,61 @@ TEST(Statistics, VarianceNeverNegativeForNearlyEqualValues) {
         const Results r = ComputeResults(v.data(), static_cast<std::int32_t>(v.size()));
         EXPECT_GE(r.variance, 0.0) << base;
         EXPECT_FALSE(std::isnan(r.sd)) << base;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// What the report stream itself writes for v at the given precision.
+std::string StreamFormat(double v, int digits) {
+    std::ostringstream out;
+    out.precision(digits);
+    if (std::isnan(v)) return "nan";
+    out << v;
+    return out.str();
+}
+
+// Doubles of every exponent from random bits, and the special values.
+std::vector<double> FormatSamples() {
+    std::vector<double> v = {0.0,
+                             -0.0,
+                             std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(),
+                             kNaN,
+                             -kNaN,
+                             std::numeric_limits<double>::denorm_min(),
+                             std::numeric_limits<double>::max(),
+                             std::numeric_limits<double>::min(),
+                             0.5,
+                             9.999995,
+                             999999.5,
+                             1e-5,
+                             123456.5,
+                             1e16,
+                             0.0001};
+    std::mt19937_64 rng(20261209);  // NOLINT(cert-msc32-c,cert-msc51-cpp): repeatable on purpose
+    for (std::uint64_t exponent = 0; exponent < 2047; ++exponent) {
+        for (int k = 0; k < 3; ++k) {
+            const std::uint64_t bits =
+                (rng() & 0x800FFFFFFFFFFFFFull) | (exponent << 52);  // any sign and fraction
+            double d = 0.0;
+            std::memcpy(&d, &bits, sizeof d);
+            v.push_back(d);
+        }
+    }
+    return v;
+}
+
+TEST(Statistics, FormatNumberWritesWhatTheStreamWrites) {
+    char text[descstat::kNumberChars];
+    for (const double v : FormatSamples()) {
+        for (int digits = 1; digits <= 17; ++digits) {
+            const std::size_t length = descstat::FormatNumber(text, v, digits);
+            ASSERT_EQ(std::string(text, length), StreamFormat(v, digits))
+                << std::hexfloat << v << " with " << digits << " digits";
+        }
     }
 }
 

@@ -106,7 +106,27 @@ def results(values):
     return first + [nearest(u), nearest_sqrt(u)]
 
 
-def report(data_name, values, listed=None, encoding=SJIS, digits=6):
+SUMMARY_LABELS = ["最小値 = ", "第1四分位数 = ", "中央値 = ", "第3四分位数 = ", "最大値 = "]
+
+
+def summary(values):
+    """Minimum, quartiles, median and maximum: linear interpolation between
+    order statistics (h = (n - 1)p + 1), each exact value rounded once."""
+    n = len(values)
+    if n == 0 or any(v != v for v in values):
+        return [float("nan")] * 5
+    xs = sorted(Fraction(v) for v in values)
+
+    def quantile(quarters):
+        whole, part = divmod((n - 1) * quarters, 4)
+        if part == 0:
+            return nearest(xs[whole])
+        return nearest(xs[whole] + Fraction(part, 4) * (xs[whole + 1] - xs[whole]))
+
+    return [nearest(xs[0])] + [quantile(q) for q in (1, 2, 3)] + [nearest(xs[-1])]
+
+
+def report(data_name, values, listed=None, encoding=SJIS, digits=6, with_summary=False):
     """The whole report of a complete run over the given values."""
     fmt = lambda x: "nan" if x != x else "%.*g" % (digits, x)
     lines = ["Input data file = " + data_name, "", "データ..."]
@@ -114,6 +134,9 @@ def report(data_name, values, listed=None, encoding=SJIS, digits=6):
     lines += ["%d:  %s" % (k + 1, s) for k, s in enumerate(shown)]
     lines += ["", ""]
     lines += [label + fmt(r) for label, r in zip(LABELS, results(values))]
+    if with_summary:
+        lines += ["", "個数 = %d" % len(values)]
+        lines += [label + fmt(r) for label, r in zip(SUMMARY_LABELS, summary(values))]
     return ("\n".join(lines) + "\n").encode(encoding)
 
 
@@ -482,6 +505,31 @@ CASES = [
          and b"--encoding" in out and b"--digits" in out and b"Exit status" in out),
     Case("version", args=["-V"], stdin=b"", code=0,
          console=lambda out: out.splitlines()[0].startswith(b"descstat 1.")),
+    # The summary block, against exact order statistics.
+    *[Case("summary: " + name, args=["--summary", "data.txt", "report.txt"], stdin=b"",
+           console=b"", files={"data.txt": values_file(vals)},
+           report=report("data.txt", vals, with_summary=True))
+      for name, vals in [
+          ("no values", []), ("one value", [-2.5]), ("two values", [3.0, 1.0]),
+          ("three values", [2.0, 9.0, 4.0]), ("four values", [4.0, 1.0, 3.0, 2.0]),
+          ("five values", [5.0, 1.0, 4.0, 2.0, 3.0]),
+          ("even count unsorted", [10.0, -3.0, 7.5, 0.25, 12.0, -8.0, 1e3, 2.0]),
+          ("odd count unsorted", [9.0, 1.0, 8.0, 2.0, 7.0, 3.0, 6.0, 4.0, 5.0]),
+          ("ties", [2.0, 2.0, 1.0, 2.0, 3.0, 2.0, 2.0]),
+          ("a value that is no number", [1.0, NAN, 3.0]),
+          ("huge values whose midpoint overflows", [1.7e308, 1.6e308, -1.7e308, 1.75e308]),
+          ("neighbours one ulp apart", [1.0, 1.0000000000000002, 1.0000000000000004, 1.0]),
+          ("tiny neighbours", [5e-324, 1e-323, 1.5e-323, 2e-323, 2.5e-323, 3e-323]),
+          ("negative", [-1.0, -5.0, -2.0, -4.0, -3.0, -6.0]),
+          ("mixed signs and zero", [-0.0, 3.0, -2.0, 0.0, 1.0])]],
+    *[Case("summary: random data set %d" % seed, args=["-s", "-d", "17", "data.txt", "r.txt"],
+           stdin=b"", console=b"", files={"data.txt": values_file(random_set(seed))},
+           report_name="r.txt",
+           report=report("data.txt", random_set(seed), digits=17, with_summary=True))
+      for seed in range(0, RANDOM_SETS, 4)],
+    Case("summary in UTF-8 with the dialogue", args=["-e", "utf-8", "--summary"],
+         **data_only(WORKED_DATA, report=report("data.txt", WORKED_VALUES, encoding="utf-8",
+                                                with_summary=True))),
     # Failures of the argument run: one line on standard error.
     Case("arguments: data file missing",
          **argument_failure(["nosuch.txt"],
