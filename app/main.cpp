@@ -41,9 +41,6 @@ int RunDialogue(descstat::RunOptions options) {
 }
 
 int RunArguments(const descstat::CommandLine& cl) {
-    // The standard streams get buffers of their own: a report on standard
-    // output is then written in blocks, not through the C library line by line.
-    std::ios_base::sync_with_stdio(false);
     const std::string& data = cl.operands[0];
     const std::string report = cl.operands.size() > 1 ? cl.operands[1] : "-";
 #ifdef _WIN32

@@ -782,6 +782,8 @@ def main():
     parser.add_argument("--emulator", default="")
     parser.add_argument("--windows", action="store_true")
     parser.add_argument("-k", dest="select", default="")
+    parser.add_argument("--exclude", default=None,
+                        help="leave out the cases whose name holds this text")
     parser.add_argument("--require", default="",
                         help="skip every case (exit 77) when this tool is not installed")
     parser.add_argument("--shim", default="",
@@ -795,7 +797,7 @@ def main():
 
     failed = 0
     for case in CASES:
-        if args.select not in case.name:
+        if args.select not in case.name or (args.exclude and args.exclude in case.name):
             continue
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)
                 or (case.windows_only and not args.windows) or (case.shim_env and not args.shim)):
