@@ -123,12 +123,11 @@ PassResult CheckSectionEnd(RdTxtLn& reader, std::string& line, bool closedByMark
     return (closedByMarker ? atMarker : atEnd) ? PassResult::kOk : PassResult::kChanged;
 }
 
-// How the listing is written: its heading's encoding, the digits of each
-// number, and whether each line goes to the file at once.
+// How the listing is written: its heading's encoding and the digits of each
+// number.
 struct Listing {
     Encoding encoding;
     int digits;
-    bool flushEachLine;
 };
 
 // "k:  value" and a line end, formatted in place: one write per line.
@@ -140,8 +139,10 @@ void WriteListingLine(std::ostream& report, std::int32_t k, double value, const 
     *end++ = ' ';
     end += FormatNumber(end, value, listing.digits);
     *end++ = '\n';
-    report.write(text, end - text);
-    if (listing.flushEachLine) report.flush();
+    // Straight to the stream's buffer (or, unbuffered, to the file): a line
+    // that does not arrive whole marks the stream bad, as a failed write does.
+    const std::streamsize length = end - text;
+    if (report.rdbuf()->sputn(text, length) != length) report.setstate(std::ios_base::badbit);
 }
 
 // Reading pass: skips the header again and reads the `count` value lines into
@@ -169,7 +170,7 @@ PassResult ReadValues(RdTxtLn& reader, std::string& line, double* values, std::i
 // Everything the report holds after its header, from both passes over the
 // data file; the report is left open.
 Failure WriteBody(RdTxtLn& reader, const std::string& openName, std::ostream& report,
-                  const RunOptions& options, const RunHooks& hooks, bool flushEachLine) {
+                  const RunOptions& options, const RunHooks& hooks) {
     std::string line;
     std::int32_t count = 0;
     bool closedByMarker = false;
@@ -184,7 +185,7 @@ Failure WriteBody(RdTxtLn& reader, const std::string& openName, std::ostream& re
     reader.ReOpen(openName);
     if (reader.status != RdTxtLn::kReady) return Failure::kReopenInput;
 
-    const Listing listing{options.encoding, options.digits, flushEachLine};
+    const Listing listing{options.encoding, options.digits};
     const PassResult read =
         ReadValues(reader, line, values.get(), count, closedByMarker, report, listing);
     if (read != PassResult::kOk) return FromPass(read);
@@ -304,12 +305,16 @@ int Run(std::istream& in, std::ostream& con, const RunHooks& hooks, const RunOpt
     if (AnswerLost(in, con)) return kExitFailure;
     Failure f = CheckReportName(reader, reportName);
     if (f != Failure::kNone) return FailDialogue(in, con, f);
-    std::ofstream report(reportName);
+    // Unbuffered: every write of the report reaches the file at once, so that
+    // it is readable up to its last line whatever happens to the run, and a
+    // listing line (written whole) costs one system call.
+    std::ofstream report;
+    report.rdbuf()->pubsetbuf(nullptr, 0);
+    report.open(reportName);
     if (!report.is_open()) return FailDialogue(in, con, Failure::kOpenOutput);
     WriteHeader(report, dataName, options);
 
-    // The dialogue's report is readable up to its last line whatever happens.
-    f = WriteBody(reader, dataName, report, options, hooks, true);
+    f = WriteBody(reader, dataName, report, options, hooks);
     if (f == Failure::kNone) {
         report.close();
         if (report.fail()) f = Failure::kWriteOutput;
@@ -359,7 +364,7 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     WriteHeader(report, dataName, options);
 
     errno = 0;
-    Failure f = WriteBody(reader, openName, report, options, hooks, false);
+    Failure f = WriteBody(reader, openName, report, options, hooks);
     const int reason = OpenReason(f, errno);
     if (f == Failure::kNone) {
         if (toStandardOutput) {

@@ -164,6 +164,12 @@ int RdTxtLn::GetLn(std::string& line) {
     int k = 0;
     for (;;) {
         const int c = GetByte();
+        if (c > kCarriageReturn) {
+            // Most bytes are ordinary, and every byte above CR is: one test.
+            buffer[k] = static_cast<char>(c);
+            if (++k > kMaxLine) return kLineTooLong;
+            continue;
+        }
         if (c == EOF) {
             // A read error ends the file just as the end of the data does;
             // RdErr tells the two apart.
