@@ -337,6 +337,9 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     std::string openName = dataName;
     if (dataName == "-") {
         const int reason = copy.Fill(in);
+        if (reason != 0 && copy.ReadFailed()) {
+            return FailArguments(err, Failure::kReadError, dataName, 0);
+        }
         if (reason != 0) return FailArguments(err, Failure::kOpenInput, dataName, reason);
         openName = copy.Name();
     }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 #include <vector>
 
@@ -51,6 +52,7 @@ TempCopy::~TempCopy() {
 }
 
 int TempCopy::Fill(std::istream& in) {
+    readFailed_ = false;
     std::FILE* f = CreateUnique(name_);
     if (f == nullptr) return errno != 0 ? errno : EIO;
     std::vector<char> buffer(kChunk);
@@ -61,7 +63,10 @@ int TempCopy::Fill(std::istream& in) {
         if (got == 0) break;
         if (std::fwrite(buffer.data(), 1, got, f) != got) reason = errno != 0 ? errno : EIO;
     }
-    if (reason == 0 && in.bad()) reason = EIO;
+    if (reason == 0 && (in.bad() || (&in == &std::cin && std::ferror(stdin) != 0))) {
+        readFailed_ = true;
+        reason = errno != 0 ? errno : EIO;
+    }
     if (std::fclose(f) != 0 && reason == 0) reason = errno != 0 ? errno : EIO;
     return reason;
 }

@@ -20,14 +20,20 @@ public:
 
     // Copies every byte of `in` into a new file in the temporary folder.
     // Returns 0, or the system's error number when the copy could not be
-    // made whole (a read error of `in` gives EIO).
+    // made whole; ReadFailed then tells whether reading `in` failed (rather
+    // than making or writing the copy). A read error of standard input shows
+    // only on the C stream beneath std::cin, which is asked too.
     int Fill(std::istream& in);
+
+    // True when the last Fill stopped at a read error of its input.
+    bool ReadFailed() const { return readFailed_; }
 
     // The copy's file name; empty before Fill made it.
     const std::string& Name() const { return name_; }
 
 private:
     std::string name_;
+    bool readFailed_ = false;
 };
 
 }  // namespace descstat

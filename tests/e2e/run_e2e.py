@@ -168,7 +168,7 @@ class Case:
                  steps=None, after=None, args=(), terminal=None, temp_empty=False):
         self.name = name
         self.files = files or {}
-        self.stdin = stdin
+        self.stdin = stdin              # None: a folder, which cannot be read
         self.console = console
         self.code = code
         self.report = report            # expected bytes; None: no report file is made
@@ -470,6 +470,9 @@ CASES = [
          **argument_failure(["-", "out.txt"], b"To find the marker line in input data file failed.",
                             stdin=b"no marker\n", report=b"Input data file = -\n\n",
                             report_name="out.txt")),
+    Case("arguments: data - with a read error", temp_empty=True, posix_only=True,
+         **argument_failure(["-"], b"To read input data file failed: a read error occurred.",
+                            stdin=None)),
     Case("arguments: options after operands",
          **by_arguments(["data.txt", "report.txt", "-d", "3"], digits=3)),
     Case("arguments: -- ends options", untouched=("-d",),
@@ -611,12 +614,16 @@ def launch(cmd, case, folder, env, prepare):
         return run_on_terminal(cmd, case, folder, env)
     out = {"pipe": subprocess.PIPE, "closed": None}.get(case.stdout)
     sink = open("/dev/full", "wb") if case.stdout == "full" else None
+    # A folder as standard input: every read of it fails (EISDIR).
+    source = {"input": case.stdin} if case.stdin is not None else {"stdin": os.open(folder, 0)}
     try:
-        proc = subprocess.run(cmd, input=case.stdin, stdout=sink or out, stderr=subprocess.PIPE,
-                              cwd=folder, env=env, preexec_fn=prepare, timeout=60)
+        proc = subprocess.run(cmd, stdout=sink or out, stderr=subprocess.PIPE, cwd=folder,
+                              env=env, preexec_fn=prepare, timeout=60, **source)
     finally:
         if sink:
             sink.close()
+        if "stdin" in source:
+            os.close(source["stdin"])
     return Outcome(proc.returncode, proc.stdout, proc.stderr)
 
 
