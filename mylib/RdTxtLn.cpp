@@ -111,10 +111,10 @@ void RdTxtLn::Release() {
 // then remembered).
 int RdTxtLn::GetByte() {
     if (backCount_ > 0) return back_[--backCount_];
-#ifdef _WIN32
-    const int c = std::fgetc(fp_);
-#else
     // The reader is the handle's only user: no lock is needed for each byte.
+#ifdef _WIN32
+    const int c = _fgetc_nolock(fp_);
+#else
     const int c = getc_unlocked(fp_);
 #endif
     if (c == EOF && std::ferror(fp_) != 0) readError_ = true;
