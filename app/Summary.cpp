@@ -13,8 +13,17 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The quarters of p for the first quartile, the median and the third.
-constexpr std::int64_t kQuarters[3] = {1, 2, 3};
+// Where the p-quantile for p = quarters/4 sits among the sorted values: the
+// 0-based position k of x(k + 1) and w quarters of the way on to the next.
+struct Position {
+    std::int32_t k;
+    std::uint32_t w;
+};
+
+Position At(std::int32_t n, std::int64_t quarters) {
+    const std::int64_t scaled = (static_cast<std::int64_t>(n) - 1) * quarters;
+    return {static_cast<std::int32_t>(scaled / 4), static_cast<std::uint32_t>(scaled % 4)};
+}
 
 // (w0·a + w1·b) / 4 for w0 + w1 = 4, rounded once from its exact value.
 double Interpolate(double a, double b, std::uint32_t w1) {
@@ -27,12 +36,6 @@ double Interpolate(double a, double b, std::uint32_t w1) {
     return RoundQuotient(sum, 4, -kLinearScale, negative);
 }
 
-// The smallest value of values[from, n): the order statistic right after one
-// that selection put at from − 1.
-double SmallestFrom(const double* values, std::int32_t from, std::int32_t n) {
-    return *std::min_element(values + from, values + n);
-}
-
 }  // namespace
 
 Summary ComputeSummary(double* values, std::int32_t n) {
@@ -40,24 +43,29 @@ Summary ComputeSummary(double* values, std::int32_t n) {
     if (n <= 0 || std::any_of(values, values + n, [](double v) { return std::isnan(v); })) {
         return s;
     }
-    const auto extremes = std::minmax_element(values, values + n);
-    s.minimum = *extremes.first + 0.0;
-    s.maximum = *extremes.second + 0.0;
+    const Position q1 = At(n, 1);
+    const Position q2 = At(n, 2);
+    const Position q3 = At(n, 3);
 
-    // Each quantile sits at 0-based position (n − 1)·q/4: a whole part k and
-    // w1 quarters towards the next order statistic. Positions grow with q, so
-    // each selection works on what lies above the one before.
-    double* results[3] = {&s.firstQuartile, &s.median, &s.thirdQuartile};
-    std::int32_t selectedFrom = 0;
-    for (int i = 0; i < 3; ++i) {
-        const std::int64_t quarters = (static_cast<std::int64_t>(n) - 1) * kQuarters[i];
-        const auto k = static_cast<std::int32_t>(quarters / 4);
-        const auto w1 = static_cast<std::uint32_t>(quarters % 4);
-        std::nth_element(values + selectedFrom, values + k, values + n);
-        selectedFrom = k;
-        const double next = w1 != 0 ? SmallestFrom(values, k + 1, n) : values[k];
-        *results[i] = Interpolate(values[k], next, w1);
-    }
+    // Select the median over all values, then the third quartile above it and
+    // the first below it: afterwards every value before a selected position is
+    // no larger than the value there, and every value after it no smaller.
+    std::nth_element(values, values + q2.k, values + n);
+    if (q3.k > q2.k) std::nth_element(values + q2.k + 1, values + q3.k, values + n);
+    if (q1.k < q2.k) std::nth_element(values, values + q1.k, values + q2.k);
+
+    // The order statistic right after a selected position k is the smallest
+    // value up to the next selected position (or the end).
+    const auto next = [&](const Position& p) {
+        if (p.w == 0) return values[p.k];
+        const std::int32_t upTo = p.k < q1.k ? q1.k : p.k < q2.k ? q2.k : p.k < q3.k ? q3.k : n - 1;
+        return *std::min_element(values + p.k + 1, values + upTo + 1);
+    };
+    s.minimum = *std::min_element(values, values + q1.k + 1) + 0.0;  // a zero is +0
+    s.maximum = *std::max_element(values + q3.k, values + n) + 0.0;
+    s.firstQuartile = Interpolate(values[q1.k], next(q1), q1.w);
+    s.median = Interpolate(values[q2.k], next(q2), q2.w);
+    s.thirdQuartile = Interpolate(values[q3.k], next(q3), q3.w);
     return s;
 }
 

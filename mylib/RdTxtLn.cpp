@@ -111,7 +111,7 @@ void RdTxtLn::Release() {
 // then remembered).
 int RdTxtLn::GetByte() {
     if (backCount_ > 0) return back_[--backCount_];
-    // The reader is the handle's only user: no lock is needed for each byte.
+        // The reader is the handle's only user: no lock is needed for each byte.
 #ifdef _WIN32
     const int c = _fgetc_nolock(fp_);
 #else
