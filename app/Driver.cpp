@@ -24,7 +24,6 @@ using myLib::RdTxtLn;
 constexpr const char* kDataPrompt = "Input data file = ";
 constexpr const char* kReportPrompt = "Output file = ";
 constexpr const char* kKeyRequest = "Press down any character key, then press Enter key.";
-constexpr const char* kNoMemoryForAnswer = "To allocate memory failed.";
 constexpr const char* kProgramPrefix = "descstat: ";
 // Room for a value's number in the listing (at most 2147483647).
 constexpr int kIndexChars = 12;
@@ -123,21 +122,14 @@ PassResult CheckSectionEnd(RdTxtLn& reader, std::string& line, bool closedByMark
     return (closedByMarker ? atMarker : atEnd) ? PassResult::kOk : PassResult::kChanged;
 }
 
-// How the listing is written: its heading's encoding and the digits of each
-// number.
-struct Listing {
-    Encoding encoding;
-    int digits;
-};
-
 // "k:  value" and a line end, formatted in place: one write per line.
-void WriteListingLine(std::ostream& report, std::int32_t k, double value, const Listing& listing) {
+void WriteListingLine(std::ostream& report, std::int32_t k, double value, int digits) {
     char text[kIndexChars + kNumberChars + 4];
     char* end = std::to_chars(text, text + kIndexChars, k).ptr;
     *end++ = ':';
     *end++ = ' ';
     *end++ = ' ';
-    end += FormatNumber(end, value, listing.digits);
+    end += FormatNumber(end, value, digits);
     *end++ = '\n';
     // Straight to the stream's buffer (or, unbuffered, to the file): a line
     // that does not arrive whole marks the stream bad, as a failed write does.
@@ -150,19 +142,19 @@ void WriteListingLine(std::ostream& report, std::int32_t k, double value, const 
 // followed by the same end (an earlier or later end of file or marker line)
 // means the file changed.
 PassResult ReadValues(RdTxtLn& reader, std::string& line, double* values, std::int32_t count,
-                      bool closedByMarker, std::ostream& report, const Listing& listing) {
+                      bool closedByMarker, std::ostream& report, const RunOptions& options) {
     const PassResult header = SkipHeader(reader, line);
     if (header == PassResult::kNoMarker) return PassResult::kChanged;
     if (header != PassResult::kOk) return header;
 
-    report << kListingHeading.In(listing.encoding) << std::endl;
+    report << kListingHeading.In(options.encoding) << std::endl;
     for (std::int32_t p = 0; p < count; ++p) {
         const Next next = NextLine(reader, line);
         if (next == Next::kReadError) return PassResult::kReadError;
         if (next == Next::kTooLong) return PassResult::kLineTooLong;
         if (next == Next::kEnd || IsMarker(line)) return PassResult::kChanged;
         values[p] = static_cast<double>(myLib::StrToDbl(myLib::GetFld(line, 0)));
-        WriteListingLine(report, p + 1, values[p], listing);
+        WriteListingLine(report, p + 1, values[p], options.digits);
     }
     return CheckSectionEnd(reader, line, closedByMarker);
 }
@@ -185,9 +177,8 @@ Failure WriteBody(RdTxtLn& reader, const std::string& openName, std::ostream& re
     reader.ReOpen(openName);
     if (reader.status != RdTxtLn::kReady) return Failure::kReopenInput;
 
-    const Listing listing{options.encoding, options.digits};
     const PassResult read =
-        ReadValues(reader, line, values.get(), count, closedByMarker, report, listing);
+        ReadValues(reader, line, values.get(), count, closedByMarker, report, options);
     if (read != PassResult::kOk) return FromPass(read);
     reader.Close();
 
@@ -226,7 +217,7 @@ std::string ReadToken(std::istream& in) {
 // cut name that must not be used.
 bool AnswerLost(const std::istream& in, std::ostream& con) {
     if (!in.bad()) return false;
-    con << kNoMemoryForAnswer << std::endl;
+    con << kNoMemoryMessage << std::endl;
     return true;
 }
 

@@ -24,6 +24,9 @@ namespace descstat {
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 9;
 
+// The message for an answer or name too large to be held in memory.
+constexpr const char* kNoMemoryMessage = "To allocate memory failed.";
+
 // How a step of the data file passes ended.
 enum class PassResult {
     kOk,            // the step found what it looked for

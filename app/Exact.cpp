@@ -78,17 +78,15 @@ BigNat FromDigits(const std::vector<std::uint64_t>& digits) {
     return a;
 }
 
-int BitLength(const BigNat& a) {
-    if (a.empty()) return 0;
-    int top = 0;
-    for (std::uint64_t v = a.back(); v != 0; v >>= 1) ++top;
-    return static_cast<int>(a.size() - 1) * kLimbBits + top;
-}
-
 int BitLength(U128 v) {
     int n = 0;
     for (; v != 0; v >>= 1) ++n;
     return n;
+}
+
+int BitLength(const BigNat& a) {
+    if (a.empty()) return 0;
+    return static_cast<int>(a.size() - 1) * kLimbBits + BitLength(static_cast<U128>(a.back()));
 }
 
 BigNat Multiply(const BigNat& a, const BigNat& b) {

@@ -20,7 +20,6 @@
 namespace {
 
 constexpr const char* kConsoleFailed = "To write to the console failed.";
-constexpr const char* kNoMemory = "To allocate memory failed.";
 
 // The dialogue, then a check that everything it wrote reached the console:
 // console text that did not arrive is a failure, whatever the run did.
@@ -30,7 +29,7 @@ int RunDialogue(descstat::RunOptions options) {
     try {
         code = descstat::Run(std::cin, std::cout, descstat::RunHooks(), options);
     } catch (const std::bad_alloc&) {
-        std::cout << kNoMemory << std::endl;
+        std::cout << descstat::kNoMemoryMessage << std::endl;
     }
     std::cout.flush();
     if (std::cout.fail()) {
@@ -51,7 +50,7 @@ int RunArguments(const descstat::CommandLine& cl) {
     try {
         return descstat::RunWithNames(data, report, std::cin, std::cout, std::cerr, cl.options);
     } catch (const std::bad_alloc&) {
-        std::cerr << "descstat: " << kNoMemory << std::endl;
+        std::cerr << "descstat: " << descstat::kNoMemoryMessage << std::endl;
         return descstat::kExitFailure;
     }
 }

@@ -35,9 +35,9 @@ bool Named(const char* var, const char* name) {
 
 // The command of "K:cmd" when K is this open's number; null otherwise.
 const char* CommandFor(const char* var, int open) {
-    const char* spec = std::getenv(var);
-    if (spec == nullptr || std::strtol(spec, nullptr, 10) != open) return nullptr;
-    const char* colon = std::strchr(spec, ':');
+    const char* setting = std::getenv(var);
+    if (setting == nullptr || std::strtol(setting, nullptr, 10) != open) return nullptr;
+    const char* colon = std::strchr(setting, ':');
     return colon != nullptr ? colon + 1 : nullptr;
 }
 
@@ -74,14 +74,14 @@ int FailingClose(void* cookie) {
 }
 
 FILE* MaybeFailing(FILE* real) {
-    const char* spec = std::getenv("SHIM_READ_FAIL");
-    if (real == nullptr || spec == nullptr) return real;
-    const char* passes = std::strchr(spec, ':');
+    const char* setting = std::getenv("SHIM_READ_FAIL");
+    if (real == nullptr || setting == nullptr) return real;
+    const char* passes = std::strchr(setting, ':');
     if (passes == nullptr || std::strchr(passes, '0' + dataOpens) == nullptr) return real;
     cookie_io_functions_t io{};
     io.read = FailingRead;
     io.close = FailingClose;
-    return fopencookie(new Failing{real, std::strtol(spec, nullptr, 10)}, "r", io);
+    return fopencookie(new Failing{real, std::strtol(setting, nullptr, 10)}, "r", io);
 }
 
 FILE* Open(const char* name, const char* mode) {
