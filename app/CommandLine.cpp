@@ -1,15 +1,13 @@
 #include "app/CommandLine.h"
 
 #include <cstddef>
+#include <iterator>
 
 namespace descstat {
 
 namespace {
 
-constexpr int kMinDigits = 1;
-constexpr int kMaxDigits = 17;
-
-enum class Opt { kEncoding, kDigits, kSummary, kHelp, kVersion, kUnknown };
+enum class Opt { kEncoding, kDigits, kSummary, kHelp, kVersion };
 
 struct OptionName {
     const char* longName;
@@ -24,8 +22,8 @@ constexpr OptionName kOptions[] = {
     {"version", 'V', Opt::kVersion, false},
 };
 
-// The option a long name or unique prefix names; kUnknown when none does,
-// and also when the prefix fits several.
+// The option a long name or unique prefix names; null when none does, and
+// also when the prefix fits several (`ambiguous` then tells so).
 const OptionName* FindLong(const std::string& name, bool& ambiguous) {
     const OptionName* found = nullptr;
     ambiguous = false;
@@ -56,15 +54,24 @@ std::string Lower(std::string s) {
 
 bool ParseEncoding(const std::string& value, Encoding& encoding) {
     const std::string v = Lower(value);
-    if (v == "shift_jis" || v == "sjis" || v == "cp932") {
-        encoding = Encoding::kShiftJis;
-        return true;
-    }
-    if (v == "utf-8" || v == "utf8") {
-        encoding = Encoding::kUtf8;
-        return true;
+    for (const EncodingName& e : kEncodingNames) {
+        if (v == e.name) {
+            encoding = e.encoding;
+            return true;
+        }
     }
     return false;
+}
+
+// "a, b, c or d": every name an encoding may be given by.
+std::string EncodingNameList() {
+    std::string list;
+    const std::size_t count = std::size(kEncodingNames);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) list += i + 1 == count ? " or " : ", ";
+        list += kEncodingNames[i].name;
+    }
+    return list;
 }
 
 bool ParseDigits(const std::string& value, int& digits) {
@@ -85,16 +92,16 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
     switch (o.opt) {
         case Opt::kEncoding:
             if (ParseEncoding(value, cl.options.encoding)) return true;
-            cl.error = "invalid encoding '" + value + "' (shift_jis, sjis, cp932, utf-8 or utf8)";
+            cl.error = "invalid encoding '" + value + "' (" + EncodingNameList() + ")";
             return false;
         case Opt::kDigits:
             if (ParseDigits(value, cl.options.digits)) return true;
-            cl.error = "invalid number of digits '" + value + "' (1 to 17)";
+            cl.error = "invalid number of digits '" + value + "' (" + std::to_string(kMinDigits) +
+                       " to " + std::to_string(kMaxDigits) + ")";
             return false;
         case Opt::kSummary: cl.options.summary = true; return true;
         case Opt::kHelp: cl.help = true; return true;
         case Opt::kVersion: cl.version = true; return true;
-        case Opt::kUnknown: break;
     }
     return false;
 }
@@ -176,38 +183,5 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     return cl;
 }
-
-const char* UsageText() {
-    return "Usage: descstat [OPTION]... [DATA [REPORT]]\n"
-           "Descriptive statistics of the numbers in a text data file: the mean, the\n"
-           "variance, the standard deviation, the unbiased variance and its standard\n"
-           "deviation, each correctly rounded.\n"
-           "\n"
-           "With no DATA, ask for the data file and the report file on the console.\n"
-           "With DATA, read that file (- for standard input) and write the report to\n"
-           "REPORT, or to standard output when REPORT is omitted or -, without asking\n"
-           "anything; a failure is one line on standard error.\n"
-           "\n"
-           "Options:\n"
-           "  -e, --encoding=NAME  the report's Japanese text in NAME: shift_jis (the\n"
-           "                       default; also sjis, cp932) or utf-8 (also utf8)\n"
-           "  -d, --digits=N       significant digits of every number, 1 to 17\n"
-           "                       (default 6; 17 shows each double exactly)\n"
-           "  -s, --summary        add the count, minimum, quartiles, median and\n"
-           "                       maximum after the results\n"
-           "  -h, --help           show this help and exit\n"
-           "  -V, --version        show the version and exit\n"
-           "\n"
-           "Exit status:\n"
-           "  0  the report was written\n"
-           "  2  the command line could not be used\n"
-           "  9  any other failure (a file that cannot be opened, read or written,\n"
-           "     a data file without a marker line, ...)\n"
-           "\n"
-           "The data file: free text, then a line starting with /, then one number per\n"
-           "line, up to the next line starting with /. See descstat(1) and the README.\n";
-}
-
-const char* VersionText() { return "descstat " DESCSTAT_VERSION "\n"; }
 
 }  // namespace descstat

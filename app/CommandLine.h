@@ -10,12 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Driver.h"
+#include "app/Options.h"
 
 namespace descstat {
-
-// Exit code of a usage error.
-constexpr int kExitUsage = 2;
 
 // What the command line asks for.
 struct CommandLine {
@@ -28,12 +25,6 @@ struct CommandLine {
 
 // Reads the arguments after the program name.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
-
-// The text of --help.
-const char* UsageText();
-
-// The program's version, as --version shows it.
-const char* VersionText();
 
 }  // namespace descstat
 

@@ -1,15 +1,14 @@
-// The console's side of a run: how the Japanese closing lines reach the
-// screen, and the standard descriptors the program must not lose.
+// How the Japanese closing lines reach the console.
 //
 // Piped or redirected, the console gets the program's own Shift_JIS bytes. On
 // a terminal the lines must read as Japanese: a POSIX terminal whose locale is
 // UTF-8 gets them in UTF-8, and a Windows console gets them through its
-// wide-character interface, whatever its code page.
+// wide-character interface, whatever its code page. What standard output is
+// connected to is asked of the platform layer.
 #ifndef DESCSTAT_CONSOLE_H
 #define DESCSTAT_CONSOLE_H
 
 #include <ostream>
-#include <string>
 
 #include "app/Japanese.h"
 
@@ -30,15 +29,6 @@ ConsoleText DetectConsoleText();
 // standard output whenever `how` is not kShiftJis. A failed console write
 // marks the stream bad, as any other failed write does.
 void WriteJapaneseLine(std::ostream& con, ConsoleText how, const JapaneseText& text);
-
-// The text of Shift_JIS bytes in UTF-16, as the Windows console is given it;
-// empty where the bytes are no Shift_JIS text.
-std::u16string ShiftJisToUtf16(const char* bytes);
-
-// Gives each standard descriptor the program was started without a stand-in
-// that fails every write (/dev/null opened for reading), so that no file the
-// run opens takes its number and gets console text. Does nothing on Windows.
-void HoldStandardDescriptors();
 
 }  // namespace descstat
 

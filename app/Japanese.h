@@ -75,6 +75,14 @@ constexpr JapaneseText kThirdQuartileLabel = {
 constexpr JapaneseText kMaximumLabel = {"\x8D\xC5\x91\xE5\x92\x6C = ",
                                         "\xE6\x9C\x80\xE5\xA4\xA7\xE5\x80\xA4 = "};
 
+// Every Japanese text, so that a check can walk them all.
+constexpr const JapaneseText* kJapaneseTexts[] = {
+    &kListingHeading,     &kFinished,     &kFinishedKeyRequest,    &kMeanLabel,
+    &kVarianceLabel,      &kSdLabel,      &kUnbiasedVarianceLabel, &kUnbiasedSdLabel,
+    &kCountLabel,         &kMinimumLabel, &kFirstQuartileLabel,    &kMedianLabel,
+    &kThirdQuartileLabel, &kMaximumLabel,
+};
+
 }  // namespace descstat
 
 #endif  // DESCSTAT_JAPANESE_H

@@ -1,25 +1,8 @@
 #include "app/Statistics.h"
 
-#include <charconv>
-#include <cmath>
-#include <limits>
-
 #include "app/Exact.h"
-#include "app/Japanese.h"
 
 namespace descstat {
-
-namespace {
-
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-void WriteResultLine(std::ostream& report, const char* label, double value) {
-    report << label;
-    WriteNumber(report, value);
-    report << std::endl;
-}
-
-}  // namespace
 
 Results ComputeResults(const double* values, std::int32_t n) {
     Results r{kNaN, kNaN, kNaN, kNaN, kNaN};
@@ -46,35 +29,6 @@ Results ComputeResults(const double* values, std::int32_t n) {
         r.unbiasedSd = RoundSqrtQuotient(scatter, nn1, -kSquareScale);
     }
     return r;
-}
-
-std::size_t FormatNumber(char* text, double v, int digits) {
-    if (std::isnan(v)) {
-        text[0] = 'n';
-        text[1] = 'a';
-        text[2] = 'n';
-        return 3;
-    }
-    const std::to_chars_result r =
-        std::to_chars(text, text + kNumberChars, v, std::chars_format::general, digits);
-    return static_cast<std::size_t>(r.ptr - text);
-}
-
-void WriteNumber(std::ostream& out, double v) {
-    char text[kNumberChars];
-    const std::size_t length = FormatNumber(text, v, static_cast<int>(out.precision()));
-    out.write(text, static_cast<std::streamsize>(length));
-}
-
-void WriteResultBlock(std::ostream& report, const double* values, std::int32_t n,
-                      Encoding encoding) {
-    const Results r = ComputeResults(values, n);
-    report << std::endl;
-    WriteResultLine(report, kMeanLabel.In(encoding), r.mean);
-    WriteResultLine(report, kVarianceLabel.In(encoding), r.variance);
-    WriteResultLine(report, kSdLabel.In(encoding), r.sd);
-    WriteResultLine(report, kUnbiasedVarianceLabel.In(encoding), r.unbiasedVariance);
-    WriteResultLine(report, kUnbiasedSdLabel.In(encoding), r.unbiasedSd);
 }
 
 }  // namespace descstat

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "app/Exact.h"
 #include "app/Statistics.h"
@@ -10,8 +9,6 @@
 namespace descstat {
 
 namespace {
-
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Where the p-quantile for p = quarters/4 sits among the sorted values: the
 // 0-based position k of x(k + 1) and w quarters of the way on to the next.
@@ -67,22 +64,6 @@ Summary ComputeSummary(double* values, std::int32_t n) {
     s.median = Interpolate(values[q2.k], next(q2), q2.w);
     s.thirdQuartile = Interpolate(values[q3.k], next(q3), q3.w);
     return s;
-}
-
-void WriteSummaryBlock(std::ostream& report, double* values, std::int32_t n, Encoding encoding) {
-    const Summary s = ComputeSummary(values, n);
-    report << std::endl;
-    report << kCountLabel.In(encoding) << s.count << std::endl;
-    const std::pair<const JapaneseText*, double> lines[] = {
-        {&kMinimumLabel, s.minimum}, {&kFirstQuartileLabel, s.firstQuartile},
-        {&kMedianLabel, s.median},   {&kThirdQuartileLabel, s.thirdQuartile},
-        {&kMaximumLabel, s.maximum},
-    };
-    for (const auto& line : lines) {
-        report << line.first->In(encoding);
-        WriteNumber(report, line.second);
-        report << std::endl;
-    }
 }
 
 }  // namespace descstat

@@ -7,14 +7,12 @@
 // x(⌊h⌋) + (h − ⌊h⌋)·(x(⌊h⌋+1) − x(⌊h⌋)). Each is the double nearest to that
 // exact value, so a midpoint of two huge values does not overflow and one of
 // two neighbours keeps its last bit. The order statistics are found by
-// selection, in place, with no memory beyond the values.
+// selection, in place, with no memory beyond the values. This unit only
+// computes; the report (Report.h) writes.
 #ifndef DESCSTAT_SUMMARY_H
 #define DESCSTAT_SUMMARY_H
 
 #include <cstdint>
-#include <ostream>
-
-#include "app/Japanese.h"
 
 namespace descstat {
 
@@ -29,13 +27,9 @@ struct Summary {
     double maximum;
 };
 
-// The summary of the first n values, which it reorders.
+// The summary of the first n values, which it reorders: a run computes it
+// after everything that needs the values in the order they were read.
 Summary ComputeSummary(double* values, std::int32_t n);
-
-// Computes the summary of the n values (reordering them) and writes its block
-// to the report: an empty line and six labelled lines, the labels in the given
-// encoding and the numbers in the report's number format.
-void WriteSummaryBlock(std::ostream& report, double* values, std::int32_t n, Encoding encoding);
 
 }  // namespace descstat
 

@@ -2,56 +2,54 @@
 //
 // With no operands the program asks for its files on the console (the
 // dialogue); with a data file named on the command line it runs without
-// questions, for scripts. Options apply to both.
+// questions, for scripts. Options apply to both. This entry only reads the
+// command line and hands the standard streams to the run it asks for.
 #include <iostream>
 #include <new>
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
+#include "app/ArgumentRun.h"
 #include "app/CommandLine.h"
 #include "app/Console.h"
-#include "app/Driver.h"
+#include "app/Dialogue.h"
+#include "app/Messages.h"
+#include "app/Platform.h"
 
 namespace {
 
-constexpr const char* kConsoleFailed = "To write to the console failed.";
+using descstat::kExitFailure;
 
-// The dialogue, then a check that everything it wrote reached the console:
-// console text that did not arrive is a failure, whatever the run did.
-int RunDialogue(descstat::RunOptions options) {
+// The dialogue on the console, then a check that everything it wrote reached
+// the console: console text that did not arrive is a failure, whatever the
+// run did.
+int DialogueOnConsole(descstat::RunOptions options) {
     options.console = descstat::DetectConsoleText();
-    int code = descstat::kExitFailure;
+    int code = kExitFailure;
     try {
-        code = descstat::Run(std::cin, std::cout, descstat::RunHooks(), options);
+        code = descstat::RunDialogue(std::cin, std::cout, options);
     } catch (const std::bad_alloc&) {
         std::cout << descstat::kNoMemoryMessage << std::endl;
     }
     std::cout.flush();
     if (std::cout.fail()) {
-        std::cerr << kConsoleFailed << std::endl;
-        code = descstat::kExitFailure;
+        std::cerr << descstat::kConsoleFailed << std::endl;
+        code = kExitFailure;
     }
     return code;
 }
 
-int RunArguments(const descstat::CommandLine& cl) {
+int ArgumentsOnConsole(const descstat::CommandLine& cl) {
     const std::string& data = cl.operands[0];
     const std::string report = cl.operands.size() > 1 ? cl.operands[1] : "-";
-#ifdef _WIN32
-    // Data read from standard input is copied byte for byte, then read in
-    // text mode like any data file; a report there is written in text mode.
-    if (data == "-") (void)_setmode(_fileno(stdin), _O_BINARY);
-#endif
+    // Data read from standard input is copied byte for byte, then read like
+    // any data file.
+    if (data == "-") descstat::platform::UseBinaryStandardInput();
     try {
         return descstat::RunWithNames(data, report, std::cin, std::cout, std::cerr, cl.options);
     } catch (const std::bad_alloc&) {
-        std::cerr << "descstat: " << descstat::kNoMemoryMessage << std::endl;
-        return descstat::kExitFailure;
+        std::cerr << descstat::kProgramPrefix << descstat::kNoMemoryMessage << std::endl;
+        return kExitFailure;
     }
 }
 
@@ -59,23 +57,23 @@ int RunArguments(const descstat::CommandLine& cl) {
 int Show(const char* text) {
     std::cout << text << std::flush;
     if (!std::cout.fail()) return descstat::kExitSuccess;
-    std::cerr << kConsoleFailed << std::endl;
-    return descstat::kExitFailure;
+    std::cerr << descstat::kConsoleFailed << std::endl;
+    return kExitFailure;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    descstat::HoldStandardDescriptors();
+    descstat::platform::HoldStandardDescriptors();
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const descstat::CommandLine cl = descstat::ParseCommandLine(args);
     if (!cl.error.empty()) {
-        std::cerr << "descstat: " << cl.error << "\n"
-                  << "Try 'descstat --help' for more information." << std::endl;
+        std::cerr << descstat::kProgramPrefix << cl.error << "\n"
+                  << descstat::kTryHelp << std::endl;
         return descstat::kExitUsage;
     }
     if (cl.help) return Show(descstat::UsageText());
     if (cl.version) return Show(descstat::VersionText());
-    if (cl.operands.empty()) return RunDialogue(cl.options);
-    return RunArguments(cl);
+    if (cl.operands.empty()) return DialogueOnConsole(cl.options);
+    return ArgumentsOnConsole(cl);
 }

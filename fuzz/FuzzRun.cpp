@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Driver.h"
+#include "app/DataFile.h"
+#include "app/Dialogue.h"
 #include "fuzz/FuzzSupport.h"
 
 namespace {
@@ -21,12 +22,10 @@ std::vector<std::string> ReportLines(const std::string& name) {
 
 std::int32_t CountedLines(const std::string& name) {
     myLib::RdTxtLn reader(name);
-    std::string line;
-    std::int32_t count = -1;
-    bool closedByMarker = false;
-    descstat::CountValueLines(reader, line, std::numeric_limits<std::int32_t>::max(), count,
-                              closedByMarker);
-    return count;
+    descstat::Section section;
+    const descstat::Failure f =
+        descstat::CountValueLines(reader, std::numeric_limits<std::int32_t>::max(), section);
+    return f == descstat::Failure::kNone ? section.count : -1;
 }
 
 void CheckReport(const std::string& dataName, const std::string& reportName) {
@@ -54,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteFile(dataName, data, size);
     std::istringstream in(dataName + "\n" + reportName + "\nx\n");
     std::ostringstream con;
-    const int code = descstat::Run(in, con);
+    const int code = descstat::RunDialogue(in, con);
     fuzz::Check(code == descstat::kExitSuccess || code == descstat::kExitFailure,
                 "the exit code is 0 or 9");
     if (code == descstat::kExitSuccess) {

@@ -9,26 +9,15 @@
 #include <filesystem>
 #include <string>
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
+#include "app/Platform.h"
 
 namespace fuzz {
-
-inline int ProcessId() {
-#ifdef _WIN32
-    return _getpid();
-#else
-    return getpid();
-#endif
-}
 
 // A file name in the temporary folder that is this process's own.
 inline std::string ScratchPath(const char* tag) {
     const auto dir = std::filesystem::temp_directory_path();
-    return (dir / ("descstat-fuzz-" + std::string(tag) + "-" + std::to_string(ProcessId())))
+    return (dir / ("descstat-fuzz-" + std::string(tag) + "-" +
+                   std::to_string(descstat::platform::ProcessId())))
         .string();
 }
 

@@ -1,5 +1,7 @@
 #include "mylib/RdTxtLn.h"
 
+#include "mylib/StrFunc.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -81,9 +83,7 @@ RdTxtLn::RdTxtLn(std::string name) { Open(name); }  // NOLINT(performance-unnece
 RdTxtLn::~RdTxtLn() { Release(); }
 
 void RdTxtLn::Open(const std::string& name) {
-    // fopen would stop at a NUL byte and open a file of another name.
-    const bool usable = name.find('\0') == std::string::npos;
-    fp_ = usable ? std::fopen(name.c_str(), "r") : nullptr;
+    fp_ = IsFlNm(name) ? std::fopen(name.c_str(), "r") : nullptr;
     status = fp_ != nullptr ? kReady : kOpenFailed;
     atStart_ = true;
     readError_ = false;
@@ -108,10 +108,10 @@ void RdTxtLn::Release() {
 }
 
 // The next byte of the file, or EOF at its end or on a read error (which is
-// then remembered).
+// then remembered). The reader is the handle's only user, so it reads without
+// a lock for each byte.
 int RdTxtLn::GetByte() {
     if (backCount_ > 0) return back_[--backCount_];
-        // The reader is the handle's only user: no lock is needed for each byte.
 #ifdef _WIN32
     const int c = _fgetc_nolock(fp_);
 #else
@@ -164,26 +164,22 @@ int RdTxtLn::GetLn(std::string& line) {
     int k = 0;
     for (;;) {
         const int c = GetByte();
-        if (c > kCarriageReturn) {
-            // Most bytes are ordinary, and every byte above CR is: one test.
-            buffer[k] = static_cast<char>(c);
-            if (++k > kMaxLine) return kLineTooLong;
-            continue;
-        }
-        if (c == EOF) {
-            // A read error ends the file just as the end of the data does;
-            // RdErr tells the two apart.
-            status = kEndOfFile;
-            break;
-        }
-        if (c == kLineFeed) break;
-        if (c == kCarriageReturn) {
-            if (TakeLineFeedAfterCr() || k == 0) break;
-            continue;  // a lone carriage return inside a line is dropped
+        // Every byte above CR is ordinary, and most bytes are: one test for them.
+        if (c <= kCarriageReturn) {
+            if (c == EOF) {
+                // A read error ends the file just as the end of the data does;
+                // RdErr tells the two apart.
+                status = kEndOfFile;
+                break;
+            }
+            if (c == kLineFeed) break;
+            if (c == kCarriageReturn) {
+                if (TakeLineFeedAfterCr() || k == 0) break;
+                continue;  // a lone carriage return inside a line is dropped
+            }
         }
         buffer[k] = static_cast<char>(c);
-        ++k;
-        if (k > kMaxLine) return kLineTooLong;
+        if (++k > kMaxLine) return kLineTooLong;
     }
     line.assign(buffer, static_cast<std::size_t>(k));
     return kLineRead;
@@ -203,7 +199,7 @@ void RdTxtLn::ReOpen(std::string name) {  // NOLINT(performance-unnecessary-valu
 bool RdTxtLn::RdErr() const { return readError_; }
 
 bool RdTxtLn::IsOpenFl(const std::string& name) const {
-    if (fp_ == nullptr || !identified_ || name.find('\0') != std::string::npos) return false;
+    if (fp_ == nullptr || !identified_ || !IsFlNm(name)) return false;
     const FileId named = IdOfName(name);
     return named.known && named.device == device_ && named.number == fileNumber_;
 }

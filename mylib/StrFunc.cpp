@@ -101,4 +101,6 @@ long double StrToDbl(std::string s) {  // NOLINT(performance-unnecessary-value-p
     return value;
 }
 
+bool IsFlNm(const std::string& s) { return s.find('\0') == std::string::npos; }
+
 }  // namespace myLib

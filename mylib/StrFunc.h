@@ -1,4 +1,5 @@
-// Field extraction and number conversion for text lines.
+// Field extraction and number conversion for text lines, and the test of a
+// name that the file functions can be given.
 //
 // A line is split into fields at blanks, and only a space or a horizontal tab
 // is a blank: every other byte, control bytes included, belongs to a field.
@@ -27,6 +28,10 @@ std::string GetFld(std::string s, int n);
 // beyond the range of double) the result is a quiet NaN with a clear sign bit,
 // so that a bad value stays visible instead of counting as 0.
 long double StrToDbl(std::string s);
+
+// True when s can be handed to the file system as a name: it holds no NUL
+// byte, at which the system would end it early and name another file.
+bool IsFlNm(const std::string& s);
 
 }  // namespace myLib
 

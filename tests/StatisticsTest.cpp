@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Options.h"
+#include "app/Report.h"
 #include "app/Statistics.h"
 
 using descstat::ComputeResults;
@@ -19,9 +21,8 @@ using descstat::Results;
 namespace {
 
 std::string Printed(double v) {
-    std::ostringstream out;
-    descstat::WriteNumber(out, v);
-    return out.str();
+    char text[descstat::kNumberChars];
+    return std::string(text, descstat::FormatNumber(text, v, descstat::kDefaultDigits));
 }
 
 struct PrintedCase {

@@ -1,22 +1,23 @@
-// Driver seams: the count limit, and a data file that changes or goes away
-// between the counting pass and the reading pass.
+// The data file's passes: the count limit, and a data file that changes or
+// goes away between the counting pass and the reading pass.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sstream>
 #include <string>
 
-#include "app/Driver.h"
+#include "app/DataFile.h"
+#include "app/Dialogue.h"
 #include "tests/TempFile.h"
 
-using descstat::PassResult;
+using descstat::Failure;
 
 namespace {
 
 struct LimitCase {
     const char* bytes;
     std::int32_t maxCount;
-    PassResult result;
+    Failure result;
     std::int32_t count;
     bool closedByMarker;
     friend void PrintTo(const LimitCase& c, std::ostream* os) {
@@ -29,24 +30,21 @@ class CountLimit : public ::testing::TestWithParam<LimitCase> {};
 TEST_P(CountLimit, StopsBeforeTheCountPassesTheLimit) {
     TempFile file(GetParam().bytes);
     myLib::RdTxtLn reader(file.Name());
-    std::string line;
-    std::int32_t count = -1;
-    bool closedByMarker = false;
-    EXPECT_EQ(descstat::CountValueLines(reader, line, GetParam().maxCount, count, closedByMarker),
-              GetParam().result);
-    if (GetParam().result == PassResult::kOk) {
-        EXPECT_EQ(count, GetParam().count);
-        EXPECT_EQ(closedByMarker, GetParam().closedByMarker);
+    descstat::Section section;
+    EXPECT_EQ(descstat::CountValueLines(reader, GetParam().maxCount, section), GetParam().result);
+    if (GetParam().result == Failure::kNone) {
+        EXPECT_EQ(section.count, GetParam().count);
+        EXPECT_EQ(section.closedByMarker, GetParam().closedByMarker);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Driver, CountLimit,
-    ::testing::Values(LimitCase{"/\n1\n2\n3\n/\n", 3, PassResult::kOk, 3, true},
-                      LimitCase{"/\n1\n2\n3\n", 3, PassResult::kOk, 3, false},
-                      LimitCase{"/\n1\n2\n3\n4\n/\n", 3, PassResult::kTooManyLines, 0, false},
-                      LimitCase{"/\n/\n", 0, PassResult::kOk, 0, true},
-                      LimitCase{"/\n\n", 0, PassResult::kTooManyLines, 0, false}));
+    DataFile, CountLimit,
+    ::testing::Values(LimitCase{"/\n1\n2\n3\n/\n", 3, Failure::kNone, 3, true},
+                      LimitCase{"/\n1\n2\n3\n", 3, Failure::kNone, 3, false},
+                      LimitCase{"/\n1\n2\n3\n4\n/\n", 3, Failure::kTooManyLines, 0, false},
+                      LimitCase{"/\n/\n", 0, Failure::kNone, 0, true},
+                      LimitCase{"/\n\n", 0, Failure::kTooManyLines, 0, false}));
 
 // A run on a data file that `change` rewrites between the passes.
 struct ChangeCase {
@@ -79,21 +77,21 @@ TEST_P(ChangedBetweenPasses, IsReportedAndNoStaleLineIsListed) {
     std::istringstream in(data.Name() + "\n" + report.Name() + "\nx\n");
     std::ostringstream con;
 
-    EXPECT_EQ(descstat::Run(in, con, hooks), GetParam().exitCode);
+    EXPECT_EQ(descstat::RunDialogue(in, con, descstat::RunOptions(), hooks), GetParam().exitCode);
     EXPECT_EQ(con.str(), std::string("Input data file = Output file = ") + GetParam().console);
     const std::string listed = report.Read();
     EXPECT_EQ(listed.find("\x95\xBD\x8B\xCF"), std::string::npos) << "no results: " << listed;
 }
 
 // The text of the one failure that needs more lines than a test can write.
-TEST(Driver, TooManyLinesIsReportedWithItsMessage) {
+TEST(DataFile, TooManyLinesIsReportedWithItsMessage) {
     TempFile data("/\n1\n2\n3\n/\n");
     TempFile report("");
     descstat::RunHooks hooks;
     hooks.maxCount = 2;
     std::istringstream in(data.Name() + "\n" + report.Name() + "\nx\n");
     std::ostringstream con;
-    EXPECT_EQ(descstat::Run(in, con, hooks), 9);
+    EXPECT_EQ(descstat::RunDialogue(in, con, descstat::RunOptions(), hooks), 9);
     EXPECT_EQ(con.str(),
               "Input data file = Output file = "
               "To count the values failed: more than 2147483647 lines.\n"
@@ -107,7 +105,7 @@ const char* const kChanged =
     "Press down any character key, then press Enter key.\n";
 
 INSTANTIATE_TEST_SUITE_P(
-    Driver, ChangedBetweenPasses,
+    DataFile, ChangedBetweenPasses,
     ::testing::Values(
         ChangeCase{"Truncated", kMarked, "head\n/\n1\n2\n", kChanged, 9},
         ChangeCase{"Emptied", kMarked, "", kChanged, 9},

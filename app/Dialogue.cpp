@@ -1,0 +1,83 @@
+#include "app/Dialogue.h"
+
+#include <fstream>
+#include <string>
+
+#include "app/Console.h"
+#include "app/Messages.h"
+#include "app/Run.h"
+
+namespace descstat {
+
+namespace {
+
+using myLib::RdTxtLn;
+
+// One white-space-delimited token; empty at the end of input.
+std::string ReadToken(std::istream& in) {
+    std::string token;
+    in >> token;
+    return token;
+}
+
+// True when the last answer could not be held: the stream swallows the
+// allocation failure of an over-long token and marks itself bad, leaving a
+// cut name that must not be used.
+bool AnswerLost(const std::istream& in, std::ostream& con) {
+    if (!in.bad()) return false;
+    con << kNoMemoryMessage << std::endl;
+    return true;
+}
+
+// The end of a failed run: the message, then (except after a failed reopen)
+// the key request and its wait.
+int Fail(std::istream& in, std::ostream& con, Failure f) {
+    con << Message(f) << std::endl;
+    if (f == Failure::kReopenInput) return kExitFailure;
+    con << kKeyRequest << std::endl;
+    ReadToken(in);
+    return kExitFailure;
+}
+
+// The end of a complete run: the closing lines and the key wait.
+int Finish(std::istream& in, std::ostream& con, ConsoleText console) {
+    con << std::endl;
+    WriteJapaneseLine(con, console, kFinished);
+    WriteJapaneseLine(con, console, kFinishedKeyRequest);
+    ReadToken(in);
+    return kExitSuccess;
+}
+
+}  // namespace
+
+int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
+                const RunHooks& hooks) {
+    con << kDataFileLabel;
+    const std::string dataName = ReadToken(in);
+    if (AnswerLost(in, con)) return kExitFailure;
+    RdTxtLn reader(dataName);
+    if (reader.status != RdTxtLn::kReady) return Fail(in, con, Failure::kOpenInput);
+
+    con << kReportPrompt;
+    const std::string reportName = ReadToken(in);
+    if (AnswerLost(in, con)) return kExitFailure;
+    Failure f = CheckReportName(reader, reportName);
+    if (f != Failure::kNone) return Fail(in, con, f);
+    // Unbuffered: every write of the report reaches the file at once, so that
+    // it is readable up to its last line whatever happens to the run, and a
+    // listing line (written whole) costs one system call.
+    std::ofstream report;
+    report.rdbuf()->pubsetbuf(nullptr, 0);
+    report.open(reportName);
+    if (!report.is_open()) return Fail(in, con, Failure::kOpenOutput);
+
+    f = WriteReport(reader, dataName, dataName, report, options, hooks).failure;
+    if (f == Failure::kNone) {
+        report.close();
+        if (report.fail()) f = Failure::kWriteOutput;
+    }
+    if (f != Failure::kNone) return Fail(in, con, f);
+    return Finish(in, con, options.console);
+}
+
+}  // namespace descstat

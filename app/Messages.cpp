@@ -1,0 +1,62 @@
+#include "app/Messages.h"
+
+namespace descstat {
+
+const char* Message(Failure f) {
+    switch (f) {
+        case Failure::kOpenInput: return "To open input data file failed.";
+        case Failure::kOutputIsInput:
+            return "To open output file failed: it is the input data file.";
+        case Failure::kOpenOutput: return "To open output file failed.";
+        case Failure::kNoMarker: return "To find the marker line in input data file failed.";
+        case Failure::kLongLine:
+            return "To read input data file failed: a line is longer than 998 bytes.";
+        case Failure::kReadError: return "To read input data file failed: a read error occurred.";
+        case Failure::kChanged:
+            return "To read input data file failed: it changed while being read.";
+        case Failure::kTooManyLines:
+            return "To count the values failed: more than 2147483647 lines.";
+        case Failure::kNoMemory: return "To allocate memory for the values failed.";
+        // The spelling "inpur" is the program's own: users and their scripts
+        // know the message by it, so it is kept on purpose.
+        case Failure::kReopenInput: return "To re-open the inpur file failed.";
+        case Failure::kWriteOutput: return "To write output file failed.";
+        case Failure::kNone: break;
+    }
+    return "";
+}
+
+const char* UsageText() {
+    return "Usage: descstat [OPTION]... [DATA [REPORT]]\n"
+           "Descriptive statistics of the numbers in a text data file: the mean, the\n"
+           "variance, the standard deviation, the unbiased variance and its standard\n"
+           "deviation, each correctly rounded.\n"
+           "\n"
+           "With no DATA, ask for the data file and the report file on the console.\n"
+           "With DATA, read that file (- for standard input) and write the report to\n"
+           "REPORT, or to standard output when REPORT is omitted or -, without asking\n"
+           "anything; a failure is one line on standard error.\n"
+           "\n"
+           "Options:\n"
+           "  -e, --encoding=NAME  the report's Japanese text in NAME: shift_jis (the\n"
+           "                       default; also sjis, cp932) or utf-8 (also utf8)\n"
+           "  -d, --digits=N       significant digits of every number, 1 to 17\n"
+           "                       (default 6; 17 shows each double exactly)\n"
+           "  -s, --summary        add the count, minimum, quartiles, median and\n"
+           "                       maximum after the results\n"
+           "  -h, --help           show this help and exit\n"
+           "  -V, --version        show the version and exit\n"
+           "\n"
+           "Exit status:\n"
+           "  0  the report was written\n"
+           "  2  the command line could not be used\n"
+           "  9  any other failure (a file that cannot be opened, read or written,\n"
+           "     a data file without a marker line, ...)\n"
+           "\n"
+           "The data file: free text, then a line starting with /, then one number per\n"
+           "line, up to the next line starting with /. See descstat(1) and the README.\n";
+}
+
+const char* VersionText() { return "descstat " DESCSTAT_VERSION "\n"; }
+
+}  // namespace descstat

@@ -1,0 +1,67 @@
+// Every English text the console shows, in one place: the prompts, the
+// program's prefix on standard error, the key request, the failures of a run
+// with their messages, and the help and version texts. The Japanese closing
+// lines are in Japanese.h with the report's labels, since both are written in
+// either encoding. These bytes are the program's own and never change.
+#ifndef DESCSTAT_MESSAGES_H
+#define DESCSTAT_MESSAGES_H
+
+namespace descstat {
+
+// Process exit codes: a complete run, any failure of a run, a command line
+// that cannot be used.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 9;
+constexpr int kExitUsage = 2;
+
+// The dialogue's first prompt, which is also how the report's first line
+// names the data file.
+constexpr const char* kDataFileLabel = "Input data file = ";
+constexpr const char* kReportPrompt = "Output file = ";
+// Asked for after every failure of the dialogue but a failed reopen.
+constexpr const char* kKeyRequest = "Press down any character key, then press Enter key.";
+// Before every line the argument run writes to standard error.
+constexpr const char* kProgramPrefix = "descstat: ";
+// An answer or name too large to be held in memory.
+constexpr const char* kNoMemoryMessage = "To allocate memory failed.";
+// Console text that did not arrive, reported on standard error.
+constexpr const char* kConsoleFailed = "To write to the console failed.";
+// After a usage error.
+constexpr const char* kTryHelp = "Try 'descstat --help' for more information.";
+
+// Every way a run can fail once its names are known; each has one message.
+enum class Failure {
+    kNone,
+    kOpenInput,
+    kOutputIsInput,
+    kOpenOutput,
+    kNoMarker,
+    kLongLine,
+    kReadError,
+    kChanged,
+    kTooManyLines,
+    kNoMemory,
+    kReopenInput,
+    kWriteOutput,
+};
+
+// How a step of a run ended: a failure, and where the system said why a file
+// could not be opened, its error number, taken right at that open (0 where
+// there is none).
+struct Outcome {
+    Failure failure = Failure::kNone;
+    int reason = 0;
+};
+
+// The message of a failure, ending in a full stop; empty for kNone.
+const char* Message(Failure f);
+
+// The text of --help.
+const char* UsageText();
+
+// The program's name and version, as --version shows them.
+const char* VersionText();
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_MESSAGES_H

@@ -1,0 +1,86 @@
+#include "app/Report.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "app/Messages.h"
+
+namespace descstat {
+
+namespace {
+
+// Room for a value's number in the listing (at most 2147483647).
+constexpr int kIndexChars = 12;
+
+// A label, the number in the report's format and a line end.
+void WriteLabelled(std::ostream& report, const char* label, double value, int digits) {
+    char text[kNumberChars];
+    const std::size_t length = FormatNumber(text, value, digits);
+    report << label;
+    report.write(text, static_cast<std::streamsize>(length));
+    report << std::endl;
+}
+
+}  // namespace
+
+std::size_t FormatNumber(char* text, double v, int digits) {
+    if (std::isnan(v)) {
+        text[0] = 'n';
+        text[1] = 'a';
+        text[2] = 'n';
+        return 3;
+    }
+    const std::to_chars_result r =
+        std::to_chars(text, text + kNumberChars, v, std::chars_format::general, digits);
+    return static_cast<std::size_t>(r.ptr - text);
+}
+
+void WriteHeader(std::ostream& report, const std::string& dataName) {
+    report << kDataFileLabel << dataName << std::endl << std::endl;
+}
+
+void WriteListingHeading(std::ostream& report, const ReportFormat& format) {
+    report << kListingHeading.In(format.encoding) << std::endl;
+}
+
+void WriteListingLine(std::ostream& report, std::int32_t k, double value, int digits) {
+    char text[kIndexChars + kNumberChars + 4];
+    char* end = std::to_chars(text, text + kIndexChars, k).ptr;
+    *end++ = ':';
+    *end++ = ' ';
+    *end++ = ' ';
+    end += FormatNumber(end, value, digits);
+    *end++ = '\n';
+    // Straight to the stream's buffer (or, unbuffered, to the file).
+    const std::streamsize length = end - text;
+    if (report.rdbuf()->sputn(text, length) != length) report.setstate(std::ios_base::badbit);
+}
+
+void WriteResultBlock(std::ostream& report, const Results& results, const ReportFormat& format) {
+    const std::pair<const JapaneseText*, double> lines[] = {
+        {&kMeanLabel, results.mean},
+        {&kVarianceLabel, results.variance},
+        {&kSdLabel, results.sd},
+        {&kUnbiasedVarianceLabel, results.unbiasedVariance},
+        {&kUnbiasedSdLabel, results.unbiasedSd},
+    };
+    report << std::endl << std::endl;
+    for (const auto& line : lines) {
+        WriteLabelled(report, line.first->In(format.encoding), line.second, format.digits);
+    }
+}
+
+void WriteSummaryBlock(std::ostream& report, const Summary& summary, const ReportFormat& format) {
+    const std::pair<const JapaneseText*, double> lines[] = {
+        {&kMinimumLabel, summary.minimum}, {&kFirstQuartileLabel, summary.firstQuartile},
+        {&kMedianLabel, summary.median},   {&kThirdQuartileLabel, summary.thirdQuartile},
+        {&kMaximumLabel, summary.maximum},
+    };
+    report << std::endl;
+    report << kCountLabel.In(format.encoding) << summary.count << std::endl;
+    for (const auto& line : lines) {
+        WriteLabelled(report, line.first->In(format.encoding), line.second, format.digits);
+    }
+}
+
+}  // namespace descstat

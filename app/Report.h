@@ -1,0 +1,74 @@
+// The text report: its header, the listing of the values, the result block
+// and the summary block, and the number format they share.
+//
+// The report writes what has been read and computed; it computes nothing.
+// Every line ends with the stream's line end, so a report file gets the
+// platform's text line ends. Another rendering of the same results (other
+// labels, a machine format, a picture) is another set of writers beside these,
+// over the same Results and Summary.
+#ifndef DESCSTAT_REPORT_H
+#define DESCSTAT_REPORT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "app/DataFile.h"
+#include "app/Japanese.h"
+#include "app/Statistics.h"
+#include "app/Summary.h"
+
+namespace descstat {
+
+// How the report writes: the encoding of its Japanese text, and the
+// significant digits of every number (kMinDigits to kMaxDigits).
+struct ReportFormat {
+    Encoding encoding;
+    int digits;
+};
+
+// Room enough for any number FormatNumber writes.
+constexpr std::size_t kNumberChars = 32;
+
+// Writes v into `text` as the stream's default floating-point format writes it
+// with `digits` significant digits (general notation like printf's %g), and
+// gives the length; NaN of either sign is "nan", so that the report reads the
+// same on every platform. Needs no stream and no locale.
+std::size_t FormatNumber(char* text, double v, int digits);
+
+// The header: the data file's name as given, and an empty line.
+void WriteHeader(std::ostream& report, const std::string& dataName);
+
+// The listing's heading line.
+void WriteListingHeading(std::ostream& report, const ReportFormat& format);
+
+// One listing line, "k:  value", written whole in one write; a line that does
+// not arrive whole marks the stream bad, as a failed write does.
+void WriteListingLine(std::ostream& report, std::int32_t k, double value, int digits);
+
+// The empty line that ends the listing, then the result block: an empty line
+// and the five labelled results.
+void WriteResultBlock(std::ostream& report, const Results& results, const ReportFormat& format);
+
+// The summary block: an empty line and six labelled lines.
+void WriteSummaryBlock(std::ostream& report, const Summary& summary, const ReportFormat& format);
+
+// The listing as the reading pass's sink: the heading once the data section
+// is found, then each value's line as it is read.
+class Listing : public ValueSink {
+public:
+    Listing(std::ostream& report, const ReportFormat& format) : report_(report), format_(format) {}
+    void SectionFound() override { WriteListingHeading(report_, format_); }
+    void Take(std::int32_t number, double value) override {
+        WriteListingLine(report_, number, value, format_.digits);
+    }
+
+private:
+    std::ostream& report_;
+    ReportFormat format_;
+};
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_REPORT_H

@@ -1,0 +1,60 @@
+#include "app/Run.h"
+
+#include <utility>
+
+#include "app/Report.h"
+#include "app/Statistics.h"
+#include "app/Summary.h"
+#include "mylib/StrFunc.h"
+
+namespace descstat {
+
+namespace {
+
+// Everything computed from the values.
+struct Computed {
+    Results results{};
+    bool hasSummary = false;
+    Summary summary{};
+};
+
+// The results, then the summary when asked for. The summary reorders the
+// values, so it comes last, and this step takes the values from the run:
+// nothing can read them in file order afterwards.
+Computed Compute(Values values, bool withSummary) {
+    Computed c;
+    c.results = ComputeResults(values.data.get(), values.count);
+    if (withSummary) {
+        c.summary = ComputeSummary(values.data.get(), values.count);
+        c.hasSummary = true;
+    }
+    return c;
+}
+
+}  // namespace
+
+Failure CheckReportName(const myLib::RdTxtLn& reader, const std::string& reportName) {
+    if (reader.IsOpenFl(reportName)) return Failure::kOutputIsInput;
+    if (!myLib::IsFlNm(reportName)) return Failure::kOpenOutput;
+    return Failure::kNone;
+}
+
+Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
+                    const std::string& openName, std::ostream& report, const RunOptions& options,
+                    const RunHooks& hooks) {
+    const ReportFormat format{options.encoding, options.digits};
+    WriteHeader(report, dataName);
+
+    Listing listing(report, format);
+    Values values;
+    const Outcome read = ReadDataFile(reader, openName, listing, hooks, values);
+    if (read.failure != Failure::kNone) return read;
+
+    const Computed computed = Compute(std::move(values), options.summary);
+
+    WriteResultBlock(report, computed.results, format);
+    if (computed.hasSummary) WriteSummaryBlock(report, computed.summary, format);
+    return {};
+}
+
+}  // namespace descstat
