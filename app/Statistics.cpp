@@ -4,6 +4,11 @@
 
 namespace descstat {
 
+CountProducts CountProductsOf(std::int32_t n) {
+    const auto count = static_cast<std::uint64_t>(n);
+    return {count * count, n > 0 ? count * (count - 1) : 0};
+}
+
 Results ComputeResults(const double* values, std::int32_t n) {
     Results r{kNaN, kNaN, kNaN, kNaN, kNaN};
     if (n <= 0) return r;
@@ -19,14 +24,13 @@ Results ComputeResults(const double* values, std::int32_t n) {
     // mean = Σx / n; variance = (n·Σx² − (Σx)²) / n²; the unbiased variance
     // has n·(n − 1) below instead. Each is rounded once from its exact value,
     // and so is each standard deviation, from the exact variance.
-    const std::uint64_t nn = std::uint64_t{count} * count;
+    const CountProducts products = CountProductsOf(n);
     r.mean = RoundQuotient(linear, count, -kLinearScale, negative);
-    r.variance = RoundQuotient(scatter, nn, -kSquareScale, false);
-    r.sd = RoundSqrtQuotient(scatter, nn, -kSquareScale);
+    r.variance = RoundQuotient(scatter, products.squared, -kSquareScale, false);
+    r.sd = RoundSqrtQuotient(scatter, products.squared, -kSquareScale);
     if (n > 1) {
-        const std::uint64_t nn1 = std::uint64_t{count} * (count - 1);
-        r.unbiasedVariance = RoundQuotient(scatter, nn1, -kSquareScale, false);
-        r.unbiasedSd = RoundSqrtQuotient(scatter, nn1, -kSquareScale);
+        r.unbiasedVariance = RoundQuotient(scatter, products.timesOneLess, -kSquareScale, false);
+        r.unbiasedSd = RoundSqrtQuotient(scatter, products.timesOneLess, -kSquareScale);
     }
     return r;
 }

@@ -29,6 +29,14 @@ struct Results {
     double unbiasedSd;
 };
 
+// The denominators of the variances, n² and n·(n − 1) (0 for no values),
+// exactly: they pass 2^32 from n = 65,536 on and reach almost 2^62.
+struct CountProducts {
+    std::uint64_t squared;
+    std::uint64_t timesOneLess;
+};
+CountProducts CountProductsOf(std::int32_t n);
+
 // Computes the five results of the first n values of `values`, which it only
 // reads.
 Results ComputeResults(const double* values, std::int32_t n);

@@ -110,6 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeCase{"Truncated", kMarked, "head\n/\n1\n2\n", kChanged, 9},
         ChangeCase{"Emptied", kMarked, "", kChanged, 9},
         ChangeCase{"MarkerMoved", kMarked, "head\n/\n1\n/\n3\n", kChanged, 9},
+        // The marker one line earlier, and another after it: the reading pass
+        // meets a marker where it counted a value.
+        ChangeCase{"MarkerMovedEarlier", kMarked, "head\n/\n1\n2\n/\n/\n", kChanged, 9},
         ChangeCase{"GrownBeforeMarker", kMarked, "head\n/\n1\n2\n3\n4\n/\n", kChanged, 9},
         ChangeCase{"GrownWithoutMarker", kUnmarked, "head\n/\n1\n2\n3\n4\n", kChanged, 9},
         ChangeCase{"MarkerAdded", kUnmarked, "head\n/\n1\n2\n3\n/\n", kChanged, 9},

@@ -85,6 +85,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "x\n" + k999 + "tail\nz",
                  {{0, "x"}, {9, "x"}, {0, "tail"}, {0, "z"}, {1, "z"}}},
         LineCase{"TooLongByOneThenLineEnd", k999 + "\n", {{9, "?"}, {0, ""}, {0, ""}, {1, ""}}},
+        // A tab, NUL or other control byte as the last byte that fits, or the
+        // first that does not: the line's bound holds for every kind of byte.
+        LineCase{"TabAs998thByte",
+                 k998.substr(1) + "\t\n",
+                 {{0, k998.substr(1) + "\t"}, {0, ""}, {1, ""}}},
+        LineCase{"TabAs999thByte", k998 + "\tz\n", {{9, "?"}, {0, "z"}, {0, ""}, {1, ""}}},
+        LineCase{"NulAs999thByte",
+                 k998 + std::string(1, '\0') + "\n",
+                 {{9, "?"}, {0, ""}, {0, ""}, {1, ""}}},
         LineCase{"CrAmongTooLongBytesDropped",
                  std::string(500, 'c') + "\r" + std::string(499, 'd') + "tail\n",
                  {{9, "?"}, {0, "tail"}, {0, ""}, {1, ""}}}),

@@ -1,6 +1,7 @@
 // Fault injection for the end-to-end tests, loaded into the program with
-// LD_PRELOAD. It wraps fopen and fclose and acts only on the files the test
-// names through the environment:
+// LD_PRELOAD. It wraps fopen and fclose, the writes of both the system
+// (write, writev) and the C library (fwrite, fputc, putc), and mkstemp, and
+// acts only on the files the test names through the environment:
 //
 //   SHIM_DATA=name          the data file (matched on the name as opened)
 //   SHIM_READ_FAIL=N:K...   opens number K... of the data file (1, 2 or both)
@@ -9,7 +10,16 @@
 //   SHIM_AFTER_OPEN=K:cmd   run cmd just after open number K (during pass K)
 //   SHIM_CLOSE_FAIL=name    fclose of the file opened under this name writes
 //                           everything, then reports EIO
+//   SHIM_WRITE_FAIL=T:N     writes to T fail with ENOSPC from byte N on (a full
+//                           disk); the write that reaches byte N writes what
+//                           fits before it. T is a file name as opened with
+//                           fopen, "stdout", or "temp" (the file mkstemp makes)
+//   SHIM_WRITE_FAIL=T:N:once  only the one write that starts at byte N fails;
+//                           the writes before and after it succeed
+//   SHIM_TEMP_FAIL=E        mkstemp fails with error number E
 #include <dlfcn.h>
+#include <sys/uio.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -21,12 +31,21 @@ namespace {
 
 using FopenFn = FILE* (*)(const char*, const char*);
 using FcloseFn = int (*)(FILE*);
+using WriteFn = ssize_t (*)(int, const void*, size_t);
+using WritevFn = ssize_t (*)(int, const struct iovec*, int);
+using FwriteFn = size_t (*)(const void*, size_t, size_t, FILE*);
+using PutcFn = int (*)(int, FILE*);
+using MkstempFn = int (*)(char*);
 
 int dataOpens = 0;
 FILE* failingClose = nullptr;
 
-FopenFn RealFopen() { return reinterpret_cast<FopenFn>(dlsym(RTLD_NEXT, "fopen")); }
-FcloseFn RealFclose() { return reinterpret_cast<FcloseFn>(dlsym(RTLD_NEXT, "fclose")); }
+template <typename Fn>
+Fn Real(const char* name) {
+    return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
+}
+FopenFn RealFopen() { return Real<FopenFn>("fopen"); }
+FcloseFn RealFclose() { return Real<FcloseFn>("fclose"); }
 
 bool Named(const char* var, const char* name) {
     const char* want = std::getenv(var);
@@ -84,10 +103,58 @@ FILE* MaybeFailing(FILE* real) {
     return fopencookie(new Failing{real, std::strtol(setting, nullptr, 10)}, "r", io);
 }
 
+// The file whose writes fail (SHIM_WRITE_FAIL), once it is known.
+struct WriteFault {
+    bool parsed = false;
+    std::string target;
+    long long failAt = 0;
+    bool once = false;
+    int fd = -1;
+    long long written = 0;
+    bool failedOnce = false;
+};
+
+WriteFault& Fault() {
+    static WriteFault fault;
+    if (!fault.parsed) {
+        fault.parsed = true;
+        if (const char* setting = std::getenv("SHIM_WRITE_FAIL")) {
+            const std::string s = setting;
+            const std::size_t colon = s.find(':');
+            fault.target = s.substr(0, colon);
+            if (colon != std::string::npos) fault.failAt = std::atoll(s.c_str() + colon + 1);
+            fault.once = s.size() > 5 && s.compare(s.size() - 5, 5, ":once") == 0;
+            if (fault.target == "stdout") fault.fd = 1;
+        }
+    }
+    return fault;
+}
+
+// How many of n bytes about to be written to fd may pass. When none may,
+// `fail` is set and the write must fail with ENOSPC.
+size_t Admit(int fd, size_t n, bool& fail) {
+    WriteFault& f = Fault();
+    fail = false;
+    if (fd < 0 || fd != f.fd || n == 0 || (f.once && f.failedOnce)) return n;
+    const long long left = f.failAt > f.written ? f.failAt - f.written : 0;
+    if (left == 0) {
+        fail = true;
+        f.failedOnce = true;
+        errno = ENOSPC;
+        return 0;
+    }
+    return static_cast<long long>(n) < left ? n : static_cast<size_t>(left);
+}
+
+void Count(int fd, long long bytes) {
+    if (fd >= 0 && fd == Fault().fd && bytes > 0) Fault().written += bytes;
+}
+
 FILE* Open(const char* name, const char* mode) {
     if (!Named("SHIM_DATA", name)) {
         FILE* f = RealFopen()(name, mode);
         if (Named("SHIM_CLOSE_FAIL", name)) failingClose = f;
+        if (f != nullptr && name != nullptr && Fault().target == name) Fault().fd = fileno(f);
         return f;
     }
     ++dataOpens;
@@ -95,6 +162,26 @@ FILE* Open(const char* name, const char* mode) {
     FILE* f = MaybeFailing(RealFopen()(name, mode));
     RunFor("SHIM_AFTER_OPEN", dataOpens);
     return f;
+}
+
+int PutOne(const char* real, int c, FILE* stream) {
+    const int fd = fileno(stream);
+    bool fail = false;
+    Admit(fd, 1, fail);
+    if (fail) return EOF;
+    const int done = Real<PutcFn>(real)(c, stream);
+    if (done != EOF) Count(fd, 1);
+    return done;
+}
+
+int MakeTemp(const char* real, char* pattern) {
+    if (const char* e = std::getenv("SHIM_TEMP_FAIL")) {
+        errno = std::atoi(e);
+        return -1;
+    }
+    const int fd = Real<MkstempFn>(real)(pattern);
+    if (Fault().target == "temp") Fault().fd = fd;
+    return fd;
 }
 
 }  // namespace
@@ -112,4 +199,55 @@ extern "C" int fclose(FILE* stream) {
     errno = EIO;
     return EOF;
 }
+
+extern "C" ssize_t write(int fd, const void* buf, size_t n) {
+    bool fail = false;
+    const size_t admitted = Admit(fd, n, fail);
+    if (fail) return -1;
+    const ssize_t done = Real<WriteFn>("write")(fd, buf, admitted);
+    Count(fd, done);
+    return done;
+}
+
+extern "C" ssize_t writev(int fd, const struct iovec* iov, int count) {
+    size_t n = 0;
+    for (int i = 0; i < count; ++i) n += iov[i].iov_len;
+    bool fail = false;
+    size_t admitted = Admit(fd, n, fail);
+    if (fail) return -1;
+    if (admitted == n) {
+        const ssize_t done = Real<WritevFn>("writev")(fd, iov, count);
+        Count(fd, done);
+        return done;
+    }
+    // Only the bytes before the failing one: the leading part of the vector.
+    ssize_t total = 0;
+    for (int i = 0; i < count && admitted > 0; ++i) {
+        const size_t part = iov[i].iov_len < admitted ? iov[i].iov_len : admitted;
+        const ssize_t done = Real<WriteFn>("write")(fd, iov[i].iov_base, part);
+        if (done <= 0) break;
+        Count(fd, done);
+        total += done;
+        admitted -= static_cast<size_t>(done);
+    }
+    return total;
+}
+
+extern "C" size_t fwrite(const void* ptr, size_t size, size_t count, FILE* stream) {
+    const int fd = fileno(stream);
+    bool fail = false;
+    const size_t admitted = size == 0 ? 0 : Admit(fd, size * count, fail) / size;
+    if (fail) return 0;
+    const size_t done = Real<FwriteFn>("fwrite")(ptr, size, admitted, stream);
+    Count(fd, static_cast<long long>(done * size));
+    if (done < count) errno = ENOSPC;  // a short fwrite is a failed one
+    return done;
+}
+
+extern "C" int fputc(int c, FILE* stream) { return PutOne("fputc", c, stream); }
+extern "C" int putc(int c, FILE* stream) { return PutOne("putc", c, stream); }
+extern "C" int _IO_putc(int c, FILE* stream) { return PutOne("_IO_putc", c, stream); }
+
+extern "C" int mkstemp(char* pattern) { return MakeTemp("mkstemp", pattern); }
+extern "C" int mkstemp64(char* pattern) { return MakeTemp("mkstemp64", pattern); }
 // NOLINTEND(readability-inconsistent-declaration-parameter-name)

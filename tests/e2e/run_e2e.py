@@ -285,7 +285,7 @@ def by_arguments(args, values=WORKED_VALUES, to_file=True, **kw):
     """An argument run over the worked example; its report in report.txt or,
     without to_file, on standard output."""
     rep = report(kw.pop("shown_name", "data.txt"), values, encoding=kw.pop("encoding", SJIS),
-                 digits=kw.pop("digits", 6))
+                 digits=kw.pop("digits", 6), with_summary=kw.pop("with_summary", False))
     kw.setdefault("files", {"data.txt": WORKED_DATA})
     if to_file:
         return dict(args=args, stdin=b"", console=b"", report=rep, **kw)
@@ -566,6 +566,143 @@ CASES = [
 ]
 
 
+# A report whose bytes a case does not check (only that it was made).
+ANY_REPORT = b"<any report>"
+
+
+def anything(_out):
+    return True
+
+
+def shuffled_set(n):
+    """A shuffled data set of n values for the summary: distinct values, values
+    drawn from a small pool (ties), or random bits, by n."""
+    rng = random.Random(1000 + n)
+    kind = n % 3
+    if kind == 0:
+        values = [k + 0.25 for k in range(n)]
+    elif kind == 1:
+        pool = [rng.uniform(-100, 100) for _ in range(max(1, n // 4))] + [0.0, -0.0]
+        values = [rng.choice(pool) for _ in range(n)]
+    else:
+        values = [random_double(rng) for _ in range(n)]
+    rng.shuffle(values)
+    return values
+
+
+SHUFFLED_SIZES = list(range(1, 51)) + [2999, 3000, 3001, 3002]
+
+
+def summary_case(name, values, **kw):
+    return Case(name, args=["-s", "-d", "17", "data.txt", "r.txt"], stdin=b"", console=b"",
+                files={"data.txt": values_file(values)}, report_name="r.txt",
+                report=report("data.txt", values, digits=17, with_summary=True), **kw)
+
+
+def large_set(n):
+    """n eighths between 0 and 125: every sum exact, the oracle still exact."""
+    return [(k * 7919 % 1000) / 8 for k in range(n)]
+
+
+def write_fault(target, at, once=True):
+    return {"SHIM_WRITE_FAIL": "%s:%d%s" % (target, at, ":once" if once else "")}
+
+
+SUMMARY_REPORT = report("data.txt", WORKED_VALUES, with_summary=True)
+WRITE_FAILED = b"descstat: To write output file failed.\n"
+SAMPLED_BYTES = sorted({0, len(SUMMARY_REPORT) - 1} | set(range(3, len(SUMMARY_REPORT), 11)))
+NO_SPACE = b"To open input data file failed: -: No space left on device"
+BIG_INPUT = b"/\n" + b"1\n" * 100_000 + b"/\n"
+
+
+def report_fault(at, once=True):
+    """The dialogue with the summary, its report failing at byte `at`."""
+    return Case("write fault: dialogue report %s at byte %d" % ("once" if once else "full", at),
+                args=["-s"], files={"data.txt": WORKED_DATA}, console=WRITE_OUTPUT, code=9,
+                report=ANY_REPORT, shim_env=write_fault("report.txt", at, once))
+
+
+def check_report(expected, name="report.txt"):
+    """A dialogue step: the report holds exactly these bytes now."""
+    def check(folder):
+        got = read_file(folder, name)
+        return None if got == expected else "report while waiting: %r" % got
+    return ("check", check)
+
+
+CASES += [
+    # The summary on shuffled data of every small size and a few thousand,
+    # against the exact order statistics, at 17 digits.
+    *[summary_case("summary: random data set shuffled n=%d" % n, shuffled_set(n))
+      for n in SHUFFLED_SIZES],
+    # A zero that is the minimum, maximum or every quantile is +0.
+    *[summary_case("summary: negative zero " + name, vals) for name, vals in [
+        ("as minimum", [-0.0, 1.0]), ("as maximum", [-1.0, -0.0]), ("alone", [-0.0]),
+        ("twice with one", [1.0, -0.0, -0.0])]],
+    # Counts whose square passes 2^32: 32-bit arithmetic on n·n or n·(n − 1)
+    # would divide by zero at 65,536 and give wrong variances beyond.
+    *[Case("large count n=%d" % n, args=["data.txt", "r.txt"], stdin=b"", console=b"",
+           files={"data.txt": values_file(large_set(n))}, report_name="r.txt",
+           report=report("data.txt", large_set(n))) for n in (65536, 70001)],
+    # A failed write anywhere in the report, for one write only or for every
+    # write from there on (a full disk), is never a complete run.
+    *[report_fault(at) for at in range(len(SUMMARY_REPORT))],
+    *[report_fault(at, once=False) for at in (0, 40, len(SUMMARY_REPORT) - 1)],
+    # The buffered reports: a byte of every line, and the first and last.
+    *[Case("write fault: argument report once at byte %d" % at,
+           args=["-s", "data.txt", "report.txt"], files={"data.txt": WORKED_DATA}, stdin=b"",
+           console=b"", code=9, stderr=WRITE_FAILED, report=ANY_REPORT,
+           shim_env=write_fault("report.txt", at)) for at in SAMPLED_BYTES],
+    *[Case("write fault: report on standard output once at byte %d" % at,
+           args=["-s", "data.txt"], files={"data.txt": WORKED_DATA}, stdin=b"",
+           console=anything, code=9, stderr=WRITE_FAILED, shim_env=write_fault("stdout", at))
+      for at in SAMPLED_BYTES],
+    # A console write that fails, anywhere in the dialogue.
+    *[Case("write fault: console once at byte %d" % at, files={"data.txt": WORKED_DATA},
+           console=anything, code=9, stderr=CONSOLE_FAILED, report=WORKED_REPORT,
+           shim_env=write_fault("stdout", at)) for at in range(0, len(SUCCESS), 3)],
+    # The copy of standard input cannot be made or written whole.
+    *[Case("write fault: copy of standard input full at byte %d" % at, temp_empty=True,
+           shim_env=write_fault("temp", at, once=False),
+           **argument_failure(["-"], NO_SPACE, stdin=data))
+      for at, data in [(0, WORKED_DATA), (7, WORKED_DATA), (150_000, BIG_INPUT)]],
+    *[Case("copy of standard input cannot be created: " + reason, temp_empty=True,
+           shim_env={"SHIM_TEMP_FAIL": str(number)},
+           **argument_failure(["-"], b"To open input data file failed: -: " + reason.encode(),
+                              stdin=WORKED_DATA))
+      for number, reason in [(13, "Permission denied"), (28, "No space left on device")]],
+    # Help and version that do not reach standard output are failures.
+    *[Case("%s on full device" % opt, args=[opt], stdin=b"", stdout="full", console=b"",
+           code=9, stderr=CONSOLE_FAILED) for opt in ("--help", "--version")],
+    *[Case("write fault: %s once at byte %d" % (opt, at), args=[opt], stdin=b"",
+           console=anything, code=9, stderr=CONSOLE_FAILED, shim_env=write_fault("stdout", at))
+      for opt in ("--help", "--version") for at in (0, 9)],
+    # Promises of the README and the manual page.
+    Case("arguments: report appended to the data file", args=["data.txt"], stdin=b"",
+         files={"data.txt": WORKED_DATA}, stdout="append:data.txt", console=b"", code=9,
+         stderr=b"descstat: To open output file failed: it is the input data file.\n"),
+    Case("option -sd8", **by_arguments(["-sd8", "data.txt", "report.txt"], digits=8,
+                                       with_summary=True)),
+    Case("arguments: data file vanishes before the second reading", args=["data.txt", "r.txt"],
+         stdin=b"", console=b"", files={"data.txt": WORKED_DATA}, code=9, untouched=(),
+         report_name="r.txt", report=b"Input data file = data.txt\n\n",
+         shim_env={"SHIM_DATA": "data.txt", "SHIM_BEFORE_OPEN": "2:rm data.txt"},
+         stderr=b"descstat: To re-open the inpur file failed: data.txt: No such file or directory\n"),
+    Case("report complete while the key wait of a complete run waits",
+         files={"data.txt": WORKED_DATA}, report=WORKED_REPORT, console=SUCCESS, code=0,
+         steps=[("send", b"data.txt\nreport.txt\n"), ("wait", FINISHED),
+                check_report(WORKED_REPORT), ("alive",), ("send", b"x\n")]),
+    Case("report holds every listed line while the key wait of a failure waits",
+         files={"data.txt": b"h\n/\n10\n20\n30\n/\n"}, console=CHANGED, code=9, untouched=(),
+         report=listed_before(b"h\n/\n10\n20\n", 1000),
+         shim_env={"SHIM_DATA": "data.txt",
+                   "SHIM_BEFORE_OPEN": "2:printf 'h\\n/\\n10\\n20\\n/\\n' > data.txt"},
+         steps=[("send", b"data.txt\nreport.txt\n"), ("wait", KEY_REQUEST),
+                check_report(listed_before(b"h\n/\n10\n20\n", 1000)), ("alive",),
+                ("send", b"x\n")]),
+]
+
+
 def feed_fifo(path, contents):
     """Serves the contents in turn through the named pipe, holding its write end
     open throughout so that a reader that closes and reopens finds the same
@@ -614,6 +751,8 @@ def launch(cmd, case, folder, env, prepare):
         return run_on_terminal(cmd, case, folder, env)
     out = {"pipe": subprocess.PIPE, "closed": None}.get(case.stdout)
     sink = open("/dev/full", "wb") if case.stdout == "full" else None
+    if case.stdout.startswith("append:"):  # descstat ... >> NAME
+        sink = open(os.path.join(folder, case.stdout[len("append:"):]), "ab")
     # A folder as standard input: every read of it fails (EISDIR).
     source = {"input": case.stdin} if case.stdin is not None else {"stdin": os.open(folder, 0)}
     try:
@@ -675,6 +814,8 @@ def run_steps(cmd, steps, folder, env, prepare):
             time.sleep(0.05)
         elif step[0] == "do":
             step[1](folder)
+        elif step[0] == "check":
+            problem = problem or step[1](folder)
         elif step[0] == "alive":
             time.sleep(0.3)
             if proc.poll() is not None:
@@ -768,7 +909,7 @@ def run_case(case, args):
         else:
             with open(report_path, "rb") as f:
                 got = f.read()
-            if got != eol(case.report):
+            if got != eol(case.report) and case.report is not ANY_REPORT:
                 problems.append("report %r\n   expected %r" % (got, eol(case.report)))
         for name, content in kept.items():
             if read_file(d, name) != content:
@@ -789,8 +930,8 @@ def main():
     parser.add_argument("--emulator", default="")
     parser.add_argument("--windows", action="store_true")
     parser.add_argument("-k", dest="select", default="")
-    parser.add_argument("--exclude", default=None,
-                        help="leave out the cases whose name holds this text")
+    parser.add_argument("--exclude", action="append", default=[],
+                        help="leave out the cases whose name holds this text (repeatable)")
     parser.add_argument("--require", default="",
                         help="skip every case (exit 77) when this tool is not installed")
     parser.add_argument("--shim", default="",
@@ -804,7 +945,7 @@ def main():
 
     failed = 0
     for case in CASES:
-        if args.select not in case.name or (args.exclude and args.exclude in case.name):
+        if args.select not in case.name or any(e in case.name for e in args.exclude):
             continue
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)
                 or (case.windows_only and not args.windows) or (case.shim_env and not args.shim)):
