@@ -2,23 +2,18 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <vector>
+#include <memory>
 
 #include "app/Messages.h"
-#include "app/Platform.h"
+#include "app/ReportFile.h"
 #include "app/Run.h"
-#include "app/TempCopy.h"
+#include "mylib/StrFunc.h"
 
 namespace descstat {
 
 namespace {
 
 using myLib::RdTxtLn;
-
-// The report buffer: the report is written in large blocks and flushed once
-// at the end.
-constexpr std::size_t kReportBuffer = 1 << 16;
 
 // The end of a failed run: one line on standard error. Where the system said
 // why a named file could not be opened, the message (without its full stop)
@@ -33,63 +28,57 @@ int Fail(std::ostream& err, const Outcome& outcome, const std::string& name) {
     return kExitFailure;
 }
 
-// Standard input copied whole, so that it can be read twice.
-Outcome CopyInput(TempCopy& copy, std::istream& in) {
-    const int reason = copy.Fill(in);
-    if (reason == 0) return {};
-    if (copy.ReadFailed()) return {Failure::kReadError, 0};
-    return {Failure::kOpenInput, reason};
+// The data as the reader sees it: the stream `in` for "-", else the named file.
+std::unique_ptr<RdTxtLn> OpenData(const std::string& dataName, std::FILE* in) {
+    if (dataName == "-") return std::make_unique<RdTxtLn>(in);
+    return std::make_unique<RdTxtLn>(dataName);
 }
 
-// Opens the report file under a name that passed the checks.
-Outcome OpenReport(const RdTxtLn& reader, const std::string& reportName, std::ofstream& file) {
-    const Failure f = CheckReportName(reader, reportName);
-    if (f != Failure::kNone) return {f, 0};
-    errno = 0;
-    file.open(reportName);
-    if (!file.is_open()) return {Failure::kOpenOutput, errno};
-    return {};
+// True when the report would be written into the data: the same file,
+// compared by the open data's identity (standard input's too), however the
+// report is named. A device such as the terminal is read and written apart.
+bool IsData(const RdTxtLn& reader, const std::string& reportName, std::FILE* out) {
+    if (reader.FlKind() == RdTxtLn::kDeviceFile) return false;
+    return reportName == "-" ? reader.IsOpenStrm(out) : reader.IsOpenFl(reportName);
+}
+
+// The report's place, checked before anything is made there.
+Failure CheckReport(const RdTxtLn& reader, const std::string& reportName, std::FILE* out) {
+    if (IsData(reader, reportName, out)) return Failure::kOutputIsInput;
+    if (!myLib::IsFlNm(reportName)) return Failure::kOpenOutput;
+    return Failure::kNone;
 }
 
 }  // namespace
 
-int RunWithNames(const std::string& dataName, const std::string& reportName, std::istream& in,
+int RunWithNames(const std::string& dataName, const std::string& reportName, std::FILE* in,
                  std::ostream& out, std::ostream& err, const RunOptions& options,
                  const RunHooks& hooks) {
-    // The copy of standard input outlives the reader, which must let go of it
-    // before it can be removed.
-    TempCopy copy;
-    std::string openName = dataName;
-    if (dataName == "-") {
-        const Outcome copied = CopyInput(copy, in);
-        if (copied.failure != Failure::kNone) return Fail(err, copied, dataName);
-        openName = copy.Name();
-    }
     errno = 0;
-    RdTxtLn reader(openName);
-    if (reader.status != RdTxtLn::kReady) return Fail(err, {Failure::kOpenInput, errno}, dataName);
+    const std::unique_ptr<RdTxtLn> reader = OpenData(dataName, in);
+    if (reader->status != RdTxtLn::kReady) {
+        return Fail(err, {Failure::kOpenInput, errno}, dataName);
+    }
+    const std::string openName = dataName == "-" ? std::string() : dataName;
 
     const bool toStandardOutput = reportName == "-";
-    std::vector<char> buffer(kReportBuffer);  // outlives the stream that uses it
-    std::ofstream file;
-    file.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    if (toStandardOutput && platform::StandardOutputIsOpenFile(reader)) {
-        return Fail(err, {Failure::kOutputIsInput, 0}, reportName);
-    }
+    const Failure checked = CheckReport(*reader, reportName, stdout);
+    if (checked != Failure::kNone) return Fail(err, {checked, 0}, reportName);
+    ReportFile file;
     if (!toStandardOutput) {
-        const Outcome opened = OpenReport(reader, reportName, file);
+        const Outcome opened = file.Open(reportName);
         if (opened.failure != Failure::kNone) return Fail(err, opened, reportName);
     }
-    std::ostream& report = toStandardOutput ? out : file;
+    std::ostream& report = toStandardOutput ? out : file.Stream();
 
-    Outcome outcome = WriteReport(reader, dataName, openName, report, options, hooks);
+    Outcome outcome = WriteReportAfterReading(*reader, dataName, openName, report, options, hooks);
     if (outcome.failure == Failure::kNone) {
         if (toStandardOutput) {
             out.flush();
+            if (out.fail()) outcome = {Failure::kWriteOutput, 0};
         } else {
-            file.close();
+            outcome = {file.Commit(), 0};
         }
-        if (report.fail()) outcome = {Failure::kWriteOutput, 0};
     }
     if (outcome.failure != Failure::kNone) return Fail(err, outcome, dataName);
     return kExitSuccess;

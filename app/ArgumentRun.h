@@ -1,13 +1,15 @@
 // The argument run: `descstat DATA [REPORT]`, for scripts. It asks nothing:
-// it reads DATA ("-": standard input, through a temporary copy, since the data
-// is read twice) and writes the report to REPORT ("-" or none: standard
-// output). Nothing else goes to standard output; a failure is one line on
-// standard error, the program's prefix and the dialogue's message, with the
-// name and the system's reason where a file could not be opened.
+// it reads DATA ("-": standard input; data that can be read only once is read
+// in one pass) and writes the report to REPORT ("-" or none: standard
+// output), only once the data has been read; a named REPORT is replaced
+// whole (ReportFile). Nothing else goes to standard output; a failure is one
+// line on standard error, the program's prefix and the dialogue's message,
+// with the name and the system's reason where a file could not be opened.
+// A report that is the data file, however named, is refused.
 #ifndef DESCSTAT_ARGUMENTRUN_H
 #define DESCSTAT_ARGUMENTRUN_H
 
-#include <istream>
+#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -16,9 +18,10 @@
 
 namespace descstat {
 
-// One run over the named files; `in`, `out` and `err` stand for the standard
-// streams. Returns the exit code.
-int RunWithNames(const std::string& dataName, const std::string& reportName, std::istream& in,
+// One run over the named files; `in` (read as "-"), `out` and `err` stand for
+// the standard streams, `out` writing to the C stream stdout. Returns the
+// exit code.
+int RunWithNames(const std::string& dataName, const std::string& reportName, std::FILE* in,
                  std::ostream& out, std::ostream& err, const RunOptions& options = RunOptions(),
                  const RunHooks& hooks = RunHooks());
 

@@ -74,12 +74,14 @@ std::string EncodingNameList() {
     return list;
 }
 
+// A decimal number, leading zeros allowed ("017" is 17).
 bool ParseDigits(const std::string& value, int& digits) {
-    if (value.empty() || value.size() > 2) return false;
+    if (value.empty()) return false;
     int n = 0;
     for (const char c : value) {
         if (c < '0' || c > '9') return false;
         n = n * 10 + (c - '0');
+        if (n > kMaxDigits) return false;  // and no overflow on a long value
     }
     if (n < kMinDigits || n > kMaxDigits) return false;
     digits = n;
@@ -113,7 +115,12 @@ bool ParseLong(const std::vector<std::string>& args, std::size_t& i, CommandLine
     const std::size_t eq = arg.find('=');
     const std::string name = arg.substr(0, eq);
     bool ambiguous = false;
-    const OptionName* o = FindLong(name, ambiguous);
+    // "--=x" names no option at all; every name would start with "".
+    const OptionName* o = name.empty() ? nullptr : FindLong(name, ambiguous);
+    if (o == nullptr && name.empty()) {
+        cl.error = "unrecognized option '" + args[i] + "'";
+        return false;
+    }
     if (o == nullptr) {
         cl.error = std::string(ambiguous ? "option '--" + name + "' is ambiguous"
                                          : "unrecognized option '--" + name + "'");

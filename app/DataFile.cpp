@@ -1,7 +1,6 @@
 #include "app/DataFile.h"
 
 #include <cerrno>
-#include <new>
 
 #include "mylib/StrFunc.h"
 
@@ -96,8 +95,7 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, ValueSink& si
     const Failure counted = CountValueLines(reader, hooks.maxCount, section);
     if (counted != Failure::kNone) return {counted, 0};
 
-    values.data.reset(new (std::nothrow) double[section.count]);
-    if (!values.data) return {Failure::kNoMemory, 0};
+    if (!values.Allocate(section.count)) return {Failure::kNoMemory, 0};
 
     reader.Close();
     if (hooks.betweenPasses != nullptr) hooks.betweenPasses(hooks.context);
@@ -105,11 +103,30 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, ValueSink& si
     reader.ReOpen(openName);
     if (reader.status != RdTxtLn::kReady) return {Failure::kReopenInput, errno};
 
-    const Failure read = ReadValues(reader, section, values.data.get(), sink);
+    const Failure read = ReadValues(reader, section, values.Data(), sink);
     if (read != Failure::kNone) return {read, 0};
     reader.Close();
-    values.count = section.count;
     return {};
+}
+
+bool ReadableOnce(const RdTxtLn& reader, const std::string& openName) {
+    return openName.empty() || reader.FlKind() != RdTxtLn::kRegularFile;
+}
+
+Failure ReadOnce(RdTxtLn& reader, const RunHooks& hooks, Values& values) {
+    std::string line;
+    const Failure header = SkipHeader(reader, line);
+    if (header != Failure::kNone) return header;
+    for (;;) {
+        bool end = false;
+        const Failure f = NextLine(reader, line, end);
+        if (f != Failure::kNone) return f;
+        if (end || IsMarker(line)) return Failure::kNone;
+        if (values.Count() >= hooks.maxCount) return Failure::kTooManyLines;
+        if (!values.Append(static_cast<double>(myLib::StrToDbl(myLib::GetFld(line, 0))))) {
+            return Failure::kNoMemory;
+        }
+    }
 }
 
 }  // namespace descstat

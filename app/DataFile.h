@@ -7,7 +7,10 @@
 // counts the value lines, an array of exactly that size is made, and the
 // reading pass reads them again from the reopened file, handing each value to
 // a sink as it goes. A file that does not hold the same lines the second time
-// has changed, and the run fails; the data file is only ever read.
+// has changed, and the run fails. Data that can be read only once (standard
+// input, a pipe, a FIFO, a device) is read in one pass instead, its values
+// kept as they arrive, up to the closing marker line like a file. The data
+// is only ever read.
 //
 // A new input form (plain lists, columns, CSV) changes this unit alone: the
 // run gets values and failures from it, nothing else.
@@ -16,10 +19,10 @@
 
 #include <cstdint>
 #include <limits>
-#include <memory>
 #include <string>
 
 #include "app/Messages.h"
+#include "app/Values.h"
 #include "mylib/RdTxtLn.h"
 
 namespace descstat {
@@ -52,12 +55,6 @@ struct RunHooks {
     std::int32_t maxCount = std::numeric_limits<std::int32_t>::max();
 };
 
-// The values of a data file, in file order, as the reading pass left them.
-struct Values {
-    std::unique_ptr<double[]> data;
-    std::int32_t count = 0;
-};
-
 // What the counting pass found: how many value lines, and whether the closing
 // marker line (rather than the end of the file) ended them, so that the
 // reading pass can check that it meets the same end.
@@ -70,6 +67,16 @@ struct Section {
 // marker line, then counts the lines of the data section. A count beyond
 // maxCount fails with kTooManyLines.
 Failure CountValueLines(myLib::RdTxtLn& reader, std::int32_t maxCount, Section& section);
+
+// True when the data that `reader` has open can be read only once: it has no
+// name to be opened again by (`openName` empty: standard input), or it is no
+// regular file.
+bool ReadableOnce(const myLib::RdTxtLn& reader, const std::string& openName);
+
+// One pass over data that can be read only once: skips the header and keeps
+// the values of the data section in `values`. The failures are those of the
+// two passes, but for a change, which one pass cannot see.
+Failure ReadOnce(myLib::RdTxtLn& reader, const RunHooks& hooks, Values& values);
 
 // Both passes over the data file that `reader` has open under `openName`:
 // counts, makes the array, reopens the file and reads the values into

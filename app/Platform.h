@@ -1,17 +1,14 @@
 // What the program needs of the system beyond the standard library, behind
 // one interface: whether standard output is a terminal and what it reads, the
 // Windows console's wide-character writes, the standard descriptors, binary
-// standard input, whether standard output is the data file, and temporary
-// files. PlatformPosix.cpp and PlatformWindows.cpp implement it; the build
-// compiles the one for its target. Nothing outside this unit (and the text
-// input library's reader) asks which system it runs on.
+// standard input, memory that grows in place, and reports replaced whole. PlatformPosix.cpp and
+// PlatformWindows.cpp implement it; the build compiles the one for its target. Nothing outside this
+// unit (and the text input library's reader) asks which system it runs on.
 #ifndef DESCSTAT_PLATFORM_H
 #define DESCSTAT_PLATFORM_H
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
-
-#include "mylib/RdTxtLn.h"
 
 namespace descstat {
 namespace platform {
@@ -48,14 +45,48 @@ void HoldStandardDescriptors();
 // turn CR LF into LF and stop at a Ctrl-Z), for data copied from it.
 void UseBinaryStandardInput();
 
-// True when standard output is the very file the reader holds open, so that a
-// report written there would change the data (`descstat d.txt >> d.txt`).
-bool StandardOutputIsOpenFile(const myLib::RdTxtLn& reader);
+// Address space for an array that grows in place: reserves up to `bytes`
+// (fewer where the system or an address-space limit allows no more; `bytes`
+// then tells how many), of which nothing is usable until committed. Null when
+// not even `minimum` bytes can be had.
+void* ReserveMemory(std::size_t& bytes, std::size_t minimum);
 
-// Creates a new, empty file in the temporary folder under a name no other file
-// has, open for binary writing, and stores that name. Null when it could not
-// be made; errno then tells why.
-std::FILE* CreateTemporaryFile(std::string& name);
+// Makes the first `bytes` of a reservation usable; false when the system has
+// no memory for them.
+bool CommitMemory(void* base, std::size_t bytes);
+
+// Gives a reservation back.
+void ReleaseMemory(void* base, std::size_t bytes);
+
+// How a named report is written. A report that is absent or a regular file
+// is replaced whole: `path` is the file that gets it, with links followed.
+// Anything else (a device, a FIFO, a terminal, a dangling link) is written in
+// place, as the system opens it.
+struct ReportTarget {
+    bool replace = false;
+    std::string path;
+};
+ReportTarget TargetOf(const std::string& report);
+
+// Creates a new, empty file beside `path` (in the same folder, under a name
+// no other file has) and stores its name; false (errno set) when it cannot be
+// made there.
+bool CreateFileBeside(const std::string& path, std::string& name);
+
+// Gives the new file the permission bits `path` has, or those a new file
+// would get where `path` does not exist yet.
+void TakePermissions(const std::string& path, const std::string& newFile);
+
+// Puts the new file in the place of `path` in one step; false (errno set)
+// when it cannot.
+bool ReplaceFile(const std::string& newFile, const std::string& path);
+
+// Removes the named file if the program is interrupted or ended by a signal
+// (SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ; on Windows Ctrl+C and the
+// console closing) before ForgetOnSignal, so that no part of a report is left
+// behind. One file at a time.
+void RemoveOnSignal(const std::string& name);
+void ForgetOnSignal();
 
 // This process's number, for scratch names that no other process uses.
 int ProcessId();

@@ -1,13 +1,16 @@
 // The platform layer on POSIX systems (Linux and the like).
 #include <fcntl.h>
 #include <langinfo.h>
-#include <stdlib.h>  // mkstemp
+#include <stdlib.h>  // mkstemp, realpath
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <clocale>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <iterator>
 
 #include "app/Platform.h"
 
@@ -48,20 +51,118 @@ void HoldStandardDescriptors() {
 
 void UseBinaryStandardInput() {}  // POSIX reads every byte as it is
 
-bool StandardOutputIsOpenFile(const myLib::RdTxtLn& reader) {
-    return reader.IsOpenFl("/dev/stdout");
+void* ReserveMemory(std::size_t& bytes, std::size_t minimum) {
+    const std::size_t wanted = bytes;
+    for (std::size_t size = wanted; size >= minimum && size > 0; size /= 2) {
+        void* base =
+            mmap(nullptr, size, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (base == MAP_FAILED) continue;
+        if (size < wanted && size / 2 >= minimum) {
+            // An address-space limit allowed no more: take half of it, so
+            // that the rest of the run keeps room of its own.
+            (void)munmap(base, size);
+            size /= 2;
+            base =
+                mmap(nullptr, size, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+            if (base == MAP_FAILED) return nullptr;
+        }
+        bytes = size;
+        return base;
+    }
+    return nullptr;
 }
 
-std::FILE* CreateTemporaryFile(std::string& name) {
-    std::error_code ec;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
-    std::string pattern = (ec ? std::filesystem::path("/tmp") : folder) / "descstat-XXXXXX";
+bool CommitMemory(void* base, std::size_t bytes) {
+    return mprotect(base, bytes, PROT_READ | PROT_WRITE) == 0;
+}
+
+void ReleaseMemory(void* base, std::size_t bytes) { (void)munmap(base, bytes); }
+
+ReportTarget TargetOf(const std::string& report) {
+    struct stat link {};
+    if (lstat(report.c_str(), &link) != 0) return {true, report};  // a new file
+    std::string path = report;
+    if (S_ISLNK(link.st_mode)) {
+        char* real = realpath(report.c_str(), nullptr);
+        if (real == nullptr) return {false, report};  // a dangling link
+        path = real;
+        std::free(real);  // NOLINT(cppcoreguidelines-no-malloc): realpath's own memory
+    }
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {false, report};
+    return {true, path};
+}
+
+bool CreateFileBeside(const std::string& path, std::string& name) {
+    // The same folder: the name with a suffix of its own.
+    std::string pattern = path + ".descstat-XXXXXX";
     const int fd = mkstemp(pattern.data());
-    if (fd == -1) return nullptr;
+    if (fd == -1) return false;
+    (void)close(fd);
     name = pattern;
-    std::FILE* f = fdopen(fd, "wb");
-    if (f == nullptr) (void)close(fd);
-    return f;
+    return true;
+}
+
+void TakePermissions(const std::string& path, const std::string& newFile) {
+    struct stat info {};
+    mode_t mode = 0;
+    if (stat(path.c_str(), &info) == 0) {
+        mode = info.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        (void)umask(mask);
+        mode = 0666 & ~mask;
+    }
+    (void)chmod(newFile.c_str(), mode);
+}
+
+bool ReplaceFile(const std::string& newFile, const std::string& path) {
+    return std::rename(newFile.c_str(), path.c_str()) == 0;
+}
+
+namespace {
+
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ};
+constexpr std::size_t kMaxProtectedName = 4096;
+
+char protectedName[kMaxProtectedName];
+volatile std::sig_atomic_t protectedArmed = 0;
+struct sigaction previous[std::size(kEndingSignals)];
+bool installed[std::size(kEndingSignals)];
+
+// Removes the protected file, then ends the program as the signal would have.
+void RemoveAndEnd(int signal) {
+    if (protectedArmed != 0) (void)unlink(protectedName);
+    (void)std::signal(signal, SIG_DFL);  // async-signal-safe, as raise is
+    (void)raise(signal);
+}
+
+}  // namespace
+
+void RemoveOnSignal(const std::string& name) {
+    if (name.size() >= kMaxProtectedName) return;
+    std::memcpy(protectedName, name.c_str(), name.size() + 1);
+    protectedArmed = 1;
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+        struct sigaction now {};
+        installed[i] = false;
+        // A signal the program was started to ignore stays ignored.
+        if (sigaction(kEndingSignals[i], nullptr, &previous[i]) != 0 ||
+            previous[i].sa_handler == SIG_IGN) {  // NOLINT(cppcoreguidelines-pro-type-union-access)
+            continue;
+        }
+        now.sa_handler = RemoveAndEnd;  // NOLINT(cppcoreguidelines-pro-type-union-access)
+        sigemptyset(&now.sa_mask);
+        installed[i] = sigaction(kEndingSignals[i], &now, nullptr) == 0;
+    }
+}
+
+void ForgetOnSignal() {
+    protectedArmed = 0;
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+        if (installed[i]) (void)sigaction(kEndingSignals[i], &previous[i], nullptr);
+        installed[i] = false;
+    }
 }
 
 int ProcessId() { return static_cast<int>(getpid()); }

@@ -51,19 +51,83 @@ void HoldStandardDescriptors() {}
 
 void UseBinaryStandardInput() { (void)_setmode(_fileno(stdin), _O_BINARY); }
 
-// A Windows program has no name for its standard output to compare.
-bool StandardOutputIsOpenFile(const myLib::RdTxtLn& /*reader*/) { return false; }
-
-std::FILE* CreateTemporaryFile(std::string& name) {
-    char folder[MAX_PATH + 1];
-    char path[MAX_PATH + 1];
-    const DWORD length = GetTempPathA(sizeof folder, folder);
-    if (length == 0 || length > MAX_PATH || GetTempFileNameA(folder, "dst", 0, path) == 0) {
-        errno = EACCES;
-        return nullptr;
+void* ReserveMemory(std::size_t& bytes, std::size_t minimum) {
+    for (std::size_t size = bytes; size >= minimum && size > 0; size /= 2) {
+        void* base = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
+        if (base == nullptr) continue;
+        bytes = size;
+        return base;
     }
-    name = path;
-    return std::fopen(path, "wb");
+    return nullptr;
+}
+
+bool CommitMemory(void* base, std::size_t bytes) {
+    return VirtualAlloc(base, bytes, MEM_COMMIT, PAGE_READWRITE) != nullptr;
+}
+
+void ReleaseMemory(void* base, std::size_t /*bytes*/) { (void)VirtualFree(base, 0, MEM_RELEASE); }
+
+ReportTarget TargetOf(const std::string& report) {
+    if (GetFileAttributesA(report.c_str()) == INVALID_FILE_ATTRIBUTES) return {true, report};
+    const HANDLE h =
+        CreateFileA(report.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {false, report};
+    const bool disk = GetFileType(h) == FILE_TYPE_DISK;
+    CloseHandle(h);
+    const DWORD attributes = GetFileAttributesA(report.c_str());
+    const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return {disk && !folder, report};
+}
+
+bool CreateFileBeside(const std::string& path, std::string& name) {
+    const std::size_t slash = path.find_last_of("\\/:");
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    char made[MAX_PATH + 1];
+    if (GetTempFileNameA(folder.c_str(), "dst", 0, made) == 0) {
+        errno = GetLastError() == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+        return false;
+    }
+    name = made;
+    return true;
+}
+
+// The new file takes the permissions its folder gives new files.
+void TakePermissions(const std::string& /*path*/, const std::string& /*newFile*/) {}
+
+bool ReplaceFile(const std::string& newFile, const std::string& path) {
+    if (MoveFileExA(newFile.c_str(), path.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+        return true;
+    }
+    errno = EACCES;
+    return false;
+}
+
+namespace {
+
+char protectedName[MAX_PATH + 1];
+volatile LONG protectedArmed = 0;
+
+// Ctrl+C, Ctrl+Break and the console closing: the file goes, then the
+// system's own handling ends the program.
+BOOL WINAPI RemoveAndEnd(DWORD /*event*/) {
+    if (protectedArmed != 0) (void)DeleteFileA(protectedName);
+    return FALSE;
+}
+
+}  // namespace
+
+void RemoveOnSignal(const std::string& name) {
+    if (name.size() > MAX_PATH) return;
+    std::memcpy(protectedName, name.c_str(), name.size() + 1);
+    protectedArmed = 1;
+    (void)SetConsoleCtrlHandler(RemoveAndEnd, TRUE);
+}
+
+void ForgetOnSignal() {
+    protectedArmed = 0;
+    (void)SetConsoleCtrlHandler(RemoveAndEnd, FALSE);
 }
 
 int ProcessId() { return _getpid(); }

@@ -23,12 +23,20 @@ struct Computed {
 // nothing can read them in file order afterwards.
 Computed Compute(Values values, bool withSummary) {
     Computed c;
-    c.results = ComputeResults(values.data.get(), values.count);
+    c.results = ComputeResults(values.Data(), values.Count());
     if (withSummary) {
-        c.summary = ComputeSummary(values.data.get(), values.count);
+        c.summary = ComputeSummary(values.Data(), values.Count());
         c.hasSummary = true;
     }
     return c;
+}
+
+// The blocks after the listing, from the values read.
+void WriteBlocks(std::ostream& report, Values values, const RunOptions& options,
+                 const ReportFormat& format) {
+    const Computed computed = Compute(std::move(values), options.summary);
+    WriteResultBlock(report, computed.results, format);
+    if (computed.hasSummary) WriteSummaryBlock(report, computed.summary, format);
 }
 
 }  // namespace
@@ -50,10 +58,26 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
     const Outcome read = ReadDataFile(reader, openName, listing, hooks, values);
     if (read.failure != Failure::kNone) return read;
 
-    const Computed computed = Compute(std::move(values), options.summary);
+    WriteBlocks(report, std::move(values), options, format);
+    return {};
+}
 
-    WriteResultBlock(report, computed.results, format);
-    if (computed.hasSummary) WriteSummaryBlock(report, computed.summary, format);
+Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataName,
+                                const std::string& openName, std::ostream& report,
+                                const RunOptions& options, const RunHooks& hooks) {
+    Values values;
+    ValueSink nothing;
+    const Outcome read = ReadableOnce(reader, openName)
+                             ? Outcome{ReadOnce(reader, hooks, values), 0}
+                             : ReadDataFile(reader, openName, nothing, hooks, values);
+    if (read.failure != Failure::kNone) return read;
+
+    const ReportFormat format{options.encoding, options.digits};
+    WriteHeader(report, dataName);
+    Listing listing(report, format);
+    listing.SectionFound();
+    for (std::int32_t p = 0; p < values.Count(); ++p) listing.Take(p + 1, values.Data()[p]);
+    WriteBlocks(report, std::move(values), options, format);
     return {};
 }
 

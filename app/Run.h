@@ -1,7 +1,8 @@
 // The core of a run, the same for the dialogue and the argument run, in one
-// order of steps: the report's header; both passes over the data file, the
-// listing written as the values are read; the results; the summary, which
-// may reorder the values; then the report's blocks. The front ends (Dialogue,
+// order of steps: read the values (the dialogue writes the header before and
+// each listing line as it is read; the argument run writes both after), the
+// results, the summary, which may reorder the values, then the report's
+// blocks. The front ends (Dialogue,
 // ArgumentRun) only obtain the names, open the data file and the report, and
 // show a failure their way.
 #ifndef DESCSTAT_RUN_H
@@ -22,11 +23,21 @@ namespace descstat {
 Failure CheckReportName(const myLib::RdTxtLn& reader, const std::string& reportName);
 
 // Writes the whole report of the data file that `reader` has open under
-// `openName` (shown in the report as `dataName`). The report is left open:
-// the caller closes it and checks that everything was written.
+// `openName` (shown in the report as `dataName`), as the dialogue does: the
+// header first, each listing line as its value is read in the second pass.
+// The report is left open: the caller closes it and checks that everything
+// was written.
 Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
                     const std::string& openName, std::ostream& report, const RunOptions& options,
                     const RunHooks& hooks);
+
+// The same report, written only once all the data has been read, so that a
+// failed run writes none of it: in one pass when the data can be read only
+// once (`openName` empty: the data is the stream `reader` was given), in two
+// otherwise.
+Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataName,
+                                const std::string& openName, std::ostream& report,
+                                const RunOptions& options, const RunHooks& hooks);
 
 }  // namespace descstat
 

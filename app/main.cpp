@@ -4,6 +4,7 @@
 // dialogue); with a data file named on the command line it runs without
 // questions, for scripts. Options apply to both. This entry only reads the
 // command line and hands the standard streams to the run it asks for.
+#include <cstdio>
 #include <iostream>
 #include <new>
 #include <string>
@@ -42,11 +43,11 @@ int DialogueOnConsole(descstat::RunOptions options) {
 int ArgumentsOnConsole(const descstat::CommandLine& cl) {
     const std::string& data = cl.operands[0];
     const std::string report = cl.operands.size() > 1 ? cl.operands[1] : "-";
-    // Data read from standard input is copied byte for byte, then read like
-    // any data file.
+    // Data read from standard input is read byte for byte, as a data file is;
+    // the reader's own line rules take CR LF as one line end.
     if (data == "-") descstat::platform::UseBinaryStandardInput();
     try {
-        return descstat::RunWithNames(data, report, std::cin, std::cout, std::cerr, cl.options);
+        return descstat::RunWithNames(data, report, stdin, std::cout, std::cerr, cl.options);
     } catch (const std::bad_alloc&) {
         std::cerr << descstat::kProgramPrefix << descstat::kNoMemoryMessage << std::endl;
         return kExitFailure;

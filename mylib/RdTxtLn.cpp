@@ -38,8 +38,16 @@ FileId IdOfHandle(HANDLE h) {
             true};
 }
 
-FileId IdOfOpen(std::FILE* fp) {
-    return IdOfHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(fp))));
+HANDLE HandleOf(std::FILE* fp) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(fp))); }
+
+FileId IdOfOpen(std::FILE* fp) { return IdOfHandle(HandleOf(fp)); }
+
+int KindOf(std::FILE* fp) {
+    switch (GetFileType(HandleOf(fp))) {
+        case FILE_TYPE_DISK: return RdTxtLn::kRegularFile;
+        case FILE_TYPE_CHAR: return RdTxtLn::kDeviceFile;
+        default: return RdTxtLn::kStreamFile;
+    }
 }
 
 // The name in the ANSI code page, as fopen takes it.
@@ -72,6 +80,15 @@ bool IsFolder(std::FILE* fp) {
     struct stat info {};
     return fstat(fileno(fp), &info) == 0 && S_ISDIR(info.st_mode);
 }
+
+// A folder counts as a regular file: it reads as an empty one.
+int KindOf(std::FILE* fp) {
+    struct stat info {};
+    if (fstat(fileno(fp), &info) != 0) return RdTxtLn::kStreamFile;
+    if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return RdTxtLn::kRegularFile;
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return RdTxtLn::kDeviceFile;
+    return RdTxtLn::kStreamFile;
+}
 #endif
 
 }  // namespace
@@ -82,8 +99,20 @@ RdTxtLn::RdTxtLn(std::string name) { Open(name); }  // NOLINT(performance-unnece
 
 RdTxtLn::~RdTxtLn() { Release(); }
 
+RdTxtLn::RdTxtLn(std::FILE* stream) {
+    Take(stream);
+    owned_ = false;
+    folder_ = false;  // a folder given as a stream is a stream that cannot be read
+}
+
 void RdTxtLn::Open(const std::string& name) {
-    fp_ = IsFlNm(name) ? std::fopen(name.c_str(), "r") : nullptr;
+    Take(IsFlNm(name) ? std::fopen(name.c_str(), "r") : nullptr);
+}
+
+// Starts reading the handle (null: the open failed).
+void RdTxtLn::Take(std::FILE* fp) {
+    fp_ = fp;
+    owned_ = true;
     status = fp_ != nullptr ? kReady : kOpenFailed;
     atStart_ = true;
     readError_ = false;
@@ -92,6 +121,7 @@ void RdTxtLn::Open(const std::string& name) {
 #else
     folder_ = fp_ != nullptr && IsFolder(fp_);
 #endif
+    kind_ = fp_ != nullptr ? KindOf(fp_) : kRegularFile;
     backCount_ = 0;
     const FileId id = fp_ != nullptr ? IdOfOpen(fp_) : FileId{};
     device_ = id.device;
@@ -102,7 +132,7 @@ void RdTxtLn::Open(const std::string& name) {
 void RdTxtLn::Release() {
     if (fp_ != nullptr) {
         // The file was only read: nothing is lost if closing reports an error.
-        (void)std::fclose(fp_);
+        if (owned_) (void)std::fclose(fp_);
         fp_ = nullptr;
     }
 }
@@ -202,6 +232,12 @@ bool RdTxtLn::IsOpenFl(const std::string& name) const {
     if (fp_ == nullptr || !identified_ || !IsFlNm(name)) return false;
     const FileId named = IdOfName(name);
     return named.known && named.device == device_ && named.number == fileNumber_;
+}
+
+bool RdTxtLn::IsOpenStrm(std::FILE* stream) const {
+    if (fp_ == nullptr || !identified_ || stream == nullptr) return false;
+    const FileId other = IdOfOpen(stream);
+    return other.known && other.device == device_ && other.number == fileNumber_;
 }
 
 }  // namespace myLib

@@ -1,9 +1,9 @@
 // Line reader over a standard I/O file handle.
 //
-// myLib::RdTxtLn opens a text file with fopen(name, "r") and hands it out one
-// line at a time, without the line end, into a string the caller owns. The
-// caller learns whether opening worked from the public state code; nothing is
-// ever thrown and no message is written. A line end is a line feed, a carriage
+// myLib::RdTxtLn opens a text file with fopen(name, "r"), or takes a stream
+// that is already open (standard input), and hands it out one line at a time, without the line end,
+// into a string the caller owns. The caller learns whether opening worked from the public state
+// code; nothing is ever thrown and no message is written. A line end is a line feed, a carriage
 // return immediately followed by a line feed, or a carriage return that arrives
 // before any byte of a line. At most 998 bytes of one line are delivered. A
 // UTF-8 byte order mark (EF BB BF) at the very start of the file is not part of
@@ -34,6 +34,11 @@ class RdTxtLn {
     unsigned long long device_ = 0;
     unsigned long long fileNumber_ = 0;
     bool identified_ = false;
+    // False for a stream the reader was given (standard input), which it
+    // reads but never closes.
+    bool owned_ = true;
+    // What kind of file is open: one of the kinds below.
+    int kind_ = 0;
     // Bytes taken from the file and put back, the next one last.
     int back_[3] = {0, 0, 0};
     int backCount_ = 0;
@@ -50,6 +55,11 @@ public:
     static constexpr int kNothingRead = 1;  // the reader was not ready; nothing read
     static constexpr int kLineTooLong = 9;  // the line exceeds kMaxLine; nothing delivered
 
+    // Kinds of file, as FlKind tells them.
+    static constexpr int kRegularFile = 0;  // a file on disk: it can be read again
+    static constexpr int kDeviceFile = 1;   // a terminal, a console or another device
+    static constexpr int kStreamFile = 2;   // a pipe, a FIFO or a socket: read once
+
     // The longest line, in bytes, that GetLn can deliver.
     static constexpr int kMaxLine = 998;
 
@@ -59,6 +69,10 @@ public:
 
     // Opens the named file for reading; `status` tells whether that worked.
     explicit RdTxtLn(std::string name);
+
+    // Reads a stream that is already open, such as standard input, from where
+    // it stands. The reader never closes it; Close only lets go of it.
+    explicit RdTxtLn(std::FILE* stream);
 
     // Releases the file handle if one is still held, in any state.
     virtual ~RdTxtLn();
@@ -95,7 +109,16 @@ public:
     // is taken when it is opened, while its name still leads to it.
     bool IsOpenFl(const std::string& name) const;
 
+    // True when `stream` is open on the very file the reader holds open,
+    // compared by device and file number as IsOpenFl compares names. False
+    // when either is unknown.
+    bool IsOpenStrm(std::FILE* stream) const;
+
+    // The kind of the file the reader holds open (kRegularFile when none).
+    int FlKind() const { return kind_; }
+
 private:
+    void Take(std::FILE* fp);
     void Open(const std::string& name);
     void Release();
     int GetByte();

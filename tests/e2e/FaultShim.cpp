@@ -13,7 +13,8 @@
 //   SHIM_WRITE_FAIL=T:N     writes to T fail with ENOSPC from byte N on (a full
 //                           disk); the write that reaches byte N writes what
 //                           fits before it. T is a file name as opened with
-//                           fopen, "stdout", or "temp" (the file mkstemp makes)
+//                           fopen (ending in "*": any name that starts so),
+//                           "stdout", or "temp" (the file mkstemp makes)
 //   SHIM_WRITE_FAIL=T:N:once  only the one write that starts at byte N fails;
 //                           the writes before and after it succeed
 //   SHIM_TEMP_FAIL=E        mkstemp fails with error number E
@@ -122,7 +123,8 @@ WriteFault& Fault() {
             const std::string s = setting;
             const std::size_t colon = s.find(':');
             fault.target = s.substr(0, colon);
-            if (colon != std::string::npos) fault.failAt = std::atoll(s.c_str() + colon + 1);
+            if (colon != std::string::npos)
+                fault.failAt = std::strtoll(s.c_str() + colon + 1, nullptr, 10);
             fault.once = s.size() > 5 && s.compare(s.size() - 5, 5, ":once") == 0;
             if (fault.target == "stdout") fault.fd = 1;
         }
@@ -146,6 +148,14 @@ size_t Admit(int fd, size_t n, bool& fail) {
     return static_cast<long long>(n) < left ? n : static_cast<size_t>(left);
 }
 
+// True when the name is the write fault's target; a target ending in "*"
+// names every file whose name starts with what comes before it.
+bool Targets(const char* name) {
+    const std::string& t = Fault().target;
+    if (!t.empty() && t.back() == '*') return std::strncmp(name, t.c_str(), t.size() - 1) == 0;
+    return t == name;
+}
+
 void Count(int fd, long long bytes) {
     if (fd >= 0 && fd == Fault().fd && bytes > 0) Fault().written += bytes;
 }
@@ -154,7 +164,7 @@ FILE* Open(const char* name, const char* mode) {
     if (!Named("SHIM_DATA", name)) {
         FILE* f = RealFopen()(name, mode);
         if (Named("SHIM_CLOSE_FAIL", name)) failingClose = f;
-        if (f != nullptr && name != nullptr && Fault().target == name) Fault().fd = fileno(f);
+        if (f != nullptr && name != nullptr && Targets(name)) Fault().fd = fileno(f);
         return f;
     }
     ++dataOpens;
@@ -176,7 +186,7 @@ int PutOne(const char* real, int c, FILE* stream) {
 
 int MakeTemp(const char* real, char* pattern) {
     if (const char* e = std::getenv("SHIM_TEMP_FAIL")) {
-        errno = std::atoi(e);
+        errno = static_cast<int>(std::strtol(e, nullptr, 10));
         return -1;
     }
     const int fd = Real<MkstempFn>(real)(pattern);
@@ -239,13 +249,15 @@ extern "C" size_t fwrite(const void* ptr, size_t size, size_t count, FILE* strea
     const size_t admitted = size == 0 ? 0 : Admit(fd, size * count, fail) / size;
     if (fail) return 0;
     const size_t done = Real<FwriteFn>("fwrite")(ptr, size, admitted, stream);
-    Count(fd, static_cast<long long>(done * size));
+    Count(fd, static_cast<long long>(done) * static_cast<long long>(size));
     if (done < count) errno = ENOSPC;  // a short fwrite is a failed one
     return done;
 }
 
 extern "C" int fputc(int c, FILE* stream) { return PutOne("fputc", c, stream); }
 extern "C" int putc(int c, FILE* stream) { return PutOne("putc", c, stream); }
+// The C library's own name for putc, which it may call instead.
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" int _IO_putc(int c, FILE* stream) { return PutOne("_IO_putc", c, stream); }
 
 extern "C" int mkstemp(char* pattern) { return MakeTemp("mkstemp", pattern); }

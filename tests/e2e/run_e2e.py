@@ -23,6 +23,7 @@ import random
 import resource
 import shlex
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -165,7 +166,8 @@ class Case:
                  code=0, report=None, report_name="report.txt", setup=None, limit_mb=None,
                  untouched=("data.txt",), fifo=None, posix_only=False, windows_only=False,
                  windows=None, first_run=None, shim_env=None, stdout="pipe", stderr=b"",
-                 steps=None, after=None, args=(), terminal=None, temp_empty=False):
+                 steps=None, after=None, args=(), terminal=None, temp_empty=False, bash=None,
+                 verify=None):
         self.name = name
         self.files = files or {}
         self.stdin = stdin              # None: a folder, which cannot be read
@@ -189,6 +191,9 @@ class Case:
         self.args = list(args)          # command-line arguments
         self.terminal = terminal        # a locale: standard output on a pseudo-terminal
         self.temp_empty = temp_empty    # the temporary folder must be left empty
+        self.bash = bash                # a bash command line instead of args, in which
+                                        # {prog} stands for the program (POSIX only)
+        self.verify = verify            # a function of the folder: a problem or None
         self.steps = steps              # a dialogue step by step instead of stdin:
                                         # ("send", bytes), ("wait", console bytes),
                                         # ("do", function of the folder), ("alive",)
@@ -411,6 +416,9 @@ CASES = [
     # Read errors (EIO injected after CUT bytes): never taken for the end of the file.
     *[Case("read error in pass " + passes, **read_error(passes)) for passes in ["1", "2", "12"]],
     Case("read error at the first byte", **read_error("1", cut=0)),
+    # At the closing marker line, after every counted value was read again.
+    Case("read error at the closing marker in pass 2",
+         **read_error("2", cut=len(READ_DATA) - 2)),
     # A data section that is longer on the second pass, or replaced during the first.
     Case("file grown before closing marker", fifo=("data.txt", [b"h\n/\n10\n20\n30\n/\n",
                                                                 b"h\n/\n10\n20\n30\n1000000\n/\n"]),
@@ -468,8 +476,7 @@ CASES = [
          **by_arguments(["-"], to_file=False, stdin=WORKED_DATA, shown_name="-")),
     Case("arguments: data - without marker", temp_empty=True, posix_only=True,
          **argument_failure(["-", "out.txt"], b"To find the marker line in input data file failed.",
-                            stdin=b"no marker\n", report=b"Input data file = -\n\n",
-                            report_name="out.txt")),
+                            stdin=b"no marker\n")),
     Case("arguments: data - with a read error", temp_empty=True, posix_only=True,
          **argument_failure(["-"], b"To read input data file failed: a read error occurred.",
                             stdin=None)),
@@ -484,7 +491,8 @@ CASES = [
                        (["--enc", "SJIS"], {}), (["-ecp932"], {}),
                        (["--encoding=Shift_JIS"], {}),
                        (["-d", "17"], dict(digits=17)), (["--digits=1"], dict(digits=1)),
-                       (["-d9", "-e", "utf8"], dict(digits=9, encoding="utf-8"))]],
+                       (["-d9", "-e", "utf8"], dict(digits=9, encoding="utf-8")),
+                       (["-d", "017"], dict(digits=17)), (["--digits=05"], dict(digits=5))]],
     Case("option -e utf-8 with the dialogue", args=["-e", "utf-8"],
          **data_only(WORKED_DATA, report=report("data.txt", WORKED_VALUES, encoding="utf-8"))),
     Case("option -d 17 with the dialogue far from zero", args=["-d", "17"],
@@ -502,7 +510,9 @@ CASES = [
         (["--frobnicate", "data.txt"], "unrecognized option '--frobnicate'"),
         (["-x"], "invalid option -- 'x'"),
         (["--help=yes"], "option '--help' doesn't allow an argument"),
-        (["data.txt", "r.txt", "extra"], "extra operand 'extra'")]],
+        (["data.txt", "r.txt", "extra"], "extra operand 'extra'"),
+        (["--=x", "data.txt"], "unrecognized option '--=x'"),
+        (["-d", "0170", "data.txt"], "invalid number of digits '0170' (1 to 17)")]],
     Case("help", args=["--help"], stdin=b"", code=0,
          console=lambda out: out.startswith(b"Usage: descstat [OPTION]... [DATA [REPORT]]")
          and b"--encoding" in out and b"--digits" in out and b"Exit status" in out),
@@ -550,11 +560,10 @@ CASES = [
     Case("arguments: long line",
          **argument_failure(["data.txt", "r.txt"],
                             b"To read input data file failed: a line is longer than 998 bytes.",
-                            files={"data.txt": b"/\n" + b"1" * 1000 + b"\n"},
-                            report=b"Input data file = data.txt\n\n", report_name="r.txt")),
+                            files={"data.txt": b"/\n" + b"1" * 1000 + b"\n"})),
     Case("arguments: read error", args=["data.txt", "report.txt"], stdin=b"",
          stderr=b"descstat: To read input data file failed: a read error occurred.\n",
-         **dict(read_error("2"), console=b"")),
+         **dict(read_error("2"), console=b"", report=None)),
     # On a terminal the closing lines follow the locale; the report does not.
     Case("terminal with UTF-8 locale", terminal="C.UTF-8", posix_only=True,
          console=PROMPTS + FINISHED_UTF8, **data_only(WORKED_DATA, WORKED_VALUES)),
@@ -611,8 +620,7 @@ def write_fault(target, at, once=True):
 SUMMARY_REPORT = report("data.txt", WORKED_VALUES, with_summary=True)
 WRITE_FAILED = b"descstat: To write output file failed.\n"
 SAMPLED_BYTES = sorted({0, len(SUMMARY_REPORT) - 1} | set(range(3, len(SUMMARY_REPORT), 11)))
-NO_SPACE = b"To open input data file failed: -: No space left on device"
-BIG_INPUT = b"/\n" + b"1\n" * 100_000 + b"/\n"
+OLD_REPORT = b"the report of an earlier run\n"
 
 
 def report_fault(at, once=True):
@@ -649,10 +657,13 @@ CASES += [
     *[report_fault(at) for at in range(len(SUMMARY_REPORT))],
     *[report_fault(at, once=False) for at in (0, 40, len(SUMMARY_REPORT) - 1)],
     # The buffered reports: a byte of every line, and the first and last.
+    # A named report is written beside it and put in place whole: after a
+    # failure the old report is as it was and nothing new is left.
     *[Case("write fault: argument report once at byte %d" % at,
-           args=["-s", "data.txt", "report.txt"], files={"data.txt": WORKED_DATA}, stdin=b"",
-           console=b"", code=9, stderr=WRITE_FAILED, report=ANY_REPORT,
-           shim_env=write_fault("report.txt", at)) for at in SAMPLED_BYTES],
+           args=["-s", "data.txt", "report.txt"], stdin=b"", console=b"", code=9,
+           files={"data.txt": WORKED_DATA, "report.txt": OLD_REPORT}, stderr=WRITE_FAILED,
+           untouched=("data.txt", "report.txt"),
+           shim_env=write_fault("report.txt.descstat-*", at)) for at in SAMPLED_BYTES],
     *[Case("write fault: report on standard output once at byte %d" % at,
            args=["-s", "data.txt"], files={"data.txt": WORKED_DATA}, stdin=b"",
            console=anything, code=9, stderr=WRITE_FAILED, shim_env=write_fault("stdout", at))
@@ -661,16 +672,13 @@ CASES += [
     *[Case("write fault: console once at byte %d" % at, files={"data.txt": WORKED_DATA},
            console=anything, code=9, stderr=CONSOLE_FAILED, report=WORKED_REPORT,
            shim_env=write_fault("stdout", at)) for at in range(0, len(SUCCESS), 3)],
-    # The copy of standard input cannot be made or written whole.
-    *[Case("write fault: copy of standard input full at byte %d" % at, temp_empty=True,
-           shim_env=write_fault("temp", at, once=False),
-           **argument_failure(["-"], NO_SPACE, stdin=data))
-      for at, data in [(0, WORKED_DATA), (7, WORKED_DATA), (150_000, BIG_INPUT)]],
-    *[Case("copy of standard input cannot be created: " + reason, temp_empty=True,
-           shim_env={"SHIM_TEMP_FAIL": str(number)},
-           **argument_failure(["-"], b"To open input data file failed: -: " + reason.encode(),
-                              stdin=WORKED_DATA))
-      for number, reason in [(13, "Permission denied"), (28, "No space left on device")]],
+    # Standard input is read once, into memory: no temporary file is made, so
+    # one that cannot be made changes nothing.
+    *[Case("standard input needs no temporary file: %d values" % len(vals), temp_empty=True,
+           shim_env={"SHIM_TEMP_FAIL": "28"},
+           **by_arguments(["-"], values=vals, to_file=False, stdin=values_file(vals),
+                          shown_name="-"))
+      for vals in (WORKED_VALUES, [1.0] * 100_000)],
     # Help and version that do not reach standard output are failures.
     *[Case("%s on full device" % opt, args=[opt], stdin=b"", stdout="full", console=b"",
            code=9, stderr=CONSOLE_FAILED) for opt in ("--help", "--version")],
@@ -685,7 +693,6 @@ CASES += [
                                        with_summary=True)),
     Case("arguments: data file vanishes before the second reading", args=["data.txt", "r.txt"],
          stdin=b"", console=b"", files={"data.txt": WORKED_DATA}, code=9, untouched=(),
-         report_name="r.txt", report=b"Input data file = data.txt\n\n",
          shim_env={"SHIM_DATA": "data.txt", "SHIM_BEFORE_OPEN": "2:rm data.txt"},
          stderr=b"descstat: To re-open the inpur file failed: data.txt: No such file or directory\n"),
     Case("report complete while the key wait of a complete run waits",
@@ -700,6 +707,140 @@ CASES += [
          steps=[("send", b"data.txt\nreport.txt\n"), ("wait", KEY_REQUEST),
                 check_report(listed_before(b"h\n/\n10\n20\n", 1000)), ("alive",),
                 ("send", b"x\n")]),
+]
+
+
+# Data that can be read only once, and reports replaced whole.
+IS_DATA = b"descstat: To open output file failed: it is the input data file.\n"
+HAVE_UNSHARE = shutil.which("unshare") is not None and subprocess.run(
+    ["unshare", "-m", "true"], stderr=subprocess.DEVNULL).returncode == 0
+BIG_VALUES = [float(k % 97) for k in range(60_000)]
+BIG_DATA = values_file(BIG_VALUES)
+
+
+def refused(command, data=WORKED_DATA):
+    """A command that would write the report into the data: refused, the data
+    file's bytes unchanged, nothing made."""
+    return Case("report into the data refused: " + command, bash=command, posix_only=True,
+                files={"data.txt": data}, stdin=b"", console=b"", code=9, stderr=IS_DATA)
+
+
+def stdout_report(name, values):
+    """A console that is the report of the values, the data shown under any
+    name that starts so."""
+    def check(out):
+        first, _, rest = out.partition(b"\n")
+        return first.startswith(b"Input data file = " + name) and \
+            rest == report("x", values).partition(b"\n")[2]
+    return check
+
+
+def one_of(*reports):
+    return lambda got: got in reports
+
+
+def only_files(*names):
+    """The folder holds exactly these files (no new file left anywhere)."""
+    def check(folder):
+        left = sorted(set(os.listdir(folder)) - {"tmp"})
+        return None if left == sorted(names) else "files left: %s" % left
+    return check
+
+
+def mode_is(name, mode):
+    def check(folder):
+        got = os.stat(os.path.join(folder, name)).st_mode & 0o7777
+        return None if got == mode else "%s has mode %o, not %o" % (name, got, mode)
+    return check
+
+
+def link_kept(folder):
+    if not os.path.islink(os.path.join(folder, "link.txt")):
+        return "link.txt is no longer a link"
+    got = read_file(folder, "real.txt")
+    return None if got == report("data.txt", WORKED_VALUES) else "real.txt: %r" % got[:100]
+
+
+def signalled(signum):
+    """A run reading standard input into a named report, ended by a signal
+    while it waits for more data: nothing new is left in the folder."""
+    return Case("signal %d while reading standard input into a report" % signum,
+                posix_only=True, args=["-", "report.txt"], files={}, console=b"",
+                code=-signum, untouched=(), temp_empty=True, verify=only_files(),
+                steps=[("send", b"/\n1\n2\n"),
+                       ("until", lambda d: any(".descstat-" in n for n in os.listdir(d))),
+                       ("signal", signum)])
+
+
+CASES += [
+    # Finding by finding: the report may not overwrite the data, however it
+    # is named or wherever standard output points.
+    refused("{prog} - data.txt < data.txt"),
+    refused("{prog} - /dev/stdin < data.txt"),
+    refused("{prog} - /proc/self/fd/0 < data.txt"),
+    refused("{prog} - < data.txt 1<> data.txt"),
+    refused("{prog} - < data.txt >> data.txt"),
+    Case("report into the data refused: a symbolic link to it", posix_only=True,
+         setup=lambda d: os.symlink("data.txt", os.path.join(d, "link.txt")),
+         args=["data.txt", "link.txt"], files={"data.txt": WORKED_DATA}, stdin=b"",
+         console=b"", code=9, stderr=IS_DATA),
+    refused("cat data.txt | {prog} - /dev/stdin", data=BIG_DATA),
+    # Without /dev/stdout (a mount namespace with an empty /dev), where one can
+    # be made.
+    *([refused("unshare -m bash -c 'mount -t tmpfs none /dev && "
+               "exec {prog} data.txt >> data.txt'")] if HAVE_UNSHARE else []),
+    # Read once, and only up to the closing marker line.
+    Case("standard input ends at the closing marker", posix_only=True, temp_empty=True,
+         bash="(printf '/\\n1\\n2\\n/\\n'; yes) | {prog} -", files={}, untouched=(),
+         stdin=b"", console=report("-", [1.0, 2.0])),
+    Case("standard input of 60000 values", posix_only=True, temp_empty=True,
+         bash="cat data.txt | {prog} - r.txt", files={"data.txt": BIG_DATA}, stdin=b"",
+         console=b"", report_name="r.txt", report=report("-", BIG_VALUES)),
+    Case("a FIFO as data", posix_only=True, fifo=("ff", [WORKED_DATA]), args=["ff"], stdin=b"",
+         console=report("ff", WORKED_VALUES), untouched=()),
+    Case("process substitution as data", posix_only=True,
+         bash="{prog} <(cat data.txt)", files={"data.txt": WORKED_DATA}, stdin=b"",
+         console=stdout_report(b"/dev/fd/", WORKED_VALUES)),
+    Case("the README's pipe cut short by head", posix_only=True, temp_empty=True,
+         bash="sort -n data.txt | sed '1i /' | {prog} - | head -n 3",
+         files={"data.txt": b"".join(b"%d\n" % k for k in range(50_000))}, stdin=b"",
+         console=b"Input data file = -\n\n" + "データ...\n".encode(SJIS)),
+    Case("standard input too long under a memory limit", posix_only=True, limit_mb=160,
+         args=["-"], stdin=b"/\n" + b"\n" * MANY_EMPTY_LINES, files={}, untouched=(),
+         console=b"", code=9,
+         stderr=b"descstat: To allocate memory for the values failed.\n"),
+    # A failed run leaves a named report as it was, and writes nothing of the
+    # report to standard output.
+    Case("failed run keeps the old report", args=["data.txt", "report.txt"], stdin=b"",
+         files={"data.txt": b"no marker\n", "report.txt": OLD_REPORT}, console=b"", code=9,
+         untouched=("data.txt", "report.txt"),
+         stderr=b"descstat: To find the marker line in input data file failed.\n"),
+    Case("failed run writes nothing on standard output", args=["data.txt"], stdin=b"",
+         files={"data.txt": b"/\n1\n" + b"9" * 1000 + b"\n/\n"}, console=b"", code=9,
+         stderr=b"descstat: To read input data file failed: a line is longer than 998 bytes.\n"),
+    Case("report replaced keeps its permission bits", posix_only=True, args=["data.txt", "r.txt"],
+         setup=lambda d: os.chmod(os.path.join(d, "r.txt"), 0o640), stdin=b"", console=b"",
+         files={"data.txt": WORKED_DATA, "r.txt": OLD_REPORT}, report_name="r.txt",
+         report=report("data.txt", WORKED_VALUES), verify=mode_is("r.txt", 0o640)),
+    Case("report through a symbolic link: the file it names is replaced", posix_only=True,
+         setup=lambda d: os.symlink("real.txt", os.path.join(d, "link.txt")),
+         files={"data.txt": WORKED_DATA, "real.txt": OLD_REPORT}, args=["data.txt", "link.txt"],
+         stdin=b"", console=b"", untouched=(), verify=link_kept,
+         after={"real.txt": report("data.txt", WORKED_VALUES)}),
+    Case("report on /dev/null is written in place", args=["data.txt", "/dev/null"], stdin=b"",
+         files={"data.txt": WORKED_DATA}, console=b"", posix_only=True,
+         verify=only_files("data.txt")),
+    Case("report on a FIFO is written in place", posix_only=True,
+         bash="mkfifo out && { cat out > got.txt & } && {prog} data.txt out && wait && rm out",
+         files={"data.txt": WORKED_DATA}, stdin=b"", console=b"",
+         after={"got.txt": report("data.txt", WORKED_VALUES)}),
+    Case("two runs on one report leave one whole report", posix_only=True,
+         bash="{prog} a.txt r.txt & {prog} b.txt r.txt; wait",
+         files={"a.txt": BIG_DATA, "b.txt": values_file(BIG_VALUES[:50_000])}, stdin=b"",
+         console=b"", untouched=("a.txt", "b.txt"), report_name="r.txt",
+         report=one_of(report("a.txt", BIG_VALUES), report("b.txt", BIG_VALUES[:50_000]))),
+    *[signalled(signum) for signum in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP,
+                                       signal.SIGPIPE)],
 ]
 
 
@@ -816,11 +957,21 @@ def run_steps(cmd, steps, folder, env, prepare):
             step[1](folder)
         elif step[0] == "check":
             problem = problem or step[1](folder)
+        elif step[0] == "until":  # wait until the folder is so
+            deadline = time.time() + 30
+            while not step[1](folder) and time.time() < deadline and proc.poll() is None:
+                time.sleep(0.01)
+        elif step[0] == "signal":
+            proc.send_signal(step[1])
+            proc.wait(timeout=30)
         elif step[0] == "alive":
             time.sleep(0.3)
             if proc.poll() is not None:
                 problem = problem or "ended before %r" % (step,)
-    proc.stdin.close()
+    try:
+        proc.stdin.close()
+    except OSError:  # the program has gone and the pipe with it
+        pass
     try:
         proc.wait(timeout=60)
     finally:
@@ -852,6 +1003,8 @@ def run_case(case, args):
             feeder = threading.Thread(target=feed_fifo, args=(path, case.fifo[1]), daemon=True)
             feeder.start()
         cmd = shlex.split(args.emulator) + [os.path.abspath(args.program)] + case.args
+        if case.bash:
+            cmd = ["bash", "-c", case.bash.replace("{prog}", shlex.quote(cmd[-1]))]
         if case.first_run is not None:
             subprocess.run(cmd, input=case.first_run, capture_output=True, cwd=d, timeout=60)
         before = sorted(os.listdir(d))
@@ -909,11 +1062,18 @@ def run_case(case, args):
         else:
             with open(report_path, "rb") as f:
                 got = f.read()
-            if got != eol(case.report) and case.report is not ANY_REPORT:
+            if callable(case.report):
+                if not case.report(got):
+                    problems.append("report %r" % got[:300])
+            elif got != eol(case.report) and case.report is not ANY_REPORT:
                 problems.append("report %r\n   expected %r" % (got, eol(case.report)))
         for name, content in kept.items():
             if read_file(d, name) != content:
                 problems.append("%r was changed" % name)
+        if case.verify:
+            problem = case.verify(d)
+            if problem:
+                problems.append(problem)
         for name, content in case.after.items():
             if not os.path.isfile(os.path.join(d, name)) or read_file(d, name) != content:
                 problems.append("%s does not hold what it should" % name)

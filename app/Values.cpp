@@ -1,0 +1,80 @@
+#include "app/Values.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "app/Platform.h"
+
+namespace descstat {
+
+namespace {
+
+// The most values a data section can hold, and so the most address space.
+constexpr std::size_t kMaxBytes =
+    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) * sizeof(double);
+// Growth commits this much at a time (a whole number of pages everywhere).
+constexpr std::size_t kCommitStep = std::size_t{1} << 20;
+
+}  // namespace
+
+Values::~Values() { Release(); }
+
+Values::Values(Values&& other) noexcept { *this = std::move(other); }
+
+Values& Values::operator=(Values&& other) noexcept {
+    if (this != &other) {
+        Release();
+        data_ = std::exchange(other.data_, nullptr);
+        reserved_ = std::exchange(other.reserved_, 0);
+        committed_ = std::exchange(other.committed_, 0);
+        count_ = std::exchange(other.count_, 0);
+    }
+    return *this;
+}
+
+void Values::Release() {
+    if (data_ != nullptr) platform::ReleaseMemory(data_, reserved_);
+    data_ = nullptr;
+    reserved_ = committed_ = 0;
+    count_ = 0;
+}
+
+bool Values::Allocate(std::int32_t count) {
+    Release();
+    if (count <= 0) return true;
+    const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(double);
+    std::size_t reserved = bytes;
+    void* base = platform::ReserveMemory(reserved, bytes);
+    if (base == nullptr) return false;
+    if (!platform::CommitMemory(base, bytes)) {
+        platform::ReleaseMemory(base, reserved);
+        return false;
+    }
+    data_ = static_cast<double*>(base);
+    reserved_ = reserved;
+    committed_ = bytes;
+    count_ = count;
+    return true;
+}
+
+bool Values::Append(double value) {
+    const std::size_t needed = (static_cast<std::size_t>(count_) + 1) * sizeof(double);
+    if (needed > committed_) {
+        if (data_ == nullptr) {
+            std::size_t reserved = kMaxBytes;
+            void* base = platform::ReserveMemory(reserved, kCommitStep);
+            if (base == nullptr) return false;
+            data_ = static_cast<double*>(base);
+            reserved_ = reserved;
+        }
+        const std::size_t step = std::min(kCommitStep, reserved_ - committed_);
+        void* end = static_cast<char*>(static_cast<void*>(data_)) + committed_;
+        if (step == 0 || !platform::CommitMemory(end, step)) return false;
+        committed_ += step;
+    }
+    data_[count_++] = value;
+    return true;
+}
+
+}  // namespace descstat

@@ -1,0 +1,46 @@
+// The values of a data file in memory, in file order: one array of doubles
+// that never moves. It is made at its final size when the count is known
+// (a file read twice), or grows in place as values arrive (data read once):
+// address space is reserved up front, as much as the system allows up to the
+// largest count, and committed as it fills, so that growing never copies and
+// the values cost 8 bytes each, with no second copy at any time.
+#ifndef DESCSTAT_VALUES_H
+#define DESCSTAT_VALUES_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace descstat {
+
+class Values {
+public:
+    Values() = default;
+    ~Values();
+    Values(const Values&) = delete;
+    Values& operator=(const Values&) = delete;
+    Values(Values&& other) noexcept;
+    Values& operator=(Values&& other) noexcept;
+
+    // Makes room for exactly `count` values, which then all exist (their
+    // contents unset); false when there is not enough memory.
+    bool Allocate(std::int32_t count);
+
+    // Adds a value at the end; false when there is no memory for it.
+    bool Append(double value);
+
+    double* Data() { return data_; }
+    const double* Data() const { return data_; }
+    std::int32_t Count() const { return count_; }
+
+private:
+    void Release();
+
+    double* data_ = nullptr;
+    std::size_t reserved_ = 0;   // bytes of address space
+    std::size_t committed_ = 0;  // bytes usable from data_ on
+    std::int32_t count_ = 0;
+};
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_VALUES_H

@@ -1,0 +1,189 @@
+#!/usr/bin/env python3
+"""Mutation testing: makes each plausible bug of the table below in a scratch
+copy of the tree, builds it and runs the tests without valgrind; a mutant that
+every test passes has survived. Prints one line per mutant and the share
+caught. Not part of CI (about 40 s per mutant).
+
+Usage: scripts/mutants.py [--only SUBSTRING] [--jobs N]
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+# (name, file, text in the file, the text that replaces it)
+MUTANTS = [
+    # The summary's selection and its zeros.
+    ("third quartile selected from the median on", "app/Summary.cpp",
+     "std::nth_element(values + q2.k + 1, values + q3.k", "std::nth_element(values + q2.k, values + q3.k"),
+    # (Selecting the first quartile over the median's place too is no bug with
+    # libstdc++: its selection never moves the largest value from the end.)
+    ("minimum keeps a negative zero", "app/Summary.cpp",
+     "values + q1.k + 1) + 0.0;", "values + q1.k + 1);"),
+    ("maximum keeps a negative zero", "app/Summary.cpp",
+     "values + n) + 0.0;", "values + n);"),
+    ("next order statistic one short", "app/Summary.cpp",
+     "values + upTo + 1);", "values + upTo);"),
+    ("maximum searched one place late", "app/Summary.cpp",
+     "std::max_element(values + q3.k, values + n)", "std::max_element(values + q3.k + 1, values + n)"),
+    ("quantile position from n, not n - 1", "app/Summary.cpp",
+     "(static_cast<std::int64_t>(n) - 1) * quarters", "static_cast<std::int64_t>(n) * quarters"),
+    ("whole quantile keeps a negative zero", "app/Summary.cpp",
+     "return a + 0.0;  // a itself", "return a;  // a itself"),
+    # Large counts.
+    ("n·n in 32 bits", "app/Statistics.cpp",
+     "const auto count = static_cast<std::uint64_t>(n);",
+     "const auto count = static_cast<std::uint32_t>(n);"),
+    ("n·(n − 1) in 32 bits", "app/Statistics.cpp",
+     "n > 0 ? count * (count - 1) : 0", "n > 0 ? static_cast<std::uint32_t>(count * (count - 1)) : 0"),
+    ("n·(n − 1) as n·n − 1", "app/Statistics.cpp",
+     "n > 0 ? count * (count - 1) : 0", "n > 0 ? count * count - 1 : 0"),
+    # Rounding.
+    ("sticky bit dropped", "app/Exact.cpp",
+     "const bool below = inexact || (mag", "const bool below = (mag"),
+    ("lowest dropped bit not sticky", "app/Exact.cpp",
+     "for (int bit = 0; bit < bits && !inexact; ++bit)", "for (int bit = 1; bit < bits && !inexact; ++bit)"),
+    ("quotient one bit short of the 55 it needs", "app/Exact.cpp",
+     "constexpr int kQuotientBits = 126;", "constexpr int kQuotientBits = 54;"),
+    ("subnormal boundary one low", "app/Exact.cpp",
+     "std::max(length - 53, -kLinearScale - exp2)", "std::max(length - 53, -kLinearScale - exp2 - 1)"),
+    ("subnormal boundary one high", "app/Exact.cpp",
+     "std::max(length - 53, -kLinearScale - exp2)", "std::max(length - 53, -kLinearScale - exp2 + 1)"),
+    ("inexact root taken as exact", "app/Exact.cpp",
+     "inexact || root * root != q", "inexact || root * root > q"),
+    ("ties away from even", "app/Exact.cpp",
+     "if (half && (below || (mant & 1) != 0)) ++mant;", "if (half) ++mant;"),
+    ("ties to odd", "app/Exact.cpp",
+     "if (half && (below || (mant & 1) != 0)) ++mant;", "if (half && (below || (mant & 1) == 0)) ++mant;"),
+    ("division remainder forgotten", "app/Exact.cpp",
+     "inexact = rem != 0;", "inexact = false;"),
+    ("unbiased results of one value", "app/Statistics.cpp", "if (n > 1) {", "if (n > 0) {"),
+    # Faults on the way out.
+    ("listing line write failure ignored", "app/Report.cpp",
+     "if (report.rdbuf()->sputn(text, length) != length) report.setstate(std::ios_base::badbit);",
+     "report.rdbuf()->sputn(text, length);"),
+    ("help and version: write failure ignored", "app/main.cpp",
+     "if (!std::cout.fail()) return descstat::kExitSuccess;", "return descstat::kExitSuccess;"),
+    ("dialogue: report close not checked", "app/Dialogue.cpp",
+     "if (report.fail()) f = Failure::kWriteOutput;", ""),
+    ("dialogue: report buffered", "app/Dialogue.cpp", "report.rdbuf()->pubsetbuf(nullptr, 0);", ""),
+    ("argument run: report on stdout not checked", "app/ArgumentRun.cpp",
+     "if (report.fail()) outcome = {Failure::kWriteOutput, 0};", ""),
+    ("console failure not reported", "app/main.cpp", "if (std::cout.fail()) {", "if (false) {"),
+    # Promises.
+    ("standard output as data not refused", "app/ArgumentRun.cpp",
+     "toStandardOutput && platform::StandardOutputIsOpenFile(reader)", "false"),
+    ("bundled flags stop after the first", "app/CommandLine.cpp",
+     "if (!Apply(*o, \"\", cl)) return false;\n            continue;", "return Apply(*o, \"\", cl);"),
+    ("marker line read as a value", "app/DataFile.cpp",
+     "if (end || IsMarker(line)) return Failure::kChanged;", "if (end) return Failure::kChanged;"),
+    ("reopen reason lost", "app/DataFile.cpp",
+     "return {Failure::kReopenInput, errno};", "return {Failure::kReopenInput, 0};"),
+    ("line bound one late", "mylib/RdTxtLn.cpp", "if (++k > kMaxLine) return kLineTooLong;",
+     "if (++k > kMaxLine + 1) return kLineTooLong;"),
+    # The data file and the reader.
+    ("count limit one late", "app/DataFile.cpp",
+     "if (section.count >= maxCount)", "if (section.count > maxCount)"),
+    ("read error at the section end taken for a change", "app/DataFile.cpp",
+     "if (f == Failure::kReadError) return f;\n    const bool atMarker", "const bool atMarker"),
+    ("empty last line counted", "app/DataFile.cpp",
+     "(reader.status == RdTxtLn::kEndOfFile && line.empty())", "false"),
+    ("count not kept", "app/DataFile.cpp", "values.count = section.count;", ""),
+    ("read error forgotten", "mylib/RdTxtLn.cpp",
+     "if (c == EOF && std::ferror(fp_) != 0) readError_ = true;", ""),
+    ("byte order mark put back in wrong order", "mylib/RdTxtLn.cpp",
+     "for (int j = i; j >= 0; --j) PutBack(taken[j]);", "for (int j = 0; j <= i; ++j) PutBack(taken[j]);"),
+    ("lone CR at line start not a line end", "mylib/RdTxtLn.cpp",
+     "if (TakeLineFeedAfterCr() || k == 0) break;", "if (TakeLineFeedAfterCr()) break;"),
+    ("NUL in report name accepted", "app/Run.cpp",
+     "if (!myLib::IsFlNm(reportName)) return Failure::kOpenOutput;", ""),
+    # Front ends and texts.
+    ("key request after a failed reopen", "app/Dialogue.cpp",
+     "if (f == Failure::kReopenInput) return kExitFailure;", ""),
+    ("reason kept its full stop", "app/ArgumentRun.cpp", "message.pop_back();", ""),
+    # Data read once, reports replaced whole.
+    ("read once past the closing marker", "app/DataFile.cpp",
+     "if (end || IsMarker(line)) return Failure::kNone;", "if (end) return Failure::kNone;"),
+    ("standard input read twice", "app/DataFile.cpp",
+     "return openName.empty() || reader.FlKind() != RdTxtLn::kRegularFile;",
+     "return openName.empty();"),
+    ("read once without the count limit", "app/DataFile.cpp",
+     "if (values.Count() >= hooks.maxCount) return Failure::kTooManyLines;", ""),
+    ("growth commits nothing new", "app/Values.cpp", "committed_ += step;", ""),
+    ("standard output as data compared by name", "app/ArgumentRun.cpp",
+     "reader.IsOpenStrm(out)", "reader.IsOpenFl(\"/dev/stdout\")"),
+    ("new report not removed on signals", "app/ReportFile.cpp",
+     "platform::RemoveOnSignal(newFile_);", ""),
+    ("new report not removed on failure", "app/ReportFile.cpp",
+     "(void)std::remove(newFile_.c_str());", ""),
+    ("report written in place always", "app/ReportFile.cpp",
+     "if (target.replace && platform::CreateFileBeside(target.path, newFile_)) {",
+     "if (false) {"),
+    ("permission bits not kept", "app/ReportFile.cpp",
+     "platform::TakePermissions(target.path, newFile_);", ""),
+    ("links not followed", "app/PlatformPosix.cpp", "path = real;", ""),
+    ("report written before the data was read", "app/Run.cpp",
+     "    Values values;\n    ValueSink nothing;", "    WriteHeader(report, dataName);\n    Values values;\n    ValueSink nothing;"),
+    ("digits bound one short", "app/CommandLine.cpp", "n > kMaxDigits", "n >= kMaxDigits"),
+    ("UTF-8 terminal gets Shift_JIS", "app/Console.cpp",
+     "case ConsoleText::kUtf8: con << text.utf8", "case ConsoleText::kUtf8: con << text.shiftJis"),
+    ("any terminal taken for UTF-8", "app/Console.cpp",
+     "platform::StandardOutputIsTerminal() && platform::UserCharsetIsUtf8()",
+     "platform::StandardOutputIsTerminal()"),
+    ("summary count label in Shift_JIS always", "app/Report.cpp",
+     "kCountLabel.In(format.encoding)", "kCountLabel.shiftJis"),
+]
+
+
+def run(cmd, cwd, log):
+    return subprocess.run(cmd, cwd=cwd, stdout=log, stderr=subprocess.STDOUT, shell=True).returncode
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--only", default="")
+    parser.add_argument("--jobs", default="2")
+    args = parser.parse_args()
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    work = tempfile.mkdtemp(prefix="descstat-mutants-")
+    tree = os.path.join(work, "tree")
+    shutil.copytree(root, tree, ignore=shutil.ignore_patterns("build*", ".git"))
+    log = open(os.path.join(work, "log.txt"), "w")
+    build = "cmake --build build -j %s" % args.jobs
+    if run("cmake -S . -B build -DCMAKE_BUILD_TYPE=Release && " + build, tree, log) != 0:
+        print("the unchanged tree does not build; see", log.name)
+        return 1
+    caught = tried = 0
+    for name, path, old, new in MUTANTS:
+        if args.only not in name:
+            continue
+        source = os.path.join(tree, path)
+        with open(source) as f:
+            original = f.read()
+        if original.count(old) != 1:
+            print("STALE %s: the text is not in %s once" % (name, path))
+            continue
+        with open(source, "w") as f:
+            f.write(original.replace(old, new))
+        log.write("\n=== %s\n" % name)
+        log.flush()
+        if run(build, tree, log) != 0:
+            verdict = "no build"
+        else:
+            failed = run("ctest -j %s -E valgrind --timeout 120" % args.jobs,
+                         os.path.join(tree, "build"), log) != 0
+            tried += 1
+            caught += failed
+            verdict = "caught" if failed else "SURVIVED"
+        with open(source, "w") as f:
+            f.write(original)
+        print("%-8s %s" % (verdict, name), flush=True)
+    print("%d of %d caught (%.1f %%); log in %s" % (caught, tried, 100.0 * caught / max(tried, 1),
+                                                    log.name))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
