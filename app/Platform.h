@@ -79,7 +79,7 @@ void TakePermissions(const std::string& path, const std::string& newFile);
 
 // Puts the new file in the place of `path` in one step; false (errno set)
 // when it cannot.
-bool ReplaceFile(const std::string& newFile, const std::string& path);
+bool PutInPlace(const std::string& newFile, const std::string& path);
 
 // Removes the named file if the program is interrupted or ended by a signal
 // (SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ; on Windows Ctrl+C and the

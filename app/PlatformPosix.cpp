@@ -116,7 +116,7 @@ void TakePermissions(const std::string& path, const std::string& newFile) {
     (void)chmod(newFile.c_str(), mode);
 }
 
-bool ReplaceFile(const std::string& newFile, const std::string& path) {
+bool PutInPlace(const std::string& newFile, const std::string& path) {
     return std::rename(newFile.c_str(), path.c_str()) == 0;
 }
 

@@ -95,7 +95,7 @@ bool CreateFileBeside(const std::string& path, std::string& name) {
 // The new file takes the permissions its folder gives new files.
 void TakePermissions(const std::string& /*path*/, const std::string& /*newFile*/) {}
 
-bool ReplaceFile(const std::string& newFile, const std::string& path) {
+bool PutInPlace(const std::string& newFile, const std::string& path) {
     if (MoveFileExA(newFile.c_str(), path.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
         return true;

@@ -52,7 +52,7 @@ Failure ReportFile::Commit() {
     file_.close();
     if (file_.fail()) return Failure::kWriteOutput;
     if (newFile_.empty()) return Failure::kNone;
-    if (!platform::ReplaceFile(newFile_, target_)) return Failure::kWriteOutput;
+    if (!platform::PutInPlace(newFile_, target_)) return Failure::kWriteOutput;
     platform::ForgetOnSignal();
     newFile_.clear();
     return Failure::kNone;

@@ -9,6 +9,8 @@ value, and say whether each target holds:
   work (BASELINE, built here from git in build/bench/baseline);
 - the argument run with --summary at most 1.2 times the argument run, on 10
   million values;
+- the argument run on standard input (`descstat - REPORT < DATA`, read in one
+  pass) no slower than on the named file (within 10 %, the machine's noise);
 - every run within 8 bytes per value plus 4 MiB of peak memory;
 - time linear in the number of values (ns per value within a factor of 1.5
   from 1 million to 10 million).
@@ -34,6 +36,7 @@ BASELINE = "41780927f6393d83e3b09e1027a35fbecb1034fe"
 TARGET_VS_DATAMASH = 0.5
 TARGET_VS_BASELINE = 0.67
 TARGET_SUMMARY = 1.2
+TARGET_STDIN = 1.1
 
 
 def make_data(n):
@@ -143,18 +146,20 @@ def main():
     if baseline is None:
         print("the baseline revision could not be built: its columns are left empty")
 
-    print("| values | arguments s | --summary s | dialogue s | baseline dialogue s | datamash s "
-          "| args/datamash | dialogue/baseline | summary/args | peak MiB | bound MiB | agree |")
-    print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|:---:|")
-    ok = {"datamash": True, "baseline": True, "summary": True, "memory": True}
+    print("| values | arguments s | --summary s | stdin s | dialogue s | baseline dialogue s "
+          "| datamash s | args/datamash | dialogue/baseline | summary/args | stdin/args "
+          "| peak MiB | bound MiB | agree |")
+    print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|:---:|")
+    ok = {"datamash": True, "baseline": True, "summary": True, "memory": True, "stdin": True}
     per_value = {}
     for n in sizes:
         data, plain = make_data(n)
         name = os.path.basename(data)
         args, args_peak, _ = best_of([program, name, "args_%d.txt" % n])
         summ, summ_peak, _ = best_of([program, "--summary", name, "summary_%d.txt" % n])
+        stdin, stdin_peak, _ = best_of([program, "-", "stdin_%d.txt" % n], stdin_path=data)
         dial, dial_peak = dialogue(program, data, "report_%d.txt" % n)
-        peak = max(args_peak, summ_peak, dial_peak)
+        peak = max(args_peak, summ_peak, stdin_peak, dial_peak)
         bound = 8 * n + 4 * 1024 * 1024
         ok["memory"] &= peak <= bound
         per_value[n] = args * 1e9 / n
@@ -165,19 +170,21 @@ def main():
             dm, _, theirs = datamash_run(plain)
             agree = "yes" if all(abs(a - b) <= 1e-5 * max(abs(b), 1e-300)
                                  for a, b in zip(ours, theirs)) else "NO"
-        ratios = [args / dm if dm else None, dial / base if base else None, summ / args]
+        ratios = [args / dm if dm else None, dial / base if base else None, summ / args,
+                  stdin / args]
         if n >= 1_000_000:
             ok["datamash"] &= ratios[0] is None or ratios[0] <= TARGET_VS_DATAMASH
             ok["baseline"] &= ratios[1] is None or ratios[1] <= TARGET_VS_BASELINE
+            ok["stdin"] &= ratios[3] <= TARGET_STDIN
         if n >= 10_000_000:
             # A few selections cost tens of milliseconds: only a long run shows
             # their share above the machine's noise.
             ok["summary"] &= ratios[2] <= TARGET_SUMMARY
         cell = lambda x, f="%.3f": "" if x is None else f % x
-        print("| %d | %.3f | %.3f | %.3f | %s | %s | %s | %s | %s | %.1f | %.1f | %s |"
-              % (n, args, summ, dial, cell(base), cell(dm), cell(ratios[0], "%.2f"),
-                 cell(ratios[1], "%.2f"), cell(ratios[2], "%.2f"), peak / 2**20, bound / 2**20,
-                 agree))
+        print("| %d | %.3f | %.3f | %.3f | %.3f | %s | %s | %s | %s | %s | %s | %.1f | %.1f | %s |"
+              % (n, args, summ, stdin, dial, cell(base), cell(dm), cell(ratios[0], "%.2f"),
+                 cell(ratios[1], "%.2f"), cell(ratios[2], "%.2f"), cell(ratios[3], "%.2f"),
+                 peak / 2**20, bound / 2**20, agree))
 
     print()
     print("Targets, on 1 million values and more (--summary: on 10 million):")
@@ -186,6 +193,8 @@ def main():
                                                           verdict(ok["baseline"])))
     print("- --summary at most %.1f x the argument run: %s" % (TARGET_SUMMARY,
                                                               verdict(ok["summary"])))
+    print("- standard input at most %.1f x the named file: %s" % (TARGET_STDIN,
+                                                               verdict(ok["stdin"])))
     print("- peak memory within 8 bytes per value + 4 MiB: %s" % verdict(ok["memory"]))
     big = [n for n in per_value if n >= 1_000_000]
     if len(big) > 1:

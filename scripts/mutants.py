@@ -114,6 +114,8 @@ MUTANTS = [
     ("growth commits nothing new", "app/Values.cpp", "committed_ += step;", ""),
     ("standard output as data compared by name", "app/ArgumentRun.cpp",
      "reader.IsOpenStrm(out)", "reader.IsOpenFl(\"/dev/stdout\")"),
+    ("the terminal refused as both data and report", "app/ArgumentRun.cpp",
+     "if (reader.FlKind() == RdTxtLn::kDeviceFile) return false;", ""),
     ("new report not removed on signals", "app/ReportFile.cpp",
      "platform::RemoveOnSignal(newFile_);", ""),
     ("new report not removed on failure", "app/ReportFile.cpp",
