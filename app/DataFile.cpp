@@ -24,6 +24,11 @@ Failure NextLine(RdTxtLn& reader, std::string& line, bool& end) {
 
 bool IsMarker(const std::string& line) { return !line.empty() && line[0] == '/'; }
 
+// The value of a value line: its first blank-separated field as a number.
+double ValueOf(const std::string& line) {
+    return static_cast<double>(myLib::StrToDbl(myLib::GetFld(line, 0)));
+}
+
 // Reads up to and including the opening marker line.
 Failure SkipHeader(RdTxtLn& reader, std::string& line) {
     for (;;) {
@@ -62,7 +67,7 @@ Failure ReadValues(RdTxtLn& reader, const Section& section, double* values, Valu
         const Failure f = NextLine(reader, line, end);
         if (f != Failure::kNone) return f;
         if (end || IsMarker(line)) return Failure::kChanged;
-        values[p] = static_cast<double>(myLib::StrToDbl(myLib::GetFld(line, 0)));
+        values[p] = ValueOf(line);
         sink.Take(p + 1, values[p]);
     }
     return CheckSectionEnd(reader, line, section.closedByMarker);
@@ -123,9 +128,7 @@ Failure ReadOnce(RdTxtLn& reader, const RunHooks& hooks, Values& values) {
         if (f != Failure::kNone) return f;
         if (end || IsMarker(line)) return Failure::kNone;
         if (values.Count() >= hooks.maxCount) return Failure::kTooManyLines;
-        if (!values.Append(static_cast<double>(myLib::StrToDbl(myLib::GetFld(line, 0))))) {
-            return Failure::kNoMemory;
-        }
+        if (!values.Append(ValueOf(line))) return Failure::kNoMemory;
     }
 }
 
