@@ -28,6 +28,7 @@ public:
     // Adds a value at the end; false when there is no memory for it.
     bool Append(double value);
 
+    // The values in file order (null while there are none), and how many.
     double* Data() { return data_; }
     const double* Data() const { return data_; }
     std::int32_t Count() const { return count_; }
