@@ -70,11 +70,11 @@ MUTANTS = [
      "if (report.fail()) f = Failure::kWriteOutput;", ""),
     ("dialogue: report buffered", "app/Dialogue.cpp", "report.rdbuf()->pubsetbuf(nullptr, 0);", ""),
     ("argument run: report on stdout not checked", "app/ArgumentRun.cpp",
-     "if (report.fail()) outcome = {Failure::kWriteOutput, 0};", ""),
+     "if (out.fail()) outcome = {Failure::kWriteOutput, 0};", ""),
     ("console failure not reported", "app/main.cpp", "if (std::cout.fail()) {", "if (false) {"),
     # Promises.
     ("standard output as data not refused", "app/ArgumentRun.cpp",
-     "toStandardOutput && platform::StandardOutputIsOpenFile(reader)", "false"),
+     "reportName == \"-\" ? reader.IsOpenStrm(out)", "reportName == \"-\" ? false"),
     ("bundled flags stop after the first", "app/CommandLine.cpp",
      "if (!Apply(*o, \"\", cl)) return false;\n            continue;", "return Apply(*o, \"\", cl);"),
     ("marker line read as a value", "app/DataFile.cpp",

@@ -2,10 +2,12 @@
 // goes away between the counting pass and the reading pass.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
 
+#include "app/ArgumentRun.h"
 #include "app/DataFile.h"
 #include "app/Dialogue.h"
 #include "tests/TempFile.h"
@@ -96,6 +98,22 @@ TEST(DataFile, TooManyLinesIsReportedWithItsMessage) {
               "Input data file = Output file = "
               "To count the values failed: more than 2147483647 lines.\n"
               "Press down any character key, then press Enter key.\n");
+}
+
+// The same limit holds when the data is read in one pass (standard input).
+TEST(DataFile, TooManyLinesInOnePassIsReportedWithItsMessage) {
+    std::FILE* in = std::tmpfile();
+    ASSERT_NE(in, nullptr);
+    std::fputs("/\n1\n2\n3\n/\n", in);
+    std::rewind(in);
+    descstat::RunHooks hooks;
+    hooks.maxCount = 2;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(descstat::RunWithNames("-", "-", in, out, err, descstat::RunOptions(), hooks), 9);
+    EXPECT_EQ(err.str(), "descstat: To count the values failed: more than 2147483647 lines.\n");
+    EXPECT_EQ(out.str(), "") << "nothing of the report before the data is read";
+    std::fclose(in);
 }
 
 const char* const kMarked = "head\n/\n1\n2\n3\n/\n";
