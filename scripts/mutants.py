@@ -4,7 +4,7 @@ copy of the tree, builds it and runs the tests without valgrind; a mutant that
 every test passes has survived. Prints one line per mutant and the share
 caught. Not part of CI (about 40 s per mutant).
 
-Usage: scripts/mutants.py [--only SUBSTRING] [--jobs N]
+Usage: scripts/mutants.py [--only SUBSTRING]... [--jobs N]
 """
 import argparse
 import os
@@ -90,7 +90,7 @@ MUTANTS = [
      "if (f == Failure::kReadError) return f;\n    const bool atMarker", "const bool atMarker"),
     ("empty last line counted", "app/DataFile.cpp",
      "(reader.status == RdTxtLn::kEndOfFile && line.empty())", "false"),
-    ("count not kept", "app/DataFile.cpp", "values.count = section.count;", ""),
+    ("count of an allocated array not kept", "app/Values.cpp", "    count_ = count;\n", ""),
     ("read error forgotten", "mylib/RdTxtLn.cpp",
      "if (c == EOF && std::ferror(fp_) != 0) readError_ = true;", ""),
     ("byte order mark put back in wrong order", "mylib/RdTxtLn.cpp",
@@ -128,7 +128,8 @@ MUTANTS = [
     ("links not followed", "app/PlatformPosix.cpp", "path = real;", ""),
     ("report written before the data was read", "app/Run.cpp",
      "    Values values;\n    ValueSink nothing;", "    WriteHeader(report, dataName);\n    Values values;\n    ValueSink nothing;"),
-    ("digits bound one short", "app/CommandLine.cpp", "n > kMaxDigits", "n >= kMaxDigits"),
+    ("digits bound one short", "app/CommandLine.cpp", "n < kMinDigits || n > kMaxDigits",
+     "n < kMinDigits || n >= kMaxDigits"),
     ("UTF-8 terminal gets Shift_JIS", "app/Console.cpp",
      "case ConsoleText::kUtf8: con << text.utf8", "case ConsoleText::kUtf8: con << text.shiftJis"),
     ("any terminal taken for UTF-8", "app/Console.cpp",
@@ -145,7 +146,8 @@ def run(cmd, cwd, log):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--only", default="")
+    parser.add_argument("--only", action="append", default=[],
+                        help="only the mutants whose name holds this text (repeatable)")
     parser.add_argument("--jobs", default="2")
     args = parser.parse_args()
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -159,7 +161,7 @@ def main():
         return 1
     caught = tried = 0
     for name, path, old, new in MUTANTS:
-        if args.only not in name:
+        if args.only and not any(o in name for o in args.only):
             continue
         source = os.path.join(tree, path)
         with open(source) as f:
