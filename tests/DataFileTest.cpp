@@ -104,7 +104,7 @@ TEST(DataFile, TooManyLinesIsReportedWithItsMessage) {
 TEST(DataFile, TooManyLinesInOnePassIsReportedWithItsMessage) {
     std::FILE* in = std::tmpfile();
     ASSERT_NE(in, nullptr);
-    std::fputs("/\n1\n2\n3\n/\n", in);
+    ASSERT_GE(std::fputs("/\n1\n2\n3\n/\n", in), 0);
     std::rewind(in);
     descstat::RunHooks hooks;
     hooks.maxCount = 2;
@@ -113,7 +113,7 @@ TEST(DataFile, TooManyLinesInOnePassIsReportedWithItsMessage) {
     EXPECT_EQ(descstat::RunWithNames("-", "-", in, out, err, descstat::RunOptions(), hooks), 9);
     EXPECT_EQ(err.str(), "descstat: To count the values failed: more than 2147483647 lines.\n");
     EXPECT_EQ(out.str(), "") << "nothing of the report before the data is read";
-    std::fclose(in);
+    (void)std::fclose(in);
 }
 
 const char* const kMarked = "head\n/\n1\n2\n3\n/\n";
