@@ -6,6 +6,7 @@
 #include "app/Console.h"
 #include "app/Messages.h"
 #include "app/Run.h"
+#include "mylib/StrFunc.h"
 
 namespace descstat {
 
@@ -27,6 +28,14 @@ bool AnswerLost(const std::istream& in, std::ostream& con) {
     if (!in.bad()) return false;
     con << kNoMemoryMessage << std::endl;
     return true;
+}
+
+// Why the report may not be made under this name, before anything is made:
+// it names the data file the reader has open, or it can name no file.
+Failure CheckReportName(const RdTxtLn& reader, const std::string& reportName) {
+    if (reader.IsOpenFl(reportName)) return Failure::kOutputIsInput;
+    if (!myLib::IsFlNm(reportName)) return Failure::kOpenOutput;
+    return Failure::kNone;
 }
 
 // The end of a failed run: the message, then (except after a failed reopen)

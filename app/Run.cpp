@@ -5,7 +5,6 @@
 #include "app/Report.h"
 #include "app/Statistics.h"
 #include "app/Summary.h"
-#include "mylib/StrFunc.h"
 
 namespace descstat {
 
@@ -40,12 +39,6 @@ void WriteBlocks(std::ostream& report, Values values, const RunOptions& options,
 }
 
 }  // namespace
-
-Failure CheckReportName(const myLib::RdTxtLn& reader, const std::string& reportName) {
-    if (reader.IsOpenFl(reportName)) return Failure::kOutputIsInput;
-    if (!myLib::IsFlNm(reportName)) return Failure::kOpenOutput;
-    return Failure::kNone;
-}
 
 Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
                     const std::string& openName, std::ostream& report, const RunOptions& options,

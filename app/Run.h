@@ -18,10 +18,6 @@
 
 namespace descstat {
 
-// Why the report may not be made under this name, before anything is made:
-// it names the data file the reader has open, or it can name no file.
-Failure CheckReportName(const myLib::RdTxtLn& reader, const std::string& reportName);
-
 // Writes the whole report of the data file that `reader` has open under
 // `openName` (shown in the report as `dataName`), as the dialogue does: the
 // header first, each listing line as its value is read in the second pass.
