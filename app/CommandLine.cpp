@@ -7,7 +7,7 @@ namespace descstat {
 
 namespace {
 
-enum class Opt { kEncoding, kDigits, kSummary, kHelp, kVersion };
+enum class Opt { kEncoding, kLanguage, kDigits, kSummary, kHelp, kVersion };
 
 struct OptionName {
     const char* longName;
@@ -17,9 +17,9 @@ struct OptionName {
 };
 
 constexpr OptionName kOptions[] = {
-    {"encoding", 'e', Opt::kEncoding, true}, {"digits", 'd', Opt::kDigits, true},
-    {"summary", 's', Opt::kSummary, false},  {"help", 'h', Opt::kHelp, false},
-    {"version", 'V', Opt::kVersion, false},
+    {"encoding", 'e', Opt::kEncoding, true}, {"language", 'L', Opt::kLanguage, true},
+    {"digits", 'd', Opt::kDigits, true},     {"summary", 's', Opt::kSummary, false},
+    {"help", 'h', Opt::kHelp, false},        {"version", 'V', Opt::kVersion, false},
 };
 
 // The option a long name or unique prefix names; null when none does, and
@@ -74,6 +74,17 @@ std::string EncodingNameList() {
     return list;
 }
 
+bool ParseLanguage(const std::string& value, Language& language) {
+    const std::string v = Lower(value);
+    for (const LanguageName& l : kLanguageNames) {
+        if (v == l.name) {
+            language = l.language;
+            return true;
+        }
+    }
+    return false;
+}
+
 // A decimal number, leading zeros allowed ("017" is 17).
 bool ParseDigits(const std::string& value, int& digits) {
     if (value.empty()) return false;
@@ -93,8 +104,13 @@ bool ParseDigits(const std::string& value, int& digits) {
 bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
     switch (o.opt) {
         case Opt::kEncoding:
+            cl.options.encodingGiven = true;
             if (ParseEncoding(value, cl.options.encoding)) return true;
             cl.error = "invalid encoding '" + value + "' (" + EncodingNameList() + ")";
+            return false;
+        case Opt::kLanguage:
+            if (ParseLanguage(value, cl.options.language)) return true;
+            cl.error = "invalid language '" + value + "' (ja or en)";
             return false;
         case Opt::kDigits:
             if (ParseDigits(value, cl.options.digits)) return true;

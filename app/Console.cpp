@@ -1,29 +1,33 @@
 #include "app/Console.h"
 
+#include <algorithm>
+
 #include "app/Platform.h"
 
 namespace descstat {
 
-ConsoleText DetectConsoleText() {
-    if (platform::StandardOutputIsWideConsole()) return ConsoleText::kWide;
-    if (platform::StandardOutputIsTerminal() && platform::UserCharsetIsUtf8()) {
-        return ConsoleText::kUtf8;
+std::optional<TextStyle> ScreenStyle(Language language) {
+    if (platform::StandardOutputIsWideConsole()) {
+        if (language == Language::kEnglish) return TextStyle{TextForm::kEnglish, {}};
+        return TextStyle{TextForm::kWide, {}};
     }
-    return ConsoleText::kShiftJis;
+    if (!platform::StandardOutputIsTerminal()) return std::nullopt;
+    return CharsetStyle(platform::UserCharset(), language);
 }
 
-void WriteJapaneseLine(std::ostream& con, ConsoleText how, const JapaneseText& text) {
-    switch (how) {
-        case ConsoleText::kShiftJis: con << text.shiftJis << std::endl; return;
-        case ConsoleText::kUtf8: con << text.utf8 << std::endl; return;
-        case ConsoleText::kWide: break;
-    }
-    // What the stream holds must reach the console before the wide text does.
-    con.flush();
-    if (!platform::WriteWideConsole(platform::ShiftJisToUtf16(text.shiftJis))) {
-        con.setstate(std::ios_base::badbit);
-    }
+TextStyle ConsoleStyle(Language language) {
+    return ScreenStyle(language).value_or(FileStyle(Encoding::kShiftJis, language));
+}
+
+void WriteClosingLines(std::ostream& con, const TextStyle& style) {
     con << std::endl;
+    WriteTextLine(con, style, kFinished);
+    WriteTextLine(con, style, kFinishedKeyRequest);
+}
+
+bool ConsoleIsOwn(const std::vector<unsigned long>& processes, unsigned long self) {
+    return !processes.empty() && std::all_of(processes.begin(), processes.end(),
+                                             [self](unsigned long p) { return p == self; });
 }
 
 }  // namespace descstat

@@ -1,34 +1,42 @@
-// How the Japanese closing lines reach the console.
+// What standard output is, how the program's texts reach it, and how a run
+// ends on a console window of its own.
 //
-// Piped or redirected, the console gets the program's own Shift_JIS bytes. On
-// a terminal the lines must read as Japanese: a POSIX terminal whose locale is
-// UTF-8 gets them in UTF-8, and a Windows console gets them through its
-// wide-character interface, whatever its code page. What standard output is
-// connected to is asked of the platform layer.
+// Piped or redirected, standard output gets the program's own bytes, as a
+// file does. A screen gets what it can show: a POSIX terminal in its locale's
+// character set (UTF-8 for the C and POSIX locales too), a Windows console
+// through its wide-character interface whatever its code page, and English
+// where Japanese cannot be shown. What standard output is connected to is
+// asked of the platform layer.
 #ifndef DESCSTAT_CONSOLE_H
 #define DESCSTAT_CONSOLE_H
 
+#include <optional>
 #include <ostream>
+#include <vector>
 
-#include "app/Japanese.h"
+#include "app/Text.h"
 
 namespace descstat {
 
-// How Japanese text is written to the console.
-enum class ConsoleText {
-    kShiftJis,  // the bytes as they are: a pipe, a file, a Shift_JIS terminal
-    kUtf8,      // a terminal whose locale's character set is UTF-8
-    kWide,      // a Windows console, written in UTF-16
-};
+// The style standard output needs when it is a screen (a terminal or a
+// Windows console); nothing when it is a pipe, a file or a device. Leaves the
+// program's locale as it was.
+std::optional<TextStyle> ScreenStyle(Language language);
 
-// How standard output wants Japanese text, from what it is connected to and
-// the user's locale. Leaves the program's locale as it was.
-ConsoleText DetectConsoleText();
+// The style of the closing lines: the screen's, or else the program's
+// Shift_JIS bytes (English when asked for).
+TextStyle ConsoleStyle(Language language);
 
-// Writes one Japanese line and a line end to the console stream, which is
-// standard output whenever `how` is not kShiftJis. A failed console write
-// marks the stream bad, as any other failed write does.
-void WriteJapaneseLine(std::ostream& con, ConsoleText how, const JapaneseText& text);
+// The dialogue's closing lines after a complete run: an empty line, then
+// "finished" and the key request.
+void WriteClosingLines(std::ostream& con, const TextStyle& style);
+
+// True when the console is a window of this process's own: its process list
+// (`processes`, empty without a console) holds no process but this one
+// (`self`). Windows opens such a window for a program started from Explorer
+// (a file dropped on it, "Open with"), and closes it as the program ends; a
+// run from a Command Prompt shares that prompt's console.
+bool ConsoleIsOwn(const std::vector<unsigned long>& processes, unsigned long self);
 
 }  // namespace descstat
 

@@ -21,6 +21,24 @@ std::string ReadToken(std::istream& in) {
     return token;
 }
 
+// A name typed at a prompt: one white-space-delimited token, or, when the
+// answer begins with a double quote, everything up to the next double quote,
+// blanks included (as Windows' "Copy as path" and a file dragged into a
+// console window type it), or up to the line's end when no quote closes it.
+// Empty at the end of input.
+std::string ReadAnswer(std::istream& in) {
+    in >> std::ws;
+    if (in.peek() != '"') return ReadToken(in);
+    in.get();
+    std::string name;
+    for (int c = in.get(); c != std::char_traits<char>::eof() && c != '"' && c != '\n';
+         c = in.get()) {
+        name += static_cast<char>(c);
+    }
+    if (!name.empty() && name.back() == '\r') name.pop_back();  // an unclosed quote before CR LF
+    return name;
+}
+
 // True when the last answer could not be held: the stream swallows the
 // allocation failure of an over-long token and marks itself bad, leaving a
 // cut name that must not be used.
@@ -49,10 +67,8 @@ int Fail(std::istream& in, std::ostream& con, Failure f) {
 }
 
 // The end of a complete run: the closing lines and the key wait.
-int Finish(std::istream& in, std::ostream& con, ConsoleText console) {
-    con << std::endl;
-    WriteJapaneseLine(con, console, kFinished);
-    WriteJapaneseLine(con, console, kFinishedKeyRequest);
+int Finish(std::istream& in, std::ostream& con, const TextStyle& console) {
+    WriteClosingLines(con, console);
     ReadToken(in);
     return kExitSuccess;
 }
@@ -62,13 +78,13 @@ int Finish(std::istream& in, std::ostream& con, ConsoleText console) {
 int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
                 const RunHooks& hooks) {
     con << kDataFileLabel;
-    const std::string dataName = ReadToken(in);
+    const std::string dataName = ReadAnswer(in);
     if (AnswerLost(in, con)) return kExitFailure;
     RdTxtLn reader(dataName);
     if (reader.status != RdTxtLn::kReady) return Fail(in, con, Failure::kOpenInput);
 
     con << kReportPrompt;
-    const std::string reportName = ReadToken(in);
+    const std::string reportName = ReadAnswer(in);
     if (AnswerLost(in, con)) return kExitFailure;
     Failure f = CheckReportName(reader, reportName);
     if (f != Failure::kNone) return Fail(in, con, f);

@@ -1,7 +1,10 @@
 // The Japanese texts of the console and the report, in the two encodings the
 // program writes: Shift_JIS (code page 932), the default everywhere, and UTF-8,
-// for a report asked for in UTF-8 or a UTF-8 terminal. The Shift_JIS bytes are
-// the program's own and never change.
+// for a report asked for in UTF-8 or a UTF-8 terminal; and each one's English
+// rendering in ASCII, for --language=en and for a screen that cannot show
+// Japanese. The Shift_JIS bytes are the program's own and never change. An
+// English label keeps its Japanese label's place: the first three are padded
+// alike, so that their values line up as the Japanese ones do.
 #ifndef DESCSTAT_JAPANESE_H
 #define DESCSTAT_JAPANESE_H
 
@@ -10,19 +13,23 @@ namespace descstat {
 // The encoding of the report's Japanese text.
 enum class Encoding { kShiftJis, kUtf8 };
 
-// One Japanese text as NUL-terminated bytes in each encoding.
+// The language of the report's labels and the closing lines.
+enum class Language { kJapanese, kEnglish };
+
+// One text as NUL-terminated bytes: Japanese in each encoding, and English.
 struct JapaneseText {
     const char* shiftJis;
     const char* utf8;
-    const char* In(Encoding e) const { return e == Encoding::kUtf8 ? utf8 : shiftJis; }
+    const char* english;
 };
 
 // データ...
 constexpr JapaneseText kListingHeading = {"\x83\x66\x81\x5B\x83\x5E...",
-                                          "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF..."};
+                                          "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF...", "Data..."};
 // 計算終了。
 constexpr JapaneseText kFinished = {"\x8C\x76\x8E\x5A\x8F\x49\x97\xB9\x81\x42",
-                                    "\xE8\xA8\x88\xE7\xAE\x97\xE7\xB5\x82\xE4\xBA\x86\xE3\x80\x82"};
+                                    "\xE8\xA8\x88\xE7\xAE\x97\xE7\xB5\x82\xE4\xBA\x86\xE3\x80\x82",
+                                    "Calculation finished."};
 // 何か文字キーを押してからEnterキーを押して下さい。
 constexpr JapaneseText kFinishedKeyRequest = {
     "\x89\xBD\x82\xA9\x95\xB6\x8E\x9A\x83\x4C\x81\x5B\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x82\xA9"
@@ -33,47 +40,53 @@ constexpr JapaneseText kFinishedKeyRequest = {
     "\x8A\xBC\xE3\x81\x97\xE3\x81\xA6\xE3\x81\x8B\xE3\x82\x89"
     "Enter"
     "\xE3\x82\xAD\xE3\x83\xBC\xE3\x82\x92\xE6\x8A\xBC\xE3\x81\x97\xE3\x81\xA6\xE4\xB8\x8B\xE3"
-    "\x81\x95\xE3\x81\x84\xE3\x80\x82"};
+    "\x81\x95\xE3\x81\x84\xE3\x80\x82",
+    "Press down any character key, then press Enter key."};
 
 // Result labels; the first three are padded so that their values line up.
 // 平均値 =
-constexpr JapaneseText kMeanLabel = {"\x95\xBD\x8B\xCF\x92\x6C = ",
-                                     "\xE5\xB9\xB3\xE5\x9D\x87\xE5\x80\xA4 = "};
+constexpr JapaneseText kMeanLabel = {
+    "\x95\xBD\x8B\xCF\x92\x6C = ", "\xE5\xB9\xB3\xE5\x9D\x87\xE5\x80\xA4 = ", "Mean     = "};
 // 分散   =
-constexpr JapaneseText kVarianceLabel = {"\x95\xAA\x8E\x55   = ", "\xE5\x88\x86\xE6\x95\xA3   = "};
-constexpr JapaneseText kSdLabel = {"SD     = ", "SD     = "};
+constexpr JapaneseText kVarianceLabel = {
+    "\x95\xAA\x8E\x55   = ", "\xE5\x88\x86\xE6\x95\xA3   = ", "Variance = "};
+constexpr JapaneseText kSdLabel = {"SD     = ", "SD     = ", "SD       = "};
 // 不偏分散 =
 constexpr JapaneseText kUnbiasedVarianceLabel = {
-    "\x95\x73\x95\xCE\x95\xAA\x8E\x55 = ", "\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86\xE6\x95\xA3 = "};
+    "\x95\x73\x95\xCE\x95\xAA\x8E\x55 = ", "\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86\xE6\x95\xA3 = ",
+    "Unbiased variance = "};
 // SD(不偏分散) =
 constexpr JapaneseText kUnbiasedSdLabel = {
     "SD(\x95\x73\x95\xCE\x95\xAA\x8E\x55) = ",
-    "SD(\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86\xE6\x95\xA3) = "};
+    "SD(\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86\xE6\x95\xA3) = ", "SD(unbiased variance) = "};
 
 // Summary labels.
 // 個数 =
-constexpr JapaneseText kCountLabel = {"\x8C\xC2\x90\x94 = ", "\xE5\x80\x8B\xE6\x95\xB0 = "};
+constexpr JapaneseText kCountLabel = {
+    "\x8C\xC2\x90\x94 = ", "\xE5\x80\x8B\xE6\x95\xB0 = ", "Count = "};
 // 最小値 =
-constexpr JapaneseText kMinimumLabel = {"\x8D\xC5\x8F\xAC\x92\x6C = ",
-                                        "\xE6\x9C\x80\xE5\xB0\x8F\xE5\x80\xA4 = "};
+constexpr JapaneseText kMinimumLabel = {
+    "\x8D\xC5\x8F\xAC\x92\x6C = ", "\xE6\x9C\x80\xE5\xB0\x8F\xE5\x80\xA4 = ", "Minimum = "};
 // 第1四分位数 =
 constexpr JapaneseText kFirstQuartileLabel = {
     "\x91\xE6"
     "1\x8E\x6C\x95\xAA\x88\xCA\x90\x94 = ",
     "\xE7\xAC\xAC"
-    "1\xE5\x9B\x9B\xE5\x88\x86\xE4\xBD\x8D\xE6\x95\xB0 = "};
+    "1\xE5\x9B\x9B\xE5\x88\x86\xE4\xBD\x8D\xE6\x95\xB0 = ",
+    "First quartile = "};
 // 中央値 =
-constexpr JapaneseText kMedianLabel = {"\x92\x86\x89\x9B\x92\x6C = ",
-                                       "\xE4\xB8\xAD\xE5\xA4\xAE\xE5\x80\xA4 = "};
+constexpr JapaneseText kMedianLabel = {
+    "\x92\x86\x89\x9B\x92\x6C = ", "\xE4\xB8\xAD\xE5\xA4\xAE\xE5\x80\xA4 = ", "Median = "};
 // 第3四分位数 =
 constexpr JapaneseText kThirdQuartileLabel = {
     "\x91\xE6"
     "3\x8E\x6C\x95\xAA\x88\xCA\x90\x94 = ",
     "\xE7\xAC\xAC"
-    "3\xE5\x9B\x9B\xE5\x88\x86\xE4\xBD\x8D\xE6\x95\xB0 = "};
+    "3\xE5\x9B\x9B\xE5\x88\x86\xE4\xBD\x8D\xE6\x95\xB0 = ",
+    "Third quartile = "};
 // 最大値 =
-constexpr JapaneseText kMaximumLabel = {"\x8D\xC5\x91\xE5\x92\x6C = ",
-                                        "\xE6\x9C\x80\xE5\xA4\xA7\xE5\x80\xA4 = "};
+constexpr JapaneseText kMaximumLabel = {
+    "\x8D\xC5\x91\xE5\x92\x6C = ", "\xE6\x9C\x80\xE5\xA4\xA7\xE5\x80\xA4 = ", "Maximum = "};
 
 // Every Japanese text, so that a check can walk them all.
 constexpr const JapaneseText* kJapaneseTexts[] = {

@@ -4,8 +4,8 @@
 #ifndef DESCSTAT_OPTIONS_H
 #define DESCSTAT_OPTIONS_H
 
-#include "app/Console.h"
 #include "app/Japanese.h"
+#include "app/Text.h"
 
 namespace descstat {
 
@@ -27,12 +27,25 @@ constexpr EncodingName kEncodingNames[] = {
     {"utf8", Encoding::kUtf8},
 };
 
-// What a run is asked to do beyond the dialogue's defaults.
+// The names --language takes.
+struct LanguageName {
+    const char* name;
+    Language language;
+};
+
+constexpr LanguageName kLanguageNames[] = {{"ja", Language::kJapanese}, {"en", Language::kEnglish}};
+
+// What a run is asked to do beyond the dialogue's defaults. The command line
+// sets the first five; the entry then decides how the report and the console
+// are written, from them and from where each goes.
 struct RunOptions {
-    Encoding encoding = Encoding::kShiftJis;       // the report's Japanese text
-    int digits = kDefaultDigits;                   // significant digits of each number
-    bool summary = false;                          // the summary block after the results
-    ConsoleText console = ConsoleText::kShiftJis;  // the closing lines on the console
+    Encoding encoding = Encoding::kShiftJis;  // the report's Japanese text
+    bool encodingGiven = false;               // asked for, so it holds on a screen too
+    Language language = Language::kJapanese;  // the report's labels, the closing lines
+    int digits = kDefaultDigits;              // significant digits of each number
+    bool summary = false;                     // the summary block after the results
+    TextStyle report;                         // how the report's texts are written
+    TextStyle console;                        // how the closing lines are written
 };
 
 }  // namespace descstat

@@ -1,6 +1,7 @@
 // What the program needs of the system beyond the standard library, behind
 // one interface: whether standard output is a terminal and what it reads, the
-// Windows console's wide-character writes, the standard descriptors, binary
+// conversion of text into its character set, the Windows console's
+// wide-character writes and process list, the standard descriptors, binary
 // standard input, memory that grows in place, and reports replaced whole. PlatformPosix.cpp and
 // PlatformWindows.cpp implement it; the build compiles the one for its target. Nothing outside this
 // unit (and the text input library's reader) asks which system it runs on.
@@ -9,6 +10,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace descstat {
 namespace platform {
@@ -17,10 +19,17 @@ namespace platform {
 // console counts as a wide-character console instead, below).
 bool StandardOutputIsTerminal();
 
-// True when the user's locale (LC_ALL, LC_CTYPE, LANG) has UTF-8 as its
-// character set. The program's own locale is left as it was, so that nothing
-// else comes to depend on the user's environment. False on Windows.
-bool UserCharsetIsUtf8();
+// The character set of the user's locale (LC_ALL, LC_CTYPE, LANG), as the
+// system names it ("UTF-8", "EUC-JP", ...); the one the name gives for a
+// locale that is not installed; empty for the C and POSIX locales, which say
+// nothing about the terminal, and on Windows. The program's own locale is left
+// as it was, so that nothing else comes to depend on the user's environment.
+std::string UserCharset();
+
+// Converts UTF-8 text into the character set by the system's converter
+// (iconv); false when the system has no such converter or the character set
+// cannot hold every character of the text (always on Windows).
+bool ConvertFromUtf8(const char* utf8, const std::string& charset, std::string& converted);
 
 // True when standard output is a Windows console, which is given text in
 // UTF-16 through its wide-character interface, whatever its code page.
@@ -34,6 +43,10 @@ bool WriteWideConsole(const std::u16string& text);
 // 932), as the Windows console is given it; empty where the bytes are no
 // Shift_JIS text, and where the system has no such decoder (POSIX).
 std::u16string ShiftJisToUtf16(const char* bytes);
+
+// The processes attached to the console of this process (empty without a
+// console, and on POSIX), each by its process number.
+std::vector<unsigned long> ConsoleProcesses();
 
 // Gives each standard descriptor the program was started without a stand-in
 // that fails every write (/dev/null opened for reading), so that no file the

@@ -1,7 +1,8 @@
 // The platform layer on POSIX systems (Linux and the like).
 #include <fcntl.h>
+#include <iconv.h>
 #include <langinfo.h>
-#include <stdlib.h>  // mkstemp, realpath
+#include <stdlib.h>  // getenv, mkstemp, realpath
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,17 +20,56 @@ namespace platform {
 
 bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
-bool UserCharsetIsUtf8() {
+namespace {
+
+// The locale the user asked for, as the C library reads the environment.
+std::string UserLocaleName() {
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') return value;
+    }
+    return "C";
+}
+
+// The character set a locale's name gives ("ja_JP.eucJP@x" gives "eucJP").
+std::string CharsetInName(const std::string& name) {
+    const std::size_t dot = name.find('.');
+    if (dot == std::string::npos) return {};
+    return name.substr(dot + 1, name.find('@', dot) - dot - 1);
+}
+
+}  // namespace
+
+std::string UserCharset() {
     const char* current = std::setlocale(LC_CTYPE, nullptr);
     const std::string saved = current != nullptr ? current : "C";
-    bool utf8 = false;
-    if (std::setlocale(LC_CTYPE, "") != nullptr) {
+    std::string charset;
+    const char* loaded = std::setlocale(LC_CTYPE, "");
+    if (loaded == nullptr) {
+        // Not installed: the name still tells the character set meant.
+        charset = CharsetInName(UserLocaleName());
+    } else if (std::strcmp(loaded, "C") != 0 && std::strcmp(loaded, "POSIX") != 0) {
         const char* codeset = nl_langinfo(CODESET);
-        utf8 = codeset != nullptr &&
-               (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+        charset = codeset != nullptr ? codeset : "";
     }
     (void)std::setlocale(LC_CTYPE, saved.c_str());
-    return utf8;
+    return charset;
+}
+
+bool ConvertFromUtf8(const char* utf8, const std::string& charset, std::string& converted) {
+    const iconv_t cd = iconv_open(charset.c_str(), "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;  // NOLINT(performance-no-int-to-ptr)
+    std::string in = utf8;
+    converted.assign(in.size() * 4 + 16, '\0');
+    char* from = in.data();
+    std::size_t fromLeft = in.size();
+    char* to = converted.data();
+    std::size_t toLeft = converted.size();
+    const bool ok = iconv(cd, &from, &fromLeft, &to, &toLeft) != static_cast<std::size_t>(-1) &&
+                    iconv(cd, nullptr, nullptr, &to, &toLeft) != static_cast<std::size_t>(-1);
+    (void)iconv_close(cd);
+    converted.resize(converted.size() - toLeft);
+    return ok && fromLeft == 0;
 }
 
 bool StandardOutputIsWideConsole() { return false; }
@@ -37,6 +77,8 @@ bool StandardOutputIsWideConsole() { return false; }
 bool WriteWideConsole(const std::u16string& /*text*/) { return false; }
 
 std::u16string ShiftJisToUtf16(const char* /*bytes*/) { return {}; }
+
+std::vector<unsigned long> ConsoleProcesses() { return {}; }
 
 void HoldStandardDescriptors() {
     for (int fd = 0; fd <= 2; ++fd) {

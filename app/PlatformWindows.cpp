@@ -22,7 +22,14 @@ constexpr unsigned kShiftJisCodePage = 932;
 // written through the wide-character interface instead (below).
 bool StandardOutputIsTerminal() { return false; }
 
-bool UserCharsetIsUtf8() { return false; }
+// A Windows console is never a POSIX terminal, so no locale is asked.
+std::string UserCharset() { return {}; }
+
+// Japanese reaches a Windows console as wide characters instead.
+bool ConvertFromUtf8(const char* /*utf8*/, const std::string& /*charset*/,
+                     std::string& /*converted*/) {
+    return false;
+}
 
 bool StandardOutputIsWideConsole() {
     DWORD mode = 0;
@@ -45,6 +52,15 @@ std::u16string ShiftJisToUtf16(const char* bytes) {
     std::wstring text(static_cast<std::size_t>(wide), L'\0');
     MultiByteToWideChar(kShiftJisCodePage, MB_ERR_INVALID_CHARS, bytes, size, text.data(), wide);
     return std::u16string(text.begin(), text.end());
+}
+
+std::vector<unsigned long> ConsoleProcesses() {
+    // Room for a few; a console shared by more is not this process's own.
+    DWORD list[4];
+    const DWORD count = GetConsoleProcessList(list, 4);
+    if (count == 0) return {};  // no console
+    if (count > 4) return std::vector<unsigned long>(count, 0);
+    return std::vector<unsigned long>(list, list + count);
 }
 
 void HoldStandardDescriptors() {}

@@ -13,10 +13,11 @@ namespace {
 constexpr int kIndexChars = 12;
 
 // A label, the number in the report's format and a line end.
-void WriteLabelled(std::ostream& report, const char* label, double value, int digits) {
+void WriteLabelled(std::ostream& report, const JapaneseText& label, double value,
+                   const ReportFormat& format) {
     char text[kNumberChars];
-    const std::size_t length = FormatNumber(text, value, digits);
-    report << label;
+    const std::size_t length = FormatNumber(text, value, format.digits);
+    WriteText(report, format.style, label);
     report.write(text, static_cast<std::streamsize>(length));
     report << std::endl;
 }
@@ -40,7 +41,7 @@ void WriteHeader(std::ostream& report, const std::string& dataName) {
 }
 
 void WriteListingHeading(std::ostream& report, const ReportFormat& format) {
-    report << kListingHeading.In(format.encoding) << std::endl;
+    WriteTextLine(report, format.style, kListingHeading);
 }
 
 void WriteListingLine(std::ostream& report, std::int32_t k, double value, int digits) {
@@ -66,7 +67,7 @@ void WriteResultBlock(std::ostream& report, const Results& results, const Report
     };
     report << std::endl << std::endl;
     for (const auto& line : lines) {
-        WriteLabelled(report, line.first->In(format.encoding), line.second, format.digits);
+        WriteLabelled(report, *line.first, line.second, format);
     }
 }
 
@@ -77,9 +78,10 @@ void WriteSummaryBlock(std::ostream& report, const Summary& summary, const Repor
         {&kMaximumLabel, summary.maximum},
     };
     report << std::endl;
-    report << kCountLabel.In(format.encoding) << summary.count << std::endl;
+    WriteText(report, format.style, kCountLabel);
+    report << summary.count << std::endl;
     for (const auto& line : lines) {
-        WriteLabelled(report, line.first->In(format.encoding), line.second, format.digits);
+        WriteLabelled(report, *line.first, line.second, format);
     }
 }
 

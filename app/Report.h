@@ -18,13 +18,14 @@
 #include "app/Japanese.h"
 #include "app/Statistics.h"
 #include "app/Summary.h"
+#include "app/Text.h"
 
 namespace descstat {
 
-// How the report writes: the encoding of its Japanese text, and the
-// significant digits of every number (kMinDigits to kMaxDigits).
+// How the report writes: the style of its labels, and the significant
+// digits of every number (kMinDigits to kMaxDigits).
 struct ReportFormat {
-    Encoding encoding;
+    TextStyle style;
     int digits;
 };
 

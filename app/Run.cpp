@@ -43,7 +43,7 @@ void WriteBlocks(std::ostream& report, Values values, const RunOptions& options,
 Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
                     const std::string& openName, std::ostream& report, const RunOptions& options,
                     const RunHooks& hooks) {
-    const ReportFormat format{options.encoding, options.digits};
+    const ReportFormat format{options.report, options.digits};
     WriteHeader(report, dataName);
 
     Listing listing(report, format);
@@ -65,7 +65,7 @@ Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataN
                              : ReadDataFile(reader, openName, nothing, hooks, values);
     if (read.failure != Failure::kNone) return read;
 
-    const ReportFormat format{options.encoding, options.digits};
+    const ReportFormat format{options.report, options.digits};
     WriteHeader(report, dataName);
     Listing listing(report, format);
     listing.SectionFound();

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,9 @@ using descstat::kExitFailure;
 // the console: console text that did not arrive is a failure, whatever the
 // run did.
 int DialogueOnConsole(descstat::RunOptions options) {
-    options.console = descstat::DetectConsoleText();
+    // The report file is the same wherever the dialogue runs.
+    options.report = descstat::FileStyle(options.encoding, options.language);
+    options.console = descstat::ConsoleStyle(options.language);
     int code = kExitFailure;
     try {
         code = descstat::RunDialogue(std::cin, std::cout, options);
@@ -40,18 +43,53 @@ int DialogueOnConsole(descstat::RunOptions options) {
     return code;
 }
 
-int ArgumentsOnConsole(const descstat::CommandLine& cl) {
-    const std::string& data = cl.operands[0];
-    const std::string report = cl.operands.size() > 1 ? cl.operands[1] : "-";
+// The argument run's report on a screen is written for that screen, unless
+// an encoding was asked for; anywhere else it gets the program's own bytes.
+descstat::TextStyle ReportStyle(const descstat::RunOptions& options, bool toStandardOutput) {
+    const std::optional<descstat::TextStyle> screen = descstat::ScreenStyle(options.language);
+    if (toStandardOutput && screen && !options.encodingGiven) return *screen;
+    return descstat::FileStyle(options.encoding, options.language);
+}
+
+int RunArguments(const std::string& data, const std::string& report,
+                 const descstat::RunOptions& options) {
     // Data read from standard input is read byte for byte, as a data file is;
     // the reader's own line rules take CR LF as one line end.
     if (data == "-") descstat::platform::UseBinaryStandardInput();
     try {
-        return descstat::RunWithNames(data, report, stdin, std::cout, std::cerr, cl.options);
+        return descstat::RunWithNames(data, report, stdin, std::cout, std::cerr, options);
     } catch (const std::bad_alloc&) {
         std::cerr << descstat::kProgramPrefix << descstat::kNoMemoryMessage << std::endl;
         return kExitFailure;
     }
+}
+
+// In a console window of its own, which closes as the program ends, the
+// report or the failure stays readable until a key is pressed.
+void WaitInOwnWindow(int code, const descstat::TextStyle& console) {
+    namespace platform = descstat::platform;
+    if (!descstat::ConsoleIsOwn(platform::ConsoleProcesses(),
+                                static_cast<unsigned long>(platform::ProcessId()))) {
+        return;
+    }
+    if (code == descstat::kExitSuccess) {
+        descstat::WriteClosingLines(std::cout, console);
+    } else {
+        std::cout << descstat::kKeyRequest << std::endl;
+    }
+    std::string key;
+    std::cin >> key;
+}
+
+int ArgumentsOnConsole(const descstat::CommandLine& cl) {
+    const std::string& data = cl.operands[0];
+    const std::string report = cl.operands.size() > 1 ? cl.operands[1] : "-";
+    descstat::RunOptions options = cl.options;
+    options.report = ReportStyle(options, report == "-");
+    options.console = descstat::ConsoleStyle(options.language);
+    const int code = RunArguments(data, report, options);
+    WaitInOwnWindow(code, options.console);
+    return code;
 }
 
 // Help or version on standard output; a failure to write it is a failure.

@@ -127,8 +127,19 @@ def summary(values):
     return [nearest(xs[0])] + [quantile(q) for q in (1, 2, 3)] + [nearest(xs[-1])]
 
 
-def report(data_name, values, listed=None, encoding=SJIS, digits=6, with_summary=False):
+ENGLISH = {"データ...": "Data...", "平均値 = ": "Mean     = ", "分散   = ": "Variance = ",
+           "SD     = ": "SD       = ", "不偏分散 = ": "Unbiased variance = ",
+           "SD(不偏分散) = ": "SD(unbiased variance) = ", "個数 = ": "Count = ",
+           "最小値 = ": "Minimum = ", "第1四分位数 = ": "First quartile = ",
+           "中央値 = ": "Median = ", "第3四分位数 = ": "Third quartile = ",
+           "最大値 = ": "Maximum = "}
+
+
+def report(data_name, values, listed=None, encoding=SJIS, digits=6, with_summary=False,
+           english=False):
     """The whole report of a complete run over the given values."""
+    if english:
+        return report_in_english(data_name, values, digits, with_summary)
     fmt = lambda x: "nan" if x != x else "%.*g" % (digits, x)
     lines = ["Input data file = " + data_name, "", "データ..."]
     shown = listed if listed is not None else [fmt(v) for v in values]
@@ -139,6 +150,13 @@ def report(data_name, values, listed=None, encoding=SJIS, digits=6, with_summary
         lines += ["", "個数 = %d" % len(values)]
         lines += [label + fmt(r) for label, r in zip(SUMMARY_LABELS, summary(values))]
     return ("\n".join(lines) + "\n").encode(encoding)
+
+
+def report_in_english(data_name, values, digits, with_summary):
+    japanese = report(data_name, values, digits=digits, with_summary=with_summary).decode(SJIS)
+    for label, english in ENGLISH.items():
+        japanese = japanese.replace(label, english)
+    return japanese.encode("ascii")
 
 
 WORKED_DATA = b"Sample weights\n/\n12.5\n13.0   first sample\n11.75\n/\n"
@@ -291,7 +309,8 @@ def by_arguments(args, values=WORKED_VALUES, to_file=True, **kw):
     """An argument run over the worked example; its report in report.txt or,
     without to_file, on standard output."""
     rep = report(kw.pop("shown_name", "data.txt"), values, encoding=kw.pop("encoding", SJIS),
-                 digits=kw.pop("digits", 6), with_summary=kw.pop("with_summary", False))
+                 digits=kw.pop("digits", 6), with_summary=kw.pop("with_summary", False),
+                 english=kw.pop("english", False))
     kw.setdefault("files", {"data.txt": WORKED_DATA})
     if to_file:
         return dict(args=args, stdin=b"", console=b"", report=rep, **kw)
@@ -304,8 +323,9 @@ def argument_failure(args, message, **kw):
                 stderr=b"descstat: " + message + b"\n", **kw)
 
 
-# The closing lines on a UTF-8 terminal.
+# The closing lines on a UTF-8 terminal, and in English.
 FINISHED_UTF8 = ("\n計算終了。\n何か文字キーを押してからEnterキーを押して下さい。\n").encode()
+FINISHED_ENGLISH = b"\nCalculation finished.\n" + KEY_REQUEST
 
 
 def rename(old, new):
@@ -568,11 +588,93 @@ CASES = [
     # On a terminal the closing lines follow the locale; the report does not.
     Case("terminal with UTF-8 locale", terminal="C.UTF-8", posix_only=True,
          console=PROMPTS + FINISHED_UTF8, **data_only(WORKED_DATA, WORKED_VALUES)),
+    # The C locale says nothing of the terminal, which is taken to be UTF-8.
     Case("terminal with C locale", terminal="C", posix_only=True,
-         **data_only(WORKED_DATA, WORKED_VALUES)),
+         console=PROMPTS + FINISHED_UTF8, **data_only(WORKED_DATA, WORKED_VALUES)),
     Case("long report name", stdin=b"data.txt\n" + b"r" * 250 + b"\nx\n",
          report_name="r" * 250, **data_only(WORKED_DATA, [12.5, 13, 11.75]),
          windows=dict(stdin=b"data.txt\n" + b"r" * 200 + b"\nx\n", report_name="r" * 200)),
+]
+
+
+LOCALES = tempfile.mkdtemp(prefix="descstat-locales-")
+
+
+def generated(name, source, charmap):
+    """A locale made with localedef in a scratch folder, for a case's terminal;
+    None where this system cannot make it."""
+    path = os.path.join(LOCALES, name)
+    if not os.path.isdir(path):
+        made = subprocess.run(["localedef", "-i", source, "-f", charmap, path],
+                              capture_output=True)
+        if made.returncode not in (0, 1) or not os.path.isdir(path):  # 1: warnings only
+            return None
+    return {"LANG": name, "LOCPATH": LOCALES}
+
+
+def on_screen(name, terminal, args, console, **kw):
+    """An argument run whose report goes to a pseudo-terminal."""
+    kw.setdefault("files", {"data.txt": WORKED_DATA})
+    return Case(name, terminal=terminal, posix_only=True, args=args, stdin=b"",
+                console=console, **kw)
+
+
+EUC_JP = lambda: generated("ja_JP.EUC-JP", "ja_JP", "EUC-JP")
+LATIN_1 = lambda: generated("en_US.ISO-8859-1", "en_US", "ISO-8859-1")
+WORKED_UTF8 = report("data.txt", WORKED_VALUES, encoding="utf-8")
+WORKED_ENGLISH = report("data.txt", WORKED_VALUES, english=True)
+QUOTED_DATA = {"my data.txt": WORKED_DATA}
+
+SCREEN_CASES = [
+    # A report on a terminal is written in what the terminal shows.
+    on_screen("screen: report under C.UTF-8", "C.UTF-8", ["data.txt"], WORKED_UTF8),
+    on_screen("screen: report under C", "C", ["data.txt"], WORKED_UTF8),
+    on_screen("screen: report with no locale set", {}, ["data.txt"], WORKED_UTF8),
+    on_screen("screen: report under a UTF-8 locale that is not installed",
+              {"LANG": "xx_YY.UTF-8"}, ["data.txt"], WORKED_UTF8),
+    on_screen("screen: report under EUC-JP", EUC_JP, ["-s", "data.txt"],
+              report("data.txt", WORKED_VALUES, encoding="euc_jp", with_summary=True)),
+    on_screen("screen: report under a character set without Japanese", LATIN_1, ["data.txt"],
+              WORKED_ENGLISH),
+    # An encoding asked for holds on a terminal too.
+    on_screen("screen: -e sjis on a UTF-8 terminal", "C.UTF-8", ["-e", "sjis", "data.txt"],
+              WORKED_REPORT),
+    on_screen("screen: -e utf-8 on an EUC-JP terminal", EUC_JP, ["-e", "utf-8", "data.txt"],
+              WORKED_UTF8),
+    on_screen("screen: English on a UTF-8 terminal", "C.UTF-8", ["-L", "en", "data.txt"],
+              WORKED_ENGLISH),
+    # A report to a file never depends on the terminal.
+    on_screen("screen: report file under C.UTF-8", "C.UTF-8", ["data.txt", "report.txt"], b"",
+              report=WORKED_REPORT),
+    # The dialogue's closing lines follow the terminal; its report file does not.
+    Case("screen: dialogue under EUC-JP", terminal=EUC_JP, posix_only=True,
+         console=PROMPTS + "\n計算終了。\n何か文字キーを押してからEnterキーを押して下さい。\n"
+         .encode("euc_jp"), **data_only(WORKED_DATA, WORKED_VALUES)),
+    Case("screen: dialogue under a character set without Japanese", terminal=LATIN_1,
+         posix_only=True, console=PROMPTS + FINISHED_ENGLISH,
+         **data_only(WORKED_DATA, WORKED_VALUES)),
+    # English: the same lines, in ASCII, wherever the report goes.
+    Case("English: arguments to a file", **by_arguments(["--language=en", "data.txt", "report.txt"],
+                                                        english=True)),
+    Case("English: arguments to a pipe", **by_arguments(["-L", "EN", "-s", "data.txt"],
+                                                        to_file=False, english=True,
+                                                        with_summary=True)),
+    Case("English: dialogue", args=["--language", "en"], console=PROMPTS + FINISHED_ENGLISH,
+         **data_only(WORKED_DATA, WORKED_VALUES, report=WORKED_ENGLISH)),
+    Case("English: ja is the default", args=["-L", "ja"], **data_only(WORKED_DATA, WORKED_VALUES)),
+    Case("English: unknown language", **usage_error("invalid language 'fr' (ja or en)"),
+         args=["-L", "fr", "data.txt"]),
+    # Quoted answers: the name between the quotes, blanks and all.
+    Case("quoted answers with blanks", files=QUOTED_DATA, untouched=("my data.txt",),
+         stdin=b'  "my data.txt"\n"my report.txt"\nx\n', report_name="my report.txt",
+         report=report("my data.txt", WORKED_VALUES)),
+    Case("quoted answers on one line", files=QUOTED_DATA, untouched=("my data.txt",),
+         stdin=b'"my data.txt" "my report.txt" x\n', report_name="my report.txt",
+         report=report("my data.txt", WORKED_VALUES)),
+    Case("quoted answer without its closing quote", files=QUOTED_DATA,
+         untouched=("my data.txt",), stdin=b'"my data.txt\r\nreport.txt\nx\n',
+         report=report("my data.txt", WORKED_VALUES)),
+    Case("empty quoted answer", stdin=b'""\nx\n', console=OPEN_INPUT, code=9),
 ]
 
 
@@ -852,7 +954,7 @@ CASES += [
          report=one_of(report("a.txt", BIG_VALUES), report("b.txt", BIG_VALUES[:50_000]))),
     Case("data typed at the terminal that shows the report", terminal="C", typed=True,
          posix_only=True, args=["-"], files={}, untouched=(), stdin=b"/\n1\n2\n/\n",
-         console=report("-", [1.0, 2.0])),
+         console=report("-", [1.0, 2.0], encoding="utf-8")),
     *[signalled(signum) for signum in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP,
                                        signal.SIGPIPE)],
 ]
@@ -902,7 +1004,7 @@ def launch(cmd, case, folder, env, prepare):
     step through its dialogue."""
     if case.steps:
         return run_steps(cmd, case.steps, folder, env, prepare)
-    if case.terminal:
+    if case.terminal is not None:
         return run_on_terminal(cmd, case, folder, env)
     out = {"pipe": subprocess.PIPE, "closed": None}.get(case.stdout)
     sink = open("/dev/full", "wb") if case.stdout == "full" else None
@@ -923,8 +1025,13 @@ def launch(cmd, case, folder, env, prepare):
 
 def run_on_terminal(cmd, case, folder, env):
     """Runs the program with standard output on a pseudo-terminal under the
-    given locale; what the terminal got comes back with its CR LF as LF."""
-    env = dict(env, LC_ALL=case.terminal, LANG=case.terminal)
+    given locale (a name, or the locale variables to set, or a function giving
+    them); what the terminal got comes back with its CR LF as LF."""
+    terminal = case.terminal() if callable(case.terminal) else case.terminal
+    if isinstance(terminal, str):
+        terminal = {"LC_ALL": terminal, "LANG": terminal}
+    env = {k: v for k, v in env.items() if k not in ("LANG", "LC_ALL", "LC_CTYPE")}
+    env.update(terminal)
     master, slave = pty.openpty()
     attrs = termios.tcgetattr(slave)
     attrs[1] &= ~termios.ONLCR  # the terminal shows the program's line ends as written
@@ -1121,11 +1228,12 @@ def main():
         return 77
 
     failed = 0
-    for case in CASES:
+    for case in CASES + SCREEN_CASES:
         if args.select not in case.name or any(e in case.name for e in args.exclude):
             continue
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)
-                or (case.windows_only and not args.windows) or (case.shim_env and not args.shim)):
+                or (case.windows_only and not args.windows) or (case.shim_env and not args.shim)
+                or (callable(case.terminal) and not args.windows and case.terminal() is None)):
             print("skip  %s" % case.name)
             continue
         if args.windows:
@@ -1140,6 +1248,7 @@ def main():
             print("   " + p)
         failed += bool(problems)
     print("%d failed" % failed)
+    shutil.rmtree(LOCALES, ignore_errors=True)
     return 1 if failed else 0
 
 
