@@ -9,8 +9,10 @@
 #include <iconv.h>
 #endif
 
+#include "app/Console.h"
 #include "app/Japanese.h"
 #include "app/Platform.h"
+#include "app/Text.h"
 
 namespace {
 
@@ -73,6 +75,95 @@ TEST(Console, ShiftJisAndUtf8FormsAreTheSameText) {
 TEST(Console, Utf8FormsReadAsTheJapanese) {
     EXPECT_EQ(FromUtf8(descstat::kFinished.utf8), u"\u8A08\u7B97\u7D42\u4E86\u3002");  // 計算終了。
     EXPECT_EQ(FromUtf8(descstat::kListingHeading.utf8), u"\u30C7\u30FC\u30BF...");  // データ...
+}
+
+// English texts are ASCII, and the first three result labels line up.
+TEST(Console, EnglishTextsAreAsciiAndAligned) {
+    for (const descstat::JapaneseText* t : descstat::kJapaneseTexts) {
+        for (const char* c = t->english; *c != '\0'; ++c)
+            EXPECT_LT(static_cast<unsigned char>(*c), 0x80);
+    }
+    const std::string mean = descstat::kMeanLabel.english;
+    EXPECT_EQ(std::string(descstat::kVarianceLabel.english).size(), mean.size());
+    EXPECT_EQ(std::string(descstat::kSdLabel.english).size(), mean.size());
+}
+
+using descstat::Language;
+using descstat::TextForm;
+
+struct CharsetCase {
+    const char* charset;
+    Language language;
+    TextForm form;
+    bool needsConverter;  // the answer comes from the system's iconv
+};
+
+class TerminalCharset : public ::testing::TestWithParam<CharsetCase> {};
+
+TEST_P(TerminalCharset, GetsWhatItCanShow) {
+    const CharsetCase& c = GetParam();
+    std::string probe;
+    if (c.needsConverter && !descstat::platform::ConvertFromUtf8("a", "UTF-16", probe)) {
+        GTEST_SKIP() << "no converter on this system";
+    }
+    const descstat::TextStyle style = descstat::CharsetStyle(c.charset, c.language);
+    EXPECT_EQ(style.form, c.form) << c.charset;
+    if (c.form == TextForm::kConverted) {
+        EXPECT_EQ(style.charset, c.charset);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TerminalCharset,
+    ::testing::Values(CharsetCase{"", Language::kJapanese, TextForm::kUtf8, false},
+                      CharsetCase{"UTF-8", Language::kJapanese, TextForm::kUtf8, false},
+                      CharsetCase{"utf8", Language::kJapanese, TextForm::kUtf8, false},
+                      CharsetCase{"UTF-8", Language::kEnglish, TextForm::kEnglish, false},
+                      CharsetCase{"EUC-JP", Language::kJapanese, TextForm::kConverted, true},
+                      CharsetCase{"SHIFT_JIS", Language::kJapanese, TextForm::kConverted, true},
+                      CharsetCase{"EUC-JP", Language::kEnglish, TextForm::kEnglish, true},
+                      CharsetCase{"ISO-8859-1", Language::kJapanese, TextForm::kEnglish, true},
+                      CharsetCase{"ANSI_X3.4-1968", Language::kJapanese, TextForm::kEnglish, true},
+                      CharsetCase{"NO-SUCH-CHARSET", Language::kJapanese, TextForm::kEnglish,
+                                  false}));
+
+// A converted text is the same text in the terminal's bytes: EUC-JP's 計算終了。
+TEST(Console, ConvertedTextIsTheTerminalsBytes) {
+    std::string euc;
+    if (!descstat::platform::ConvertFromUtf8(descstat::kFinished.utf8, "EUC-JP", euc)) {
+        GTEST_SKIP() << "no EUC-JP converter on this system";
+    }
+    EXPECT_EQ(euc, "\xB7\xD7\xBB\xBB\xBD\xAA\xCE\xBB\xA1\xA3");
+    std::string latin;
+    EXPECT_FALSE(
+        descstat::platform::ConvertFromUtf8(descstat::kFinished.utf8, "ISO-8859-1", latin));
+}
+
+// A console window is the program's own when no other process shares it.
+struct ProcessListCase {
+    std::vector<unsigned long> processes;
+    bool own;
+};
+
+class ConsoleWindow : public ::testing::TestWithParam<ProcessListCase> {};
+
+TEST_P(ConsoleWindow, IsOwnOnlyWithoutOtherProcesses) {
+    EXPECT_EQ(descstat::ConsoleIsOwn(GetParam().processes, 40), GetParam().own);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ConsoleWindow,
+                         ::testing::Values(ProcessListCase{{}, false},   // no console
+                                           ProcessListCase{{40}, true},  // started from Explorer
+                                           ProcessListCase{{40, 12}, false},  // a Command Prompt's
+                                           ProcessListCase{{12, 40}, false},
+                                           ProcessListCase{{12}, false}));
+
+// Where the tests run, no console window is the program's own: a run from a
+// script or a Command Prompt never waits.
+TEST(Console, TestRunHasNoWindowOfItsOwn) {
+    EXPECT_FALSE(
+        descstat::ConsoleIsOwn(descstat::platform::ConsoleProcesses(),
+                               static_cast<unsigned long>(descstat::platform::ProcessId())));
 }
 
 }  // namespace
