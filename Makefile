@@ -4,7 +4,7 @@ JOBS ?= 2
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: build run test deps test-sanitize fuzz fuzz-deps lint lint-deps format format-check \
+.PHONY: build run check-run test deps test-sanitize fuzz fuzz-deps lint lint-deps format format-check \
         package package-deps bench check-install \
         build-windows test-windows package-windows windows-deps clean
 
@@ -15,11 +15,15 @@ build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DDESCSTAT_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
-# The dialogue in examples/, where the README's example answers data.txt; a
-# failure's exit code is shown as the program's, not as a make error.
-run: build
-	@cd examples && ../build/descstat; status=$$?; \
-	    if [ $$status -ne 0 ]; then echo "(descstat ended with exit code $$status)"; fi
+# The dialogue in a scratch copy of examples/ (build/run/), after a silent
+# build; a failure's exit code is shown as the program's, not as a make error.
+run:
+	@scripts/run-example.sh
+
+# make run in a pseudo-terminal: the prompt comes first, and the work tree
+# stays as it was.
+check-run: build
+	python3 scripts/check-run.py
 
 test: build
 	cd build && ctest --output-on-failure -j $(JOBS)
