@@ -109,6 +109,8 @@ int main(int argc, char** argv) {
     if (!cl.error.empty()) {
         std::cerr << descstat::kProgramPrefix << cl.error << "\n"
                   << descstat::kTryHelp << std::endl;
+        // Too many files dropped on the program, say: the window stays.
+        WaitInOwnWindow(descstat::kExitUsage, descstat::ConsoleStyle(cl.options.language));
         return descstat::kExitUsage;
     }
     if (cl.help) return Show(descstat::UsageText());

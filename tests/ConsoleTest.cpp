@@ -3,6 +3,7 @@
 // given them, and with iconv's CP932 elsewhere.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 #if __has_include(<iconv.h>)
@@ -137,6 +138,16 @@ TEST(Console, ConvertedTextIsTheTerminalsBytes) {
     std::string latin;
     EXPECT_FALSE(
         descstat::platform::ConvertFromUtf8(descstat::kFinished.utf8, "ISO-8859-1", latin));
+}
+
+// Wide text that does not reach a console is a failed write, not silence:
+// where the tests run, standard output is no console.
+TEST(Console, WideTextWithoutConsoleMarksTheStreamBad) {
+    std::ostringstream out;
+    out << "Input data file = x\n";
+    descstat::WriteText(out, {descstat::TextForm::kWide, {}}, descstat::kMeanLabel);
+    EXPECT_TRUE(out.bad());
+    EXPECT_EQ(out.str(), "Input data file = x\n");
 }
 
 // A console window is the program's own when no other process shares it.
