@@ -7,6 +7,7 @@
 #include "app/Messages.h"
 #include "app/ReportFile.h"
 #include "app/Run.h"
+#include "app/Warnings.h"
 #include "mylib/StrFunc.h"
 
 namespace descstat {
@@ -15,14 +16,27 @@ namespace {
 
 using myLib::RdTxtLn;
 
-// The end of a failed run: one line on standard error. Where the system said
-// why a named file could not be opened, the message (without its full stop)
-// is followed by the name and that reason.
+// What a failure's message says beyond its own text, after the name: the
+// system's reason for a file that could not be opened, what was looked for
+// and found, or what to do about a file without a marker line.
+std::string Detail(const Outcome& outcome, const std::string& name) {
+    if (outcome.reason != 0) return name + ": " + std::strerror(outcome.reason);
+    if (!outcome.detail.empty()) return name + ": " + outcome.detail;
+    if (outcome.failure == Failure::kNoMarker) {
+        return (name == "-" ? std::string("standard input") : name) +
+               " has no line starting with '/' (--plain reads a list of values)";
+    }
+    return {};
+}
+
+// The end of a failed run: one line on standard error. Where there is more
+// to say, the message (without its full stop) is followed by it.
 int Fail(std::ostream& err, const Outcome& outcome, const std::string& name) {
     std::string message = Message(outcome.failure);
-    if (outcome.reason != 0) {
+    const std::string detail = Detail(outcome, name);
+    if (!detail.empty()) {
         message.pop_back();
-        message += ": " + name + ": " + std::strerror(outcome.reason);
+        message += ": " + detail;
     }
     err << kProgramPrefix << message << std::endl;
     return kExitFailure;
@@ -71,7 +85,10 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     }
     std::ostream& report = toStandardOutput ? out : file.Stream();
 
-    Outcome outcome = WriteReportAfterReading(*reader, dataName, openName, report, options, hooks);
+    Warnings warnings(err, dataName);
+    Outcome outcome =
+        WriteReportAfterReading(*reader, dataName, openName, report, options, warnings, hooks);
+    warnings.Finish();
     if (outcome.failure == Failure::kNone) {
         if (toStandardOutput) {
             out.flush();

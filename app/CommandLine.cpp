@@ -7,19 +7,42 @@ namespace descstat {
 
 namespace {
 
-enum class Opt { kEncoding, kLanguage, kDigits, kSummary, kHelp, kVersion };
+enum class Opt {
+    kEncoding,
+    kLanguage,
+    kDigits,
+    kSummary,
+    kPlain,
+    kHeader,
+    kField,
+    kSeparator,
+    kSkipInvalid,
+    kHelp,
+    kVersion,
+};
 
 struct OptionName {
     const char* longName;
-    char shortName;
+    char shortName;  // '\0': none
     Opt opt;
     bool takesValue;
 };
 
+// The largest field number: far beyond any line's 998 bytes.
+constexpr long long kMaxField = 1000000;
+
 constexpr OptionName kOptions[] = {
-    {"encoding", 'e', Opt::kEncoding, true}, {"language", 'L', Opt::kLanguage, true},
-    {"digits", 'd', Opt::kDigits, true},     {"summary", 's', Opt::kSummary, false},
-    {"help", 'h', Opt::kHelp, false},        {"version", 'V', Opt::kVersion, false},
+    {"encoding", 'e', Opt::kEncoding, true},
+    {"language", 'L', Opt::kLanguage, true},
+    {"digits", 'd', Opt::kDigits, true},
+    {"summary", 's', Opt::kSummary, false},
+    {"plain", 'p', Opt::kPlain, false},
+    {"header", 'H', Opt::kHeader, false},
+    {"field", 'f', Opt::kField, true},
+    {"separator", 't', Opt::kSeparator, true},
+    {"skip-invalid", '\0', Opt::kSkipInvalid, false},
+    {"help", 'h', Opt::kHelp, false},
+    {"version", 'V', Opt::kVersion, false},
 };
 
 // The option a long name or unique prefix names; null when none does, and
@@ -40,7 +63,7 @@ const OptionName* FindLong(const std::string& name, bool& ambiguous) {
 
 const OptionName* FindShort(char c) {
     for (const OptionName& o : kOptions) {
-        if (o.shortName == c) return &o;
+        if (o.shortName == c && c != '\0') return &o;
     }
     return nullptr;
 }
@@ -99,6 +122,39 @@ bool ParseDigits(const std::string& value, int& digits) {
     return true;
 }
 
+// A field by number (digits, from 1) or, for anything else, by the name the
+// header line gives it.
+bool ParseField(const std::string& value, DataRules& data) {
+    if (value.empty()) return false;
+    if (value.find_first_not_of("0123456789") != std::string::npos) {
+        data.fieldName = value;
+        return true;
+    }
+    long long n = 0;
+    for (const char c : value) {
+        n = n * 10 + (c - '0');
+        if (n > kMaxField) return false;
+    }
+    if (n < 1) return false;
+    data.field = static_cast<int>(n);
+    data.fieldName.clear();
+    return true;
+}
+
+// One byte, or "tab" or "\t" for a tab; never a quote or a line end, which
+// have meanings of their own.
+bool ParseSeparator(const std::string& value, char& separator) {
+    if (value == "tab" || value == "\\t") {
+        separator = '\t';
+        return true;
+    }
+    if (value.size() != 1 || value[0] == '"' || value[0] == '\n' || value[0] == '\r') {
+        return false;
+    }
+    separator = value[0];
+    return true;
+}
+
 // Applies one option with its value (if it takes one); false with `error` set
 // when the value cannot be used.
 bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
@@ -118,6 +174,17 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
                        " to " + std::to_string(kMaxDigits) + ")";
             return false;
         case Opt::kSummary: cl.options.summary = true; return true;
+        case Opt::kPlain: cl.options.data.plain = true; return true;
+        case Opt::kHeader: cl.options.data.header = true; return true;
+        case Opt::kField:
+            if (ParseField(value, cl.options.data)) return true;
+            cl.error = "invalid field '" + value + "' (a number from 1, or a name with --header)";
+            return false;
+        case Opt::kSeparator:
+            if (ParseSeparator(value, cl.options.data.separator)) return true;
+            cl.error = "invalid separator '" + value + "' (one byte, or tab)";
+            return false;
+        case Opt::kSkipInvalid: cl.options.data.skipInvalid = true; return true;
         case Opt::kHelp: cl.help = true; return true;
         case Opt::kVersion: cl.version = true; return true;
     }
@@ -203,6 +270,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             return cl;
         }
         cl.operands.push_back(arg);
+    }
+    if (!cl.options.data.fieldName.empty() && !cl.options.data.header) {
+        cl.error = "a field named '" + cl.options.data.fieldName + "' needs --header";
     }
     return cl;
 }

@@ -1,7 +1,10 @@
 #include "app/DataFile.h"
 
 #include <cerrno>
+#include <cmath>
+#include <vector>
 
+#include "app/Fields.h"
 #include "mylib/StrFunc.h"
 
 namespace descstat {
@@ -10,30 +13,98 @@ namespace {
 
 using myLib::RdTxtLn;
 
+// The data file's lines as a pass reads them, under the run's data rules,
+// with the number of the last line read (every line of the file counts).
+struct Lines {
+    RdTxtLn& reader;
+    const DataRules& rules;
+    std::int64_t number = 0;
+};
+
 // Reads the next line into `line`, or sets `end` at the end of the file: the
 // empty line that the reader delivers when the file ends right after a line
 // end is the end, not a line of its own. A line that is too long, or that a
 // read error cut short, is a failure.
-Failure NextLine(RdTxtLn& reader, std::string& line, bool& end) {
-    const int result = reader.GetLn(line);
-    if (reader.RdErr()) return Failure::kReadError;
+Failure NextLine(Lines& lines, std::string& line, bool& end) {
+    const int result = lines.reader.GetLn(line);
+    if (lines.reader.RdErr()) return Failure::kReadError;
     if (result == RdTxtLn::kLineTooLong) return Failure::kLongLine;
-    end = result != RdTxtLn::kLineRead || (reader.status == RdTxtLn::kEndOfFile && line.empty());
+    end = result != RdTxtLn::kLineRead ||
+          (lines.reader.status == RdTxtLn::kEndOfFile && line.empty());
+    if (!end) ++lines.number;
     return Failure::kNone;
 }
 
 bool IsMarker(const std::string& line) { return !line.empty() && line[0] == '/'; }
 
-// The value of a value line: its first blank-separated field as a number.
-double ValueOf(const std::string& line) {
-    return static_cast<double>(myLib::StrToDbl(myLib::GetFld(line, 0)));
+// A marker line ends the data section; a plain list has none.
+bool EndsSection(const Lines& lines, const std::string& line) {
+    return !lines.rules.plain && IsMarker(line);
 }
 
-// Reads up to and including the opening marker line.
-Failure SkipHeader(RdTxtLn& reader, std::string& line) {
+bool IsBlankLine(const std::string& line) {
+    for (const char c : line) {
+        if (!myLib::IsBlnk(c)) return false;
+    }
+    return true;
+}
+
+// The value of a value line: its chosen field as a number. A field that is
+// not wholly a number is described in `remark`, whose kind is then set;
+// `whole` tells that it is.
+double ValueOf(const std::string& line, char separator, int index, LineRemark& remark,
+               bool& whole) {
+    const bool present = NthField(line, separator, index, remark.field);
+    std::size_t end = 0;
+    const auto value = static_cast<double>(myLib::StrToDbl(remark.field, end));
+    whole = end != 0 && end == remark.field.size();
+    if (whole) return value;
+    if (end != 0) {
+        remark.kind = LineRemark::kNumberAtStart;
+    } else if (IsBlankLine(line)) {
+        remark.kind = LineRemark::kEmptyLine;
+    } else {
+        remark.kind = present ? LineRemark::kNoNumber : LineRemark::kNoSuchField;
+    }
+    remark.value = value;
+    remark.fieldNumber = index + 1;
+    return value;
+}
+
+// "'a', 'b' and 'c'": the names a header line holds.
+std::string NameList(const std::vector<std::string>& names) {
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) list += i + 1 == names.size() ? " and " : ", ";
+        list += "'" + names[i] + "'";
+    }
+    return list;
+}
+
+// The index of the field that holds the values: the number asked for, or the
+// place of the name asked for in the line that names the fields (`names`,
+// null when the data section has no such line).
+Outcome FieldIndex(const DataRules& rules, const std::string* names, int& index) {
+    index = rules.field - 1;
+    if (rules.fieldName.empty()) return {};
+    const std::string wanted = "no field named '" + rules.fieldName + "'";
+    if (names == nullptr) return {Failure::kNoField, 0, wanted + " (the data has no header line)"};
+    const std::vector<std::string> found = AllFields(*names, rules.separator);
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        if (found[i] == rules.fieldName) {
+            index = static_cast<int>(i);
+            return {};
+        }
+    }
+    return {Failure::kNoField, 0, wanted + " (the header line names " + NameList(found) + ")"};
+}
+
+// Reads up to and including the opening marker line; a plain list has none.
+Failure SkipHeader(Lines& lines, std::string& line) {
+    if (lines.rules.plain) return Failure::kNone;
     for (;;) {
         bool end = false;
-        const Failure f = NextLine(reader, line, end);
+        const Failure f = NextLine(lines, line, end);
         if (f != Failure::kNone) return f;
         if (end) return Failure::kNoMarker;
         if (IsMarker(line)) return Failure::kNone;
@@ -42,63 +113,105 @@ Failure SkipHeader(RdTxtLn& reader, std::string& line) {
 
 // After the counted lines, the reading pass must meet what ended the counting
 // pass: the closing marker line, or the end of the file.
-Failure CheckSectionEnd(RdTxtLn& reader, std::string& line, bool closedByMarker) {
+Failure CheckSectionEnd(Lines& lines, std::string& line, bool closedByMarker) {
     bool end = false;
-    const Failure f = NextLine(reader, line, end);
+    const Failure f = NextLine(lines, line, end);
     if (f == Failure::kReadError) return f;
-    const bool atMarker = f == Failure::kNone && !end && IsMarker(line);
+    const bool atMarker = f == Failure::kNone && !end && EndsSection(lines, line);
     const bool atEnd = f == Failure::kNone && end;
     return (closedByMarker ? atMarker : atEnd) ? Failure::kNone : Failure::kChanged;
 }
 
-// Reading pass: skips the header again and reads the counted value lines
-// into `values`, handing each to the sink. Anything other than the counted
-// lines followed by the same end (an earlier or later end of file or marker
-// line) means the file changed.
-Failure ReadValues(RdTxtLn& reader, const Section& section, double* values, ValueSink& sink) {
+// Where the values of a pass go: each value line's value is read, remarked
+// when it is not wholly a number, and kept unless it holds no number and
+// such lines are left out. Returns whether it was kept.
+bool ReadValueLine(const Lines& lines, const std::string& line, int fieldIndex, ValueSink& sink,
+                   double& value) {
+    LineRemark remark;
+    bool whole = false;
+    value = ValueOf(line, lines.rules.separator, fieldIndex, remark, whole);
+    if (whole) return true;
+    remark.line = lines.number;
+    remark.leftOut = lines.rules.skipInvalid && std::isnan(value);
+    sink.Remark(remark);
+    return !remark.leftOut;
+}
+
+// Reading pass: skips the header (and the names line) again and reads the
+// counted value lines into `values`, handing each kept one to the sink.
+// Anything other than the counted lines followed by the same end (an earlier
+// or later end of file or marker line) means the file changed.
+Failure ReadValues(Lines& lines, const Section& section, Values& values, ValueSink& sink) {
     std::string line;
-    const Failure header = SkipHeader(reader, line);
+    const Failure header = SkipHeader(lines, line);
     if (header == Failure::kNoMarker) return Failure::kChanged;
     if (header != Failure::kNone) return header;
 
     sink.SectionFound();
-    for (std::int32_t p = 0; p < section.count; ++p) {
+    bool namesPending = section.namesLine;
+    std::int32_t kept = 0;
+    double* data = values.Data();
+    for (std::int32_t p = 0; p < section.count;) {
         bool end = false;
-        const Failure f = NextLine(reader, line, end);
+        const Failure f = NextLine(lines, line, end);
         if (f != Failure::kNone) return f;
-        if (end || IsMarker(line)) return Failure::kChanged;
-        values[p] = ValueOf(line);
-        sink.Take(p + 1, values[p]);
+        if (end || EndsSection(lines, line)) return Failure::kChanged;
+        if (namesPending) {
+            namesPending = false;
+            continue;
+        }
+        ++p;
+        double value = 0.0;
+        if (!ReadValueLine(lines, line, section.fieldIndex, sink, value)) continue;
+        data[kept++] = value;
+        sink.Take(kept, value);
     }
-    return CheckSectionEnd(reader, line, section.closedByMarker);
+    if (namesPending) {
+        // The names line is still to come when the section has no value lines.
+        bool end = false;
+        const Failure f = NextLine(lines, line, end);
+        if (f != Failure::kNone) return f;
+        if (end || EndsSection(lines, line)) return Failure::kChanged;
+    }
+    values.Keep(kept);
+    return CheckSectionEnd(lines, line, section.closedByMarker);
 }
 
 }  // namespace
 
-Failure CountValueLines(RdTxtLn& reader, std::int32_t maxCount, Section& section) {
+Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t maxCount,
+                        Section& section) {
     section = Section();
+    section.fieldIndex = rules.field - 1;
+    Lines lines{reader, rules};
     std::string line;
-    const Failure header = SkipHeader(reader, line);
-    if (header != Failure::kNone) return header;
+    const Failure header = SkipHeader(lines, line);
+    if (header != Failure::kNone) return {header, 0};
     for (;;) {
         bool end = false;
-        const Failure f = NextLine(reader, line, end);
-        if (f != Failure::kNone) return f;
-        if (end) return Failure::kNone;
-        if (IsMarker(line)) {
-            section.closedByMarker = true;
-            return Failure::kNone;
+        const Failure f = NextLine(lines, line, end);
+        if (f != Failure::kNone) return {f, 0};
+        const bool namesPending = rules.header && !section.namesLine;
+        if (end || EndsSection(lines, line)) {
+            section.closedByMarker = !end;
+            return namesPending ? FieldIndex(rules, nullptr, section.fieldIndex) : Outcome{};
         }
-        if (section.count >= maxCount) return Failure::kTooManyLines;
+        if (namesPending) {
+            section.namesLine = true;
+            const Outcome found = FieldIndex(rules, &line, section.fieldIndex);
+            if (found.failure != Failure::kNone) return found;
+            continue;
+        }
+        if (section.count >= maxCount) return {Failure::kTooManyLines, 0};
         ++section.count;
     }
 }
 
-Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, ValueSink& sink,
-                     const RunHooks& hooks, Values& values) {
+Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRules& rules,
+                     ValueSink& sink, const RunHooks& hooks, Values& values) {
     Section section;
-    const Failure counted = CountValueLines(reader, hooks.maxCount, section);
-    if (counted != Failure::kNone) return {counted, 0};
+    const Outcome counted = CountValueLines(reader, rules, hooks.maxCount, section);
+    if (counted.failure != Failure::kNone) return counted;
 
     if (!values.Allocate(section.count)) return {Failure::kNoMemory, 0};
 
@@ -108,7 +221,8 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, ValueSink& si
     reader.ReOpen(openName);
     if (reader.status != RdTxtLn::kReady) return {Failure::kReopenInput, errno};
 
-    const Failure read = ReadValues(reader, section, values.Data(), sink);
+    Lines lines{reader, rules};
+    const Failure read = ReadValues(lines, section, values, sink);
     if (read != Failure::kNone) return {read, 0};
     reader.Close();
     return {};
@@ -118,17 +232,31 @@ bool ReadableOnce(const RdTxtLn& reader, const std::string& openName) {
     return openName.empty() || reader.FlKind() != RdTxtLn::kRegularFile;
 }
 
-Failure ReadOnce(RdTxtLn& reader, const RunHooks& hooks, Values& values) {
+Outcome ReadOnce(RdTxtLn& reader, const DataRules& rules, ValueSink& sink, const RunHooks& hooks,
+                 Values& values) {
+    Lines lines{reader, rules};
     std::string line;
-    const Failure header = SkipHeader(reader, line);
-    if (header != Failure::kNone) return header;
+    const Failure header = SkipHeader(lines, line);
+    if (header != Failure::kNone) return {header, 0};
+    bool namesPending = rules.header;
+    int fieldIndex = rules.field - 1;
     for (;;) {
         bool end = false;
-        const Failure f = NextLine(reader, line, end);
-        if (f != Failure::kNone) return f;
-        if (end || IsMarker(line)) return Failure::kNone;
-        if (values.Count() >= hooks.maxCount) return Failure::kTooManyLines;
-        if (!values.Append(ValueOf(line))) return Failure::kNoMemory;
+        const Failure f = NextLine(lines, line, end);
+        if (f != Failure::kNone) return {f, 0};
+        if (end || EndsSection(lines, line)) {
+            return namesPending ? FieldIndex(rules, nullptr, fieldIndex) : Outcome{};
+        }
+        if (namesPending) {
+            namesPending = false;
+            const Outcome found = FieldIndex(rules, &line, fieldIndex);
+            if (found.failure != Failure::kNone) return found;
+            continue;
+        }
+        double value = 0.0;
+        if (!ReadValueLine(lines, line, fieldIndex, sink, value)) continue;
+        if (values.Count() >= hooks.maxCount) return {Failure::kTooManyLines, 0};
+        if (!values.Append(value)) return {Failure::kNoMemory, 0};
     }
 }
 

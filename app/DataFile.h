@@ -12,8 +12,12 @@
 // kept as they arrive, up to the closing marker line like a file. The data
 // is only ever read.
 //
-// A new input form (plain lists, columns, CSV) changes this unit alone: the
-// run gets values and failures from it, nothing else.
+// The data rules (the command line's) may change how lines are read: a plain
+// list, whose every line is a value line; a first value line that names the
+// fields; another field than the first, by number or by name; a separator
+// byte with quoted fields (Fields.h); value lines without a number left out.
+// Every value line whose field is not wholly a number is remarked to the sink
+// with its line number, for the argument run's warnings.
 #ifndef DESCSTAT_DATAFILE_H
 #define DESCSTAT_DATAFILE_H
 
@@ -22,13 +26,30 @@
 #include <string>
 
 #include "app/Messages.h"
+#include "app/Options.h"
 #include "app/Values.h"
 #include "mylib/RdTxtLn.h"
 
 namespace descstat {
 
+// A value line whose field is not wholly a number, as the reading pass met it.
+struct LineRemark {
+    enum Kind {
+        kNoNumber,       // the field holds no number: read as nan, or left out
+        kEmptyLine,      // the same, for a line of blanks only
+        kNoSuchField,    // the line has fewer fields: as kNoNumber
+        kNumberAtStart,  // only the field's start is a number, which was read
+    };
+    Kind kind = kNoNumber;
+    std::int64_t line = 0;  // the line's number in the file, counted from 1
+    std::string field;      // the field's text
+    int fieldNumber = 1;    // which field, counted from 1
+    double value = 0.0;     // the value read (kNumberAtStart)
+    bool leftOut = false;   // not a value of the run (skipInvalid)
+};
+
 // Where the reading pass hands what it reads, in file order: the report's
-// listing, or (this base itself) nothing.
+// listing, the argument run's warnings, or (this base itself) nothing.
 class ValueSink {
 public:
     ValueSink() = default;
@@ -45,6 +66,9 @@ public:
         (void)number;
         (void)value;
     }
+    // A value line whose field is not wholly a number, before its Take (if
+    // it is kept).
+    virtual void Remark(const LineRemark& remark) { (void)remark; }
 };
 
 // Seams for tests and fuzzing: they let a caller change the data file between
@@ -57,16 +81,21 @@ struct RunHooks {
 
 // What the counting pass found: how many value lines, and whether the closing
 // marker line (rather than the end of the file) ended them, so that the
-// reading pass can check that it meets the same end.
+// reading pass can check that it meets the same end; whether a line named the
+// fields; and the index of the field that holds each value (0 is the first).
 struct Section {
     std::int32_t count = 0;
     bool closedByMarker = false;
+    bool namesLine = false;
+    int fieldIndex = 0;
 };
 
 // Counting pass over a freshly opened reader: skips the header and the opening
-// marker line, then counts the lines of the data section. A count beyond
-// maxCount fails with kTooManyLines.
-Failure CountValueLines(myLib::RdTxtLn& reader, std::int32_t maxCount, Section& section);
+// marker line, then counts the value lines of the data section (a line that
+// names the fields is none). A count beyond maxCount fails with
+// kTooManyLines; a field name the header line does not hold, with kNoField.
+Outcome CountValueLines(myLib::RdTxtLn& reader, const DataRules& rules, std::int32_t maxCount,
+                        Section& section);
 
 // True when the data that `reader` has open can be read only once: it has no
 // name to be opened again by (`openName` empty: standard input), or it is no
@@ -74,16 +103,18 @@ Failure CountValueLines(myLib::RdTxtLn& reader, std::int32_t maxCount, Section& 
 bool ReadableOnce(const myLib::RdTxtLn& reader, const std::string& openName);
 
 // One pass over data that can be read only once: skips the header and keeps
-// the values of the data section in `values`. The failures are those of the
-// two passes, but for a change, which one pass cannot see.
-Failure ReadOnce(myLib::RdTxtLn& reader, const RunHooks& hooks, Values& values);
+// the values of the data section in `values`, remarking to `sink` what the
+// reading pass remarks. The failures are those of the two passes, but for a
+// change, which one pass cannot see.
+Outcome ReadOnce(myLib::RdTxtLn& reader, const DataRules& rules, ValueSink& sink,
+                 const RunHooks& hooks, Values& values);
 
 // Both passes over the data file that `reader` has open under `openName`:
 // counts, makes the array, reopens the file and reads the values into
 // `values`, handing each to `sink`. The reason of a failed reopen is the
 // system's, taken at that open.
-Outcome ReadDataFile(myLib::RdTxtLn& reader, const std::string& openName, ValueSink& sink,
-                     const RunHooks& hooks, Values& values);
+Outcome ReadDataFile(myLib::RdTxtLn& reader, const std::string& openName, const DataRules& rules,
+                     ValueSink& sink, const RunHooks& hooks, Values& values);
 
 }  // namespace descstat
 

@@ -56,10 +56,17 @@ Failure CheckReportName(const RdTxtLn& reader, const std::string& reportName) {
     return Failure::kNone;
 }
 
-// The end of a failed run: the message, then (except after a failed reopen)
-// the key request and its wait.
-int Fail(std::istream& in, std::ostream& con, Failure f) {
-    con << Message(f) << std::endl;
+// The end of a failed run: the message (with what was looked for, after a
+// field the header does not name), then (except after a failed reopen) the
+// key request and its wait.
+int Fail(std::istream& in, std::ostream& con, const Outcome& outcome) {
+    const Failure f = outcome.failure;
+    std::string message = Message(f);
+    if (!outcome.detail.empty()) {
+        message.pop_back();
+        message += ": " + outcome.detail;
+    }
+    con << message << std::endl;
     if (f == Failure::kReopenInput) return kExitFailure;
     con << kKeyRequest << std::endl;
     ReadToken(in);
@@ -81,27 +88,27 @@ int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
     const std::string dataName = ReadAnswer(in);
     if (AnswerLost(in, con)) return kExitFailure;
     RdTxtLn reader(dataName);
-    if (reader.status != RdTxtLn::kReady) return Fail(in, con, Failure::kOpenInput);
+    if (reader.status != RdTxtLn::kReady) return Fail(in, con, {Failure::kOpenInput});
 
     con << kReportPrompt;
     const std::string reportName = ReadAnswer(in);
     if (AnswerLost(in, con)) return kExitFailure;
-    Failure f = CheckReportName(reader, reportName);
-    if (f != Failure::kNone) return Fail(in, con, f);
+    const Failure f = CheckReportName(reader, reportName);
+    if (f != Failure::kNone) return Fail(in, con, {f});
     // Unbuffered: every write of the report reaches the file at once, so that
     // it is readable up to its last line whatever happens to the run, and a
     // listing line (written whole) costs one system call.
     std::ofstream report;
     report.rdbuf()->pubsetbuf(nullptr, 0);
     report.open(reportName);
-    if (!report.is_open()) return Fail(in, con, Failure::kOpenOutput);
+    if (!report.is_open()) return Fail(in, con, {Failure::kOpenOutput});
 
-    f = WriteReport(reader, dataName, dataName, report, options, hooks).failure;
-    if (f == Failure::kNone) {
+    Outcome outcome = WriteReport(reader, dataName, dataName, report, options, hooks);
+    if (outcome.failure == Failure::kNone) {
         report.close();
-        if (report.fail()) f = Failure::kWriteOutput;
+        if (report.fail()) outcome = {Failure::kWriteOutput};
     }
-    if (f != Failure::kNone) return Fail(in, con, f);
+    if (outcome.failure != Failure::kNone) return Fail(in, con, outcome);
     return Finish(in, con, options.console);
 }
 

@@ -9,6 +9,7 @@ const char* Message(Failure f) {
             return "To open output file failed: it is the input data file.";
         case Failure::kOpenOutput: return "To open output file failed.";
         case Failure::kNoMarker: return "To find the marker line in input data file failed.";
+        case Failure::kNoField: return "To find the field in input data file failed.";
         case Failure::kLongLine:
             return "To read input data file failed: a line is longer than 998 bytes.";
         case Failure::kReadError: return "To read input data file failed: a read error occurred.";

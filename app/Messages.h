@@ -6,6 +6,9 @@
 #ifndef DESCSTAT_MESSAGES_H
 #define DESCSTAT_MESSAGES_H
 
+#include <string>
+#include <utility>
+
 namespace descstat {
 
 // Process exit codes: a complete run, any failure of a run, a command line
@@ -36,6 +39,7 @@ enum class Failure {
     kOutputIsInput,
     kOpenOutput,
     kNoMarker,
+    kNoField,
     kLongLine,
     kReadError,
     kChanged,
@@ -47,10 +51,15 @@ enum class Failure {
 
 // How a step of a run ended: a failure, and where the system said why a file
 // could not be opened, its error number, taken right at that open (0 where
-// there is none).
+// there is none); for a field the header does not name, what was looked for
+// and what was found.
 struct Outcome {
+    Outcome() = default;
+    Outcome(Failure f, int r = 0, std::string d = {})  // NOLINT(google-explicit-constructor)
+        : failure(f), reason(r), detail(std::move(d)) {}
     Failure failure = Failure::kNone;
     int reason = 0;
+    std::string detail;
 };
 
 // The message of a failure, ending in a full stop; empty for kNone.

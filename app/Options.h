@@ -4,6 +4,8 @@
 #ifndef DESCSTAT_OPTIONS_H
 #define DESCSTAT_OPTIONS_H
 
+#include <string>
+
 #include "app/Japanese.h"
 #include "app/Text.h"
 
@@ -35,8 +37,20 @@ struct LanguageName {
 
 constexpr LanguageName kLanguageNames[] = {{"ja", Language::kJapanese}, {"en", Language::kEnglish}};
 
+// How the data file's lines are read. The defaults are the data file's own
+// rules: a header, marker lines, and the first blank-separated field of each
+// value line.
+struct DataRules {
+    bool plain = false;        // every line is a value line: no header, no markers
+    bool header = false;       // the first value line names the fields
+    int field = 1;             // the field that holds the value, counted from 1
+    std::string fieldName;     // the field the header line names so, when not empty
+    char separator = '\0';     // the byte between fields; '\0': blanks
+    bool skipInvalid = false;  // a line whose field holds no number is left out
+};
+
 // What a run is asked to do beyond the dialogue's defaults. The command line
-// sets the first five; the entry then decides how the report and the console
+// sets the first six; the entry then decides how the report and the console
 // are written, from them and from where each goes.
 struct RunOptions {
     Encoding encoding = Encoding::kShiftJis;  // the report's Japanese text
@@ -44,6 +58,7 @@ struct RunOptions {
     Language language = Language::kJapanese;  // the report's labels, the closing lines
     int digits = kDefaultDigits;              // significant digits of each number
     bool summary = false;                     // the summary block after the results
+    DataRules data;                           // how the data file's lines are read
     TextStyle report;                         // how the report's texts are written
     TextStyle console;                        // how the closing lines are written
 };

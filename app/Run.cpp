@@ -48,7 +48,7 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
 
     Listing listing(report, format);
     Values values;
-    const Outcome read = ReadDataFile(reader, openName, listing, hooks, values);
+    const Outcome read = ReadDataFile(reader, openName, options.data, listing, hooks, values);
     if (read.failure != Failure::kNone) return read;
 
     WriteBlocks(report, std::move(values), options, format);
@@ -57,12 +57,12 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
 
 Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataName,
                                 const std::string& openName, std::ostream& report,
-                                const RunOptions& options, const RunHooks& hooks) {
+                                const RunOptions& options, ValueSink& remarks,
+                                const RunHooks& hooks) {
     Values values;
-    ValueSink nothing;
     const Outcome read = ReadableOnce(reader, openName)
-                             ? Outcome{ReadOnce(reader, hooks, values), 0}
-                             : ReadDataFile(reader, openName, nothing, hooks, values);
+                             ? ReadOnce(reader, options.data, remarks, hooks, values)
+                             : ReadDataFile(reader, openName, options.data, remarks, hooks, values);
     if (read.failure != Failure::kNone) return read;
 
     const ReportFormat format{options.report, options.digits};

@@ -30,10 +30,12 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
 // The same report, written only once all the data has been read, so that a
 // failed run writes none of it: in one pass when the data can be read only
 // once (`openName` empty: the data is the stream `reader` was given), in two
-// otherwise.
+// otherwise. The lines whose field is not wholly a number are remarked to
+// `remarks` as they are read.
 Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataName,
                                 const std::string& openName, std::ostream& report,
-                                const RunOptions& options, const RunHooks& hooks);
+                                const RunOptions& options, ValueSink& remarks,
+                                const RunHooks& hooks);
 
 }  // namespace descstat
 

@@ -25,6 +25,12 @@ public:
     // contents unset); false when there is not enough memory.
     bool Allocate(std::int32_t count);
 
+    // Keeps only the first `count` values (at most Count()): those a reading
+    // pass kept of the lines it counted.
+    void Keep(std::int32_t count) {
+        if (count < count_) count_ = count;
+    }
+
     // Adds a value at the end; false when there is no memory for it.
     bool Append(double value);
 

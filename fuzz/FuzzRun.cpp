@@ -24,7 +24,8 @@ std::int32_t CountedLines(const std::string& name) {
     myLib::RdTxtLn reader(name);
     descstat::Section section;
     const descstat::Failure f =
-        descstat::CountValueLines(reader, std::numeric_limits<std::int32_t>::max(), section);
+        descstat::CountValueLines(reader, {}, std::numeric_limits<std::int32_t>::max(), section)
+            .failure;
     return f == descstat::Failure::kNone ? section.count : -1;
 }
 

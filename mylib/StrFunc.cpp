@@ -37,10 +37,10 @@ bool IsStreamSpace(char c) {
 // gathers from s, in the form it hands to the conversion: an optional sign,
 // the mantissa's digits (leading zeros as one) with at most one point, and an
 // exponent letter, once mantissa digits were seen, with an optional sign and
-// its digits. Stops at the first byte that does not fit. `complete` is false
-// when the conversion of what was gathered must fail: no mantissa digit, or an
-// exponent letter without a digit after it.
-std::string GatherNumber(const std::string& s, bool& complete) {
+// its digits. Stops at the first byte that does not fit, whose index goes to
+// `end`. `complete` is false when the conversion of what was gathered must
+// fail: no mantissa digit, or an exponent letter without a digit after it.
+std::string GatherNumber(const std::string& s, bool& complete, std::size_t& end) {
     std::string out;
     std::size_t i = 0;
     const std::size_t n = s.size();
@@ -73,6 +73,7 @@ std::string GatherNumber(const std::string& s, bool& complete) {
         }
     }
     complete = mantissa && (!exponent || exponentDigit);
+    end = i;
     return out;
 }
 
@@ -86,18 +87,27 @@ std::string GatherNumber(const std::string& s, bool& complete) {
 // string is taken by value, as the interface promises every caller.
 // cppcheck-suppress passedByValue
 long double StrToDbl(std::string s) {  // NOLINT(performance-unnecessary-value-param)
+    std::size_t end = 0;
+    return StrToDbl(s, end);
+}
+
+long double StrToDbl(const std::string& s, std::size_t& end) {
     constexpr double kFailed = std::numeric_limits<double>::quiet_NaN();
     bool complete = false;
-    const std::string number = GatherNumber(s, complete);
+    end = 0;
+    std::size_t gathered = 0;
+    const std::string number = GatherNumber(s, complete, gathered);
     if (!complete) return kFailed;
     // from_chars takes no plus sign.
     const char* first = number.c_str() + (number[0] == '+' ? 1 : 0);
     const char* last = number.c_str() + number.size();
     double value = 0.0;
     const std::from_chars_result r = std::from_chars(first, last, value);
-    if (r.ec == std::errc() && r.ptr == last) return value;
-    value = std::strtod(number.c_str(), nullptr);
-    if (std::isinf(value)) return kFailed;
+    if (r.ec != std::errc() || r.ptr != last) {
+        value = std::strtod(number.c_str(), nullptr);
+        if (std::isinf(value)) return kFailed;
+    }
+    end = gathered;
     return value;
 }
 

@@ -11,6 +11,7 @@
 #ifndef MYLIB_STRFUNC_H
 #define MYLIB_STRFUNC_H
 
+#include <cstddef>
 #include <string>
 
 namespace myLib {
@@ -28,6 +29,12 @@ std::string GetFld(std::string s, int n);
 // beyond the range of double) the result is a quiet NaN with a clear sign bit,
 // so that a bad value stays visible instead of counting as 0.
 long double StrToDbl(std::string s);
+
+// The same number, and in `end` where it ends in s: the index of the byte
+// after it (leading white space counted), so that a caller can tell a field
+// that is wholly a number from one that only starts with one ("1,234", "2kg");
+// 0 when no number can be read.
+long double StrToDbl(const std::string& s, std::size_t& end);
 
 // True when s can be handed to the file system as a name: it holds no NUL
 // byte, at which the system would end it early and name another file.

@@ -15,7 +15,7 @@ GUIDES = ("README-en.txt", "README-ja.txt")
 def program_texts():
     """The long options and the messages, as the sources spell them."""
     with open(os.path.join(ROOT, "app", "CommandLine.cpp"), encoding="utf-8") as f:
-        options = re.findall(r'\{"([a-z-]+)", \'.\', Opt::', f.read())
+        options = re.findall(r'\{"([a-z-]+)", \'[^\']*\', Opt::', f.read())
     with open(os.path.join(ROOT, "app", "Messages.cpp"), encoding="utf-8") as f:
         messages = re.findall(r'return "(To [^"]*)";', f.read())
     with open(os.path.join(ROOT, "app", "Messages.h"), encoding="utf-8") as f:

@@ -1,0 +1,26 @@
+// The fields of a value line, and the one that holds its value.
+//
+// Without a separator, fields are separated by blanks (runs of spaces and
+// tabs), as the text input library splits them. With a separator byte (a
+// comma, a semicolon, a tab, ...), every separator ends a field, blanks around
+// a field are not part of it, and a field may be quoted as CSV files quote
+// them (RFC 4180): "3.6", "a ""b""", a separator inside the quotes. A quote
+// that is not closed runs to the end of the line.
+#ifndef DESCSTAT_FIELDS_H
+#define DESCSTAT_FIELDS_H
+
+#include <string>
+#include <vector>
+
+namespace descstat {
+
+// The field with index `index` (0 is the first) of the line, unquoted, in
+// `field`; false when the line has no such field.
+bool NthField(const std::string& line, char separator, int index, std::string& field);
+
+// Every field of the line, unquoted: a header line's names.
+std::vector<std::string> AllFields(const std::string& line, char separator);
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_FIELDS_H

@@ -1,0 +1,43 @@
+// The argument run's warnings about the data: one line on standard error for
+// each value line whose field is not wholly a number, saying where it is
+// (`descstat: FILE:LINE: `, LINE counted over every line of the file from 1,
+// as an editor counts) and what was made of it: "'NA' holds no number: read
+// as nan", "'1,234' read as 1", "... left out" with --skip-invalid. At most
+// kMaxWarnings lines, then one line telling how many more there were. The
+// run's exit code does not change: the values were read by the documented
+// rules, and the warnings say where those rules bit. The dialogue stays
+// silent.
+#ifndef DESCSTAT_WARNINGS_H
+#define DESCSTAT_WARNINGS_H
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "app/DataFile.h"
+
+namespace descstat {
+
+constexpr int kMaxWarnings = 10;
+
+// What a warning says of one line, after "FILE:LINE: ".
+std::string WarningText(const LineRemark& remark);
+
+// The reading pass's remarks as warnings on `err`, for the data named `file`
+// (the operand as given).
+class Warnings : public ValueSink {
+public:
+    Warnings(std::ostream& err, std::string file) : err_(err), file_(std::move(file)) {}
+    void Remark(const LineRemark& remark) override;
+    // The line that tells how many warnings were left out, if any were.
+    void Finish();
+
+private:
+    std::ostream& err_;
+    std::string file_;
+    std::int64_t count_ = 0;
+};
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_WARNINGS_H
