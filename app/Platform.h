@@ -83,7 +83,8 @@ ReportTarget TargetOf(const std::string& report);
 
 // Creates a new, empty file beside `path` (in the same folder, under a name
 // no other file has) and stores its name; false (errno set) when it cannot be
-// made there.
+// made there. From the moment it exists it is removed if the program is ended
+// by a signal, as RemoveOnSignal says, until ForgetOnSignal.
 bool CreateFileBeside(const std::string& path, std::string& name);
 
 // Gives the new file the permission bits `path` has, or those a new file

@@ -135,14 +135,32 @@ ReportTarget TargetOf(const std::string& report) {
     return {true, path};
 }
 
+namespace {
+
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ};
+
+}  // namespace
+
 bool CreateFileBeside(const std::string& path, std::string& name) {
+    // The ending signals wait while the file is made and protected, so that
+    // none can end the program between the two and leave the file behind.
+    sigset_t ending;
+    sigset_t previousMask;
+    sigemptyset(&ending);
+    for (const int s : kEndingSignals) sigaddset(&ending, s);
+    (void)sigprocmask(SIG_BLOCK, &ending, &previousMask);
     // The same folder: the name with a suffix of its own.
     std::string pattern = path + ".descstat-XXXXXX";
     const int fd = mkstemp(pattern.data());
-    if (fd == -1) return false;
-    (void)close(fd);
-    name = pattern;
-    return true;
+    const int made = errno;
+    if (fd != -1) {
+        (void)close(fd);
+        name = pattern;
+        RemoveOnSignal(name);
+    }
+    (void)sigprocmask(SIG_SETMASK, &previousMask, nullptr);
+    errno = made;
+    return fd != -1;
 }
 
 void TakePermissions(const std::string& path, const std::string& newFile) {
@@ -164,7 +182,6 @@ bool PutInPlace(const std::string& newFile, const std::string& path) {
 
 namespace {
 
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ};
 constexpr std::size_t kMaxProtectedName = 4096;
 
 char protectedName[kMaxProtectedName];

@@ -105,6 +105,7 @@ bool CreateFileBeside(const std::string& path, std::string& name) {
         return false;
     }
     name = made;
+    RemoveOnSignal(name);
     return true;
 }
 

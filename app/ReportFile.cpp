@@ -29,7 +29,6 @@ Outcome ReportFile::Open(const std::string& name) {
     file_.rdbuf()->pubsetbuf(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     const platform::ReportTarget target = platform::TargetOf(name);
     if (target.replace && platform::CreateFileBeside(target.path, newFile_)) {
-        platform::RemoveOnSignal(newFile_);
         platform::TakePermissions(target.path, newFile_);
         target_ = target.path;
         errno = 0;

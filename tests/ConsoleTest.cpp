@@ -97,6 +97,9 @@ struct CharsetCase {
     Language language;
     TextForm form;
     bool needsConverter;  // the answer comes from the system's iconv
+    friend void PrintTo(const CharsetCase& c, std::ostream* os) {
+        *os << "charset \"" << c.charset << "\"";
+    }
 };
 
 class TerminalCharset : public ::testing::TestWithParam<CharsetCase> {};
@@ -154,6 +157,9 @@ TEST(Console, WideTextWithoutConsoleMarksTheStreamBad) {
 struct ProcessListCase {
     std::vector<unsigned long> processes;
     bool own;
+    friend void PrintTo(const ProcessListCase& c, std::ostream* os) {
+        *os << c.processes.size() << " processes";
+    }
 };
 
 class ConsoleWindow : public ::testing::TestWithParam<ProcessListCase> {};

@@ -66,6 +66,31 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"1.7976931348623157e308", 1.7976931348623157e308},
                       NumberCase{"0.1", 0.1}, NumberCase{"10000000.1", 10000000.1}));
 
+// Where the number ends tells a field that is wholly a number from one that
+// only starts with one; 0 where no number is read.
+struct EndCase {
+    std::string s;
+    std::size_t end;
+    friend void PrintTo(const EndCase& c, std::ostream* os) { *os << "\"" << c.s << "\""; }
+};
+
+class NumberEnds : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(NumberEnds, AtTheFirstByteAfterTheNumber) {
+    std::size_t end = 99;
+    const double value = static_cast<double>(StrToDbl(GetParam().s, end));
+    EXPECT_EQ(end, GetParam().end) << GetParam().s;
+    EXPECT_EQ(std::isnan(value), GetParam().end == 0) << GetParam().s;
+}
+
+INSTANTIATE_TEST_SUITE_P(StrToDbl, NumberEnds,
+                         ::testing::Values(EndCase{"12.5", 4}, EndCase{"1,234", 1},
+                                           EndCase{"3,6", 1}, EndCase{"0x10", 1}, EndCase{"2kg", 1},
+                                           EndCase{" 7", 2}, EndCase{"007", 3}, EndCase{"1e5x", 3},
+                                           EndCase{"1e-400", 6}, EndCase{"", 0}, EndCase{"NA", 0},
+                                           EndCase{"7e", 0}, EndCase{"1e400", 0}, EndCase{"-", 0},
+                                           EndCase{".", 0}));
+
 class Failures : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Failures, GiveQuietNanWithClearSign) {
