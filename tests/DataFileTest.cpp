@@ -10,6 +10,7 @@
 #include "app/ArgumentRun.h"
 #include "app/DataFile.h"
 #include "app/Dialogue.h"
+#include "app/Japanese.h"
 #include "tests/TempFile.h"
 
 using descstat::Failure;
@@ -56,6 +57,7 @@ struct ChangeCase {
     const char* replacement;  // nullptr: the file is removed
     const char* console;      // after the two prompts
     int exitCode;
+    bool plainWithHeader = false;  // read as a plain list whose first line names the fields
     friend void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -80,10 +82,14 @@ TEST_P(ChangedBetweenPasses, IsReportedAndNoStaleLineIsListed) {
     std::istringstream in(data.Name() + "\n" + report.Name() + "\nx\n");
     std::ostringstream con;
 
-    EXPECT_EQ(descstat::RunDialogue(in, con, descstat::RunOptions(), hooks), GetParam().exitCode);
+    descstat::RunOptions options;
+    options.data.plain = options.data.header = GetParam().plainWithHeader;
+    EXPECT_EQ(descstat::RunDialogue(in, con, options, hooks), GetParam().exitCode);
     EXPECT_EQ(con.str(), std::string("Input data file = Output file = ") + GetParam().console);
     const std::string listed = report.Read();
-    EXPECT_EQ(listed.find("\x95\xBD\x8B\xCF"), std::string::npos) << "no results: " << listed;
+    if (GetParam().exitCode != 0) {
+        EXPECT_EQ(listed.find("\x95\xBD\x8B\xCF"), std::string::npos) << "no results: " << listed;
+    }
 }
 
 // The text of the one failure that needs more lines than a test can write.
@@ -119,6 +125,10 @@ TEST(DataFile, TooManyLinesInOnePassIsReportedWithItsMessage) {
 
 const char* const kMarked = "head\n/\n1\n2\n3\n/\n";
 const char* const kUnmarked = "head\n/\n1\n2\n3\n";
+// The closing lines of a complete run, in Shift_JIS.
+const std::string kClosing = std::string("\n") + descstat::kFinished.shiftJis + "\n" +
+                             descstat::kFinishedKeyRequest.shiftJis + "\n";
+const char* const kFinished = kClosing.c_str();
 const char* const kChanged =
     "To read input data file failed: it changed while being read.\n"
     "Press down any character key, then press Enter key.\n";
@@ -136,7 +146,13 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeCase{"GrownWithoutMarker", kUnmarked, "head\n/\n1\n2\n3\n4\n", kChanged, 9},
         ChangeCase{"MarkerAdded", kUnmarked, "head\n/\n1\n2\n3\n/\n", kChanged, 9},
         ChangeCase{"MarkerLost", kMarked, "head\n/\n1\n2\n3\n", kChanged, 9},
-        ChangeCase{"Removed", kMarked, nullptr, "To re-open the inpur file failed.\n", 9}),
+        ChangeCase{"Removed", kMarked, nullptr, "To re-open the inpur file failed.\n", 9},
+        // A plain list ends only at the end of the file; a names line is no value.
+        ChangeCase{"PlainGrown", "a\n1\n2\n", "a\n1\n2\n3\n", kChanged, 9, true},
+        ChangeCase{"PlainMarkerIsAValue", "a\n1\n2\n", "a\n1\n/\n", kFinished, 0, true},
+        ChangeCase{"NamesLineLost", "a\n", "", kChanged, 9, true},
+        ChangeCase{"NamesLineAdded", "", "a\n", kChanged, 9, true},
+        ChangeCase{"NamesLineOnlyLeft", "a\n1\n", "a\n", kChanged, 9, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
