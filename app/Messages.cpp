@@ -44,6 +44,9 @@ const char* UsageText() {
            "A report on a terminal is written in the terminal's character set (UTF-8\n"
            "also for the C locale; English where Japanese cannot be shown) unless\n"
            "--encoding is given; a file or a pipe gets Shift_JIS unless told otherwise.\n"
+           "With DATA, each value line whose field is not wholly a number ('NA', '2kg',\n"
+           "'1,234') is named on standard error, FILE:LINE, at most 10 and then how\n"
+           "many more; the exit status stays 0.\n"
            "\n"
            "Options:\n"
            "  -e, --encoding=NAME  the report's Japanese text in NAME: shift_jis (the\n"
@@ -57,6 +60,16 @@ const char* UsageText() {
            "                       (default 6; 17 shows each double exactly)\n"
            "  -s, --summary        add the count, minimum, quartiles, median and\n"
            "                       maximum after the results\n"
+           "  -p, --plain          the data file is a list of values: every line is a\n"
+           "                       value line (no header, no marker lines)\n"
+           "  -H, --header         the first value line names the fields; it is no value\n"
+           "  -f, --field=N|NAME   the value is field N of each value line (from 1;\n"
+           "                       default 1), or the field the header line names NAME\n"
+           "                       (needs --header)\n"
+           "  -t, --separator=C    fields are separated by the byte C (, ; | or tab)\n"
+           "                       instead of blanks, and may be quoted as in CSV\n"
+           "      --skip-invalid   leave out every value line whose field holds no\n"
+           "                       number (empty, NA, a word)\n"
            "  -h, --help           show this help and exit\n"
            "  -V, --version        show the version and exit\n"
            "\n"
@@ -67,7 +80,9 @@ const char* UsageText() {
            "     a data file without a marker line, ...)\n"
            "\n"
            "The data file: free text, then a line starting with /, then one number per\n"
-           "line, up to the next line starting with /. See descstat(1) and the README.\n";
+           "line, up to the next line starting with / (with --plain: one number per\n"
+           "line). For a CSV file: descstat -p -H -t , -f COLUMN data.csv\n"
+           "See descstat(1) and the README.\n";
 }
 
 const char* VersionText() { return "descstat " DESCSTAT_VERSION "\n"; }
