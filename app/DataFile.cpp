@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "app/Fields.h"
@@ -19,6 +20,7 @@ struct Lines {
     RdTxtLn& reader;
     const DataRules& rules;
     std::int64_t number = 0;
+    std::string field;  // the last value line's field, its room kept from line to line
 };
 
 // Reads the next line into `line`, or sets `end` at the end of the file: the
@@ -49,26 +51,34 @@ bool IsBlankLine(const std::string& line) {
     return true;
 }
 
-// The value of a value line: its chosen field as a number. A field that is
-// not wholly a number is described in `remark`, whose kind is then set;
-// `whole` tells that it is.
-double ValueOf(const std::string& line, char separator, int index, LineRemark& remark,
-               bool& whole) {
-    const bool present = NthField(line, separator, index, remark.field);
+// The value of a value line: its chosen field (into `field`) as a number;
+// `whole` tells that the field is wholly a number.
+double ValueOf(const std::string& line, char separator, int index, std::string& field,
+               bool& present, bool& whole) {
+    present = NthField(line, separator, index, field);
     std::size_t end = 0;
-    const auto value = static_cast<double>(myLib::StrToDbl(remark.field, end));
-    whole = end != 0 && end == remark.field.size();
-    if (whole) return value;
-    if (end != 0) {
+    const auto value = static_cast<double>(myLib::StrToDbl(field, end));
+    whole = end != 0 && end == field.size();
+    return value;
+}
+
+// What a value line whose field is not wholly a number is remarked as.
+LineRemark RemarkOf(const Lines& lines, const std::string& line, int index, std::string field,
+                    bool present, double value) {
+    LineRemark remark;
+    if (!std::isnan(value)) {
         remark.kind = LineRemark::kNumberAtStart;
     } else if (IsBlankLine(line)) {
         remark.kind = LineRemark::kEmptyLine;
     } else {
         remark.kind = present ? LineRemark::kNoNumber : LineRemark::kNoSuchField;
     }
-    remark.value = value;
+    remark.line = lines.number;
+    remark.field = std::move(field);
     remark.fieldNumber = index + 1;
-    return value;
+    remark.value = value;
+    remark.leftOut = lines.rules.skipInvalid && std::isnan(value);
+    return remark;
 }
 
 // "'a', 'b' and 'c'": the names a header line holds.
@@ -122,17 +132,16 @@ Failure CheckSectionEnd(Lines& lines, std::string& line, bool closedByMarker) {
     return (closedByMarker ? atMarker : atEnd) ? Failure::kNone : Failure::kChanged;
 }
 
-// Where the values of a pass go: each value line's value is read, remarked
-// when it is not wholly a number, and kept unless it holds no number and
-// such lines are left out. Returns whether it was kept.
-bool ReadValueLine(const Lines& lines, const std::string& line, int fieldIndex, ValueSink& sink,
+// Reads a value line's value; one whose field is not wholly a number is
+// remarked to the sink. Returns whether the value is kept: all are, but
+// those that hold no number when such lines are left out.
+bool ReadValueLine(Lines& lines, const std::string& line, int fieldIndex, ValueSink& sink,
                    double& value) {
-    LineRemark remark;
+    bool present = false;
     bool whole = false;
-    value = ValueOf(line, lines.rules.separator, fieldIndex, remark, whole);
+    value = ValueOf(line, lines.rules.separator, fieldIndex, lines.field, present, whole);
     if (whole) return true;
-    remark.line = lines.number;
-    remark.leftOut = lines.rules.skipInvalid && std::isnan(value);
+    const LineRemark remark = RemarkOf(lines, line, fieldIndex, lines.field, present, value);
     sink.Remark(remark);
     return !remark.leftOut;
 }
@@ -183,7 +192,7 @@ Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t ma
                         Section& section) {
     section = Section();
     section.fieldIndex = rules.field - 1;
-    Lines lines{reader, rules};
+    Lines lines{reader, rules, 0, {}};
     std::string line;
     const Failure header = SkipHeader(lines, line);
     if (header != Failure::kNone) return {header, 0};
@@ -221,7 +230,7 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRul
     reader.ReOpen(openName);
     if (reader.status != RdTxtLn::kReady) return {Failure::kReopenInput, errno};
 
-    Lines lines{reader, rules};
+    Lines lines{reader, rules, 0, {}};
     const Failure read = ReadValues(lines, section, values, sink);
     if (read != Failure::kNone) return {read, 0};
     reader.Close();
@@ -234,7 +243,7 @@ bool ReadableOnce(const RdTxtLn& reader, const std::string& openName) {
 
 Outcome ReadOnce(RdTxtLn& reader, const DataRules& rules, ValueSink& sink, const RunHooks& hooks,
                  Values& values) {
-    Lines lines{reader, rules};
+    Lines lines{reader, rules, 0, {}};
     std::string line;
     const Failure header = SkipHeader(lines, line);
     if (header != Failure::kNone) return {header, 0};
