@@ -6,13 +6,15 @@
 
 namespace descstat {
 
+TextStyle ScreenStyleOf(bool wideConsole, const std::string& charset, Language language) {
+    if (wideConsole && language == Language::kJapanese) return {TextForm::kWide, {}};
+    return CharsetStyle(wideConsole ? "UTF-8" : charset, language);
+}
+
 std::optional<TextStyle> ScreenStyle(Language language) {
-    if (platform::StandardOutputIsWideConsole()) {
-        if (language == Language::kEnglish) return TextStyle{TextForm::kEnglish, {}};
-        return TextStyle{TextForm::kWide, {}};
-    }
-    if (!platform::StandardOutputIsTerminal()) return std::nullopt;
-    return CharsetStyle(platform::UserCharset(), language);
+    const bool wide = platform::StandardOutputIsWideConsole();
+    if (!wide && !platform::StandardOutputIsTerminal()) return std::nullopt;
+    return ScreenStyleOf(wide, wide ? std::string() : platform::UserCharset(), language);
 }
 
 TextStyle ConsoleStyle(Language language) {

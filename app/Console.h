@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "app/Text.h"
@@ -22,6 +23,11 @@ namespace descstat {
 // Windows console); nothing when it is a pipe, a file or a device. Leaves the
 // program's locale as it was.
 std::optional<TextStyle> ScreenStyle(Language language);
+
+// The style of a screen: a Windows console (`wideConsole`) gets wide
+// characters, a terminal what its locale's character set shows (CharsetStyle);
+// either gets English when asked for.
+TextStyle ScreenStyleOf(bool wideConsole, const std::string& charset, Language language);
 
 // The style of the closing lines: the screen's, or else the program's
 // Shift_JIS bytes (English when asked for).

@@ -131,6 +131,13 @@ INSTANTIATE_TEST_SUITE_P(
                       CharsetCase{"NO-SUCH-CHARSET", Language::kJapanese, TextForm::kEnglish,
                                   false}));
 
+// A Windows console gets wide characters, or English when asked for.
+TEST(Console, WindowsConsoleGetsWideTextOrEnglish) {
+    EXPECT_EQ(descstat::ScreenStyleOf(true, "", Language::kJapanese).form, TextForm::kWide);
+    EXPECT_EQ(descstat::ScreenStyleOf(true, "", Language::kEnglish).form, TextForm::kEnglish);
+    EXPECT_EQ(descstat::ScreenStyleOf(false, "", Language::kJapanese).form, TextForm::kUtf8);
+}
+
 // A converted text is the same text in the terminal's bytes: EUC-JP's 計算終了。
 TEST(Console, ConvertedTextIsTheTerminalsBytes) {
     std::string euc;
