@@ -207,7 +207,7 @@ Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t ma
         }
         if (namesPending) {
             section.namesLine = true;
-            const Outcome found = FieldIndex(rules, &line, section.fieldIndex);
+            Outcome found = FieldIndex(rules, &line, section.fieldIndex);
             if (found.failure != Failure::kNone) return found;
             continue;
         }
@@ -219,7 +219,7 @@ Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t ma
 Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRules& rules,
                      ValueSink& sink, const RunHooks& hooks, Values& values) {
     Section section;
-    const Outcome counted = CountValueLines(reader, rules, hooks.maxCount, section);
+    Outcome counted = CountValueLines(reader, rules, hooks.maxCount, section);
     if (counted.failure != Failure::kNone) return counted;
 
     if (!values.Allocate(section.count)) return {Failure::kNoMemory, 0};
@@ -258,7 +258,7 @@ Outcome ReadOnce(RdTxtLn& reader, const DataRules& rules, ValueSink& sink, const
         }
         if (namesPending) {
             namesPending = false;
-            const Outcome found = FieldIndex(rules, &line, fieldIndex);
+            Outcome found = FieldIndex(rules, &line, fieldIndex);
             if (found.failure != Failure::kNone) return found;
             continue;
         }

@@ -55,6 +55,8 @@ enum class Failure {
 // and what was found.
 struct Outcome {
     Outcome() = default;
+    // Not explicit, so that a step can end with `return {failure, reason};`.
+    // cppcheck-suppress noExplicitConstructor
     Outcome(Failure f, int r = 0, std::string d = {})  // NOLINT(google-explicit-constructor)
         : failure(f), reason(r), detail(std::move(d)) {}
     Failure failure = Failure::kNone;

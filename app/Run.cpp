@@ -48,7 +48,7 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
 
     Listing listing(report, format);
     Values values;
-    const Outcome read = ReadDataFile(reader, openName, options.data, listing, hooks, values);
+    Outcome read = ReadDataFile(reader, openName, options.data, listing, hooks, values);
     if (read.failure != Failure::kNone) return read;
 
     WriteBlocks(report, std::move(values), options, format);
@@ -60,9 +60,9 @@ Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataN
                                 const RunOptions& options, ValueSink& remarks,
                                 const RunHooks& hooks) {
     Values values;
-    const Outcome read = ReadableOnce(reader, openName)
-                             ? ReadOnce(reader, options.data, remarks, hooks, values)
-                             : ReadDataFile(reader, openName, options.data, remarks, hooks, values);
+    Outcome read = ReadableOnce(reader, openName)
+                       ? ReadOnce(reader, options.data, remarks, hooks, values)
+                       : ReadDataFile(reader, openName, options.data, remarks, hooks, values);
     if (read.failure != Failure::kNone) return read;
 
     const ReportFormat format{options.report, options.digits};

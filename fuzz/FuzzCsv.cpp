@@ -52,9 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> all = descstat::AllFields(rest, separator);
     std::string field;
     for (std::size_t i = 0; i < all.size(); ++i) {
-        fuzz::Check(descstat::NthField(rest, separator, static_cast<int>(i), field) &&
-                        field == all[i],
-                    "a field by index is the field of the list");
+        fuzz::Check(
+            descstat::NthField(rest, separator, static_cast<int>(i), field) && field == all[i],
+            "a field by index is the field of the list");
     }
     fuzz::Check(!descstat::NthField(rest, separator, static_cast<int>(all.size()), field),
                 "no field after the last");
