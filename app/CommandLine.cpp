@@ -17,6 +17,7 @@ enum class Opt {
     kField,
     kSeparator,
     kSkipInvalid,
+    kNoListing,
     kHelp,
     kVersion,
 };
@@ -41,6 +42,7 @@ constexpr OptionName kOptions[] = {
     {"field", 'f', Opt::kField, true},
     {"separator", 't', Opt::kSeparator, true},
     {"skip-invalid", '\0', Opt::kSkipInvalid, false},
+    {"no-listing", '\0', Opt::kNoListing, false},
     {"help", 'h', Opt::kHelp, false},
     {"version", 'V', Opt::kVersion, false},
 };
@@ -108,7 +110,8 @@ bool ParseLanguage(const std::string& value, Language& language) {
     return false;
 }
 
-// A decimal number, leading zeros allowed ("017" is 17).
+// A decimal number, leading zeros allowed ("017" is 17); 0 asks for the
+// shortest digits.
 bool ParseDigits(const std::string& value, int& digits) {
     if (value.empty()) return false;
     int n = 0;
@@ -117,7 +120,7 @@ bool ParseDigits(const std::string& value, int& digits) {
         n = n * 10 + (c - '0');
         if (n > kMaxDigits) return false;  // and no overflow on a long value
     }
-    if (n < kMinDigits || n > kMaxDigits) return false;
+    if (n != kShortestDigits && (n < kMinDigits || n > kMaxDigits)) return false;
     digits = n;
     return true;
 }
@@ -170,8 +173,9 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
             return false;
         case Opt::kDigits:
             if (ParseDigits(value, cl.options.digits)) return true;
-            cl.error = "invalid number of digits '" + value + "' (" + std::to_string(kMinDigits) +
-                       " to " + std::to_string(kMaxDigits) + ")";
+            cl.error = "invalid number of digits '" + value + "' (" +
+                       std::to_string(kShortestDigits) + " for the shortest, or " +
+                       std::to_string(kMinDigits) + " to " + std::to_string(kMaxDigits) + ")";
             return false;
         case Opt::kSummary: cl.options.summary = true; return true;
         case Opt::kPlain: cl.options.data.plain = true; return true;
@@ -185,6 +189,7 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
             cl.error = "invalid separator '" + value + "' (one byte, or tab)";
             return false;
         case Opt::kSkipInvalid: cl.options.data.skipInvalid = true; return true;
+        case Opt::kNoListing: cl.options.listing = false; return true;
         case Opt::kHelp: cl.help = true; return true;
         case Opt::kVersion: cl.version = true; return true;
     }

@@ -11,7 +11,9 @@
 
 namespace descstat {
 
-// The significant digits every number of the report may be written with.
+// The significant digits every number of the report may be written with;
+// kShortestDigits asks for the fewest that read back as the same double.
+constexpr int kShortestDigits = 0;
 constexpr int kMinDigits = 1;
 constexpr int kMaxDigits = 17;
 constexpr int kDefaultDigits = 6;
@@ -50,7 +52,7 @@ struct DataRules {
 };
 
 // What a run is asked to do beyond the dialogue's defaults. The command line
-// sets the first six; the entry then decides how the report and the console
+// sets the first seven; the entry then decides how the report and the console
 // are written, from them and from where each goes.
 struct RunOptions {
     Encoding encoding = Encoding::kShiftJis;  // the report's Japanese text
@@ -58,6 +60,7 @@ struct RunOptions {
     Language language = Language::kJapanese;  // the report's labels, the closing lines
     int digits = kDefaultDigits;              // significant digits of each number
     bool summary = false;                     // the summary block after the results
+    bool listing = true;                      // the listing's value lines
     DataRules data;                           // how the data file's lines are read
     TextStyle report;                         // how the report's texts are written
     TextStyle console;                        // how the closing lines are written

@@ -16,6 +16,7 @@
 
 #include "app/DataFile.h"
 #include "app/Japanese.h"
+#include "app/Options.h"
 #include "app/Statistics.h"
 #include "app/Summary.h"
 #include "app/Text.h"
@@ -23,7 +24,7 @@
 namespace descstat {
 
 // How the report writes: the style of its labels, and the significant
-// digits of every number (kMinDigits to kMaxDigits).
+// digits of every number (kMinDigits to kMaxDigits, or kShortestDigits).
 struct ReportFormat {
     TextStyle style;
     int digits;
@@ -34,8 +35,10 @@ constexpr std::size_t kNumberChars = 32;
 
 // Writes v into `text` as the stream's default floating-point format writes it
 // with `digits` significant digits (general notation like printf's %g), and
-// gives the length; NaN of either sign is "nan", so that the report reads the
-// same on every platform. Needs no stream and no locale.
+// gives the length; with kShortestDigits, as many digits as the shortest text
+// that reads back as the same double needs (10000000.1, 0.1). NaN of either
+// sign is "nan", so that the report reads the same on every platform. Needs no
+// stream and no locale.
 std::size_t FormatNumber(char* text, double v, int digits);
 
 // The header: the data file's name as given, and an empty line.
@@ -56,18 +59,21 @@ void WriteResultBlock(std::ostream& report, const Results& results, const Report
 void WriteSummaryBlock(std::ostream& report, const Summary& summary, const ReportFormat& format);
 
 // The listing as the reading pass's sink: the heading once the data section
-// is found, then each value's line as it is read.
+// is found, then each value's line as it is read, unless the value lines are
+// left out (`values` false: the heading alone).
 class Listing : public ValueSink {
 public:
-    Listing(std::ostream& report, const ReportFormat& format) : report_(report), format_(format) {}
+    Listing(std::ostream& report, const ReportFormat& format, bool values)
+        : report_(report), format_(format), values_(values) {}
     void SectionFound() override { WriteListingHeading(report_, format_); }
     void Take(std::int32_t number, double value) override {
-        WriteListingLine(report_, number, value, format_.digits);
+        if (values_) WriteListingLine(report_, number, value, format_.digits);
     }
 
 private:
     std::ostream& report_;
     ReportFormat format_;
+    bool values_;
 };
 
 }  // namespace descstat

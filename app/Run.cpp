@@ -46,7 +46,7 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
     const ReportFormat format{options.report, options.digits};
     WriteHeader(report, dataName);
 
-    Listing listing(report, format);
+    Listing listing(report, format, options.listing);
     Values values;
     Outcome read = ReadDataFile(reader, openName, options.data, listing, hooks, values);
     if (read.failure != Failure::kNone) return read;
@@ -67,9 +67,11 @@ Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataN
 
     const ReportFormat format{options.report, options.digits};
     WriteHeader(report, dataName);
-    Listing listing(report, format);
+    Listing listing(report, format, options.listing);
     listing.SectionFound();
-    for (std::int32_t p = 0; p < values.Count(); ++p) listing.Take(p + 1, values.Data()[p]);
+    if (options.listing) {
+        for (std::int32_t p = 0; p < values.Count(); ++p) listing.Take(p + 1, values.Data()[p]);
+    }
     WriteBlocks(report, std::move(values), options, format);
     return {};
 }

@@ -182,6 +182,16 @@ MUTANTS = [
     ("field name without --header accepted", "app/CommandLine.cpp",
      "if (!cl.options.data.fieldName.empty() && !cl.options.data.header) {",
      "if (false) {"),
+    # Shortest digits and the report without its listing.
+    ("shortest digits not asked for", "app/Report.cpp",
+     "if (digits == kShortestDigits) return FormatShortest(text, v);", ""),
+    ("fixed notation one exponent further", "app/Report.cpp",
+     "exponent > kLargestFixedExponent", "exponent > kLargestFixedExponent + 1"),
+    ("zeros after the point one short", "app/Report.cpp",
+     "for (int z = -1; z > exponent; --z)", "for (int z = -2; z > exponent; --z)"),
+    ("listing kept in the argument run", "app/Run.cpp", "    if (options.listing) {", "    if (true) {"),
+    ("listing kept in the dialogue", "app/Report.h",
+     "if (values_) WriteListingLine", "WriteListingLine"),
     ("console window own with another process", "app/Console.cpp",
      "[self](unsigned long p) { return p == self; }", "[self](unsigned long p) { return p != 0; }"),
 ]

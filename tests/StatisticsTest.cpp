@@ -283,3 +283,56 @@ TEST(Statistics, FormatNumberWritesWhatTheStreamWrites) {
 }
 
 }  // namespace
+
+namespace {
+
+// The shortest format: the fewest digits that read back as the same double,
+// in fixed notation for exponents -4 to 16.
+struct ShortestCase {
+    double value;
+    const char* text;
+};
+
+class ShortestNumbers : public ::testing::TestWithParam<ShortestCase> {};
+
+TEST_P(ShortestNumbers, AreWrittenWithTheFewestDigits) {
+    char text[descstat::kNumberChars];
+    const std::size_t n = descstat::FormatNumber(text, GetParam().value, descstat::kShortestDigits);
+    EXPECT_EQ(std::string(text, n), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Report, ShortestNumbers,
+    ::testing::Values(ShortestCase{10000000.1, "10000000.1"}, ShortestCase{0.1, "0.1"},
+                      ShortestCase{123.4567, "123.4567"}, ShortestCase{-2.5, "-2.5"},
+                      ShortestCase{1200, "1200"}, ShortestCase{0.0001, "0.0001"},
+                      ShortestCase{0.00001, "1e-05"}, ShortestCase{1e16, "10000000000000000"},
+                      ShortestCase{1e17, "1e+17"},
+                      ShortestCase{9007199254740993.0, "9007199254740992"},
+                      ShortestCase{5e-324, "5e-324"}, ShortestCase{1e300, "1e+300"},
+                      ShortestCase{-0.0, "-0"},
+                      ShortestCase{0.30000000000000004, "0.30000000000000004"},
+                      ShortestCase{std::numeric_limits<double>::infinity(), "inf"}));
+
+// Every shortest text reads back as the same double, whatever its bits; half
+// the cases lie where fixed notation moves the point (2^-20 to 2^60).
+TEST(ShortestNumbers, ReadBackAsTheSameDouble) {
+    std::mt19937_64 rng(20261209);
+    std::uniform_int_distribution<int> exponent(-20, 60);
+    char text[descstat::kNumberChars + 1];
+    for (int i = 0; i < 200000; ++i) {
+        const std::uint64_t bits = rng();
+        double v = 0;
+        std::memcpy(&v, &bits, sizeof v);
+        if (!std::isfinite(v)) continue;
+        if (i % 2 == 0) {
+            int ignored = 0;
+            v = std::ldexp(std::frexp(v, &ignored), exponent(rng));
+        }
+        const std::size_t n = descstat::FormatNumber(text, v, descstat::kShortestDigits);
+        text[n] = '\0';
+        ASSERT_EQ(std::strtod(text, nullptr), v) << text;
+    }
+}
+
+}  // namespace

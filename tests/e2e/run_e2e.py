@@ -15,6 +15,7 @@ import argparse
 import array
 import struct
 import copy
+import decimal
 import fcntl
 import math
 import os
@@ -135,14 +136,38 @@ ENGLISH = {"データ...": "Data...", "平均値 = ": "Mean     = ", "分散   =
            "最大値 = ": "Maximum = "}
 
 
+def shortest(x):
+    """The fewest digits that read back as x (Python's repr finds them), in
+    fixed notation for decimal exponents -4 to 16, otherwise d.ddde+XX."""
+    if x != x:
+        return "nan"
+    if x in (math.inf, -math.inf):
+        return "inf" if x > 0 else "-inf"
+    sign, digits, exp = decimal.Decimal(repr(x)).as_tuple()
+    digits = "".join(map(str, digits)).rstrip("0") or "0"
+    exponent = len("".join(map(str, decimal.Decimal(repr(x)).as_tuple()[1]))) + exp - 1
+    if x == 0:
+        exponent = 0
+    head = "-" if sign else ""
+    if exponent < -4 or exponent > 16:
+        mantissa = digits[0] + ("." + digits[1:] if len(digits) > 1 else "")
+        return "%s%se%s%02d" % (head, mantissa, "-" if exponent < 0 else "+", abs(exponent))
+    if exponent < 0:
+        return head + "0." + "0" * (-exponent - 1) + digits
+    whole = digits[:exponent + 1].ljust(exponent + 1, "0")
+    return head + whole + ("." + digits[exponent + 1:] if len(digits) > exponent + 1 else "")
+
+
 def report(data_name, values, listed=None, encoding=SJIS, digits=6, with_summary=False,
-           english=False):
-    """The whole report of a complete run over the given values."""
+           english=False, listing=True):
+    """The whole report of a complete run over the given values (digits 0:
+    the shortest; listing False: without the listing's value lines)."""
     if english:
         return report_in_english(data_name, values, digits, with_summary)
-    fmt = lambda x: "nan" if x != x else "%.*g" % (digits, x)
+    fmt = lambda x: "nan" if x != x else shortest(x) if digits == 0 else "%.*g" % (digits, x)
     lines = ["Input data file = " + data_name, "", "データ..."]
     shown = listed if listed is not None else [fmt(v) for v in values]
+    shown = shown if listing else []
     lines += ["%d:  %s" % (k + 1, s) for k, s in enumerate(shown)]
     lines += ["", ""]
     lines += [label + fmt(r) for label, r in zip(LABELS, results(values))]
@@ -523,10 +548,9 @@ CASES = [
     *[Case("usage error: " + " ".join(a), args=a, **usage_error(m)) for a, m in [
         (["-e", "latin1", "data.txt"],
          "invalid encoding 'latin1' (shift_jis, sjis, cp932, utf-8 or utf8)"),
-        (["--digits=0", "data.txt"], "invalid number of digits '0' (1 to 17)"),
-        (["-d", "18", "data.txt"], "invalid number of digits '18' (1 to 17)"),
-        (["-dx", "data.txt"], "invalid number of digits 'x' (1 to 17)"),
-        (["--digits=", "data.txt"], "invalid number of digits '' (1 to 17)"),
+        (["-d", "18", "data.txt"], "invalid number of digits '18' (0 for the shortest, or 1 to 17)"),
+        (["-dx", "data.txt"], "invalid number of digits 'x' (0 for the shortest, or 1 to 17)"),
+        (["--digits=", "data.txt"], "invalid number of digits '' (0 for the shortest, or 1 to 17)"),
         (["data.txt", "-e"], "option requires an argument -- 'e'"),
         (["data.txt", "--digits"], "option '--digits' requires an argument"),
         (["--frobnicate", "data.txt"], "unrecognized option '--frobnicate'"),
@@ -534,7 +558,7 @@ CASES = [
         (["--help=yes"], "option '--help' doesn't allow an argument"),
         (["data.txt", "r.txt", "extra"], "extra operand 'extra'"),
         (["--=x", "data.txt"], "unrecognized option '--=x'"),
-        (["-d", "0170", "data.txt"], "invalid number of digits '0170' (1 to 17)")]],
+        (["-d", "0170", "data.txt"], "invalid number of digits '0170' (0 for the shortest, or 1 to 17)")]],
     Case("help", args=["--help"], stdin=b"", code=0,
          console=lambda out: out.startswith(b"Usage: descstat [OPTION]... [DATA [REPORT]]")
          and b"--encoding" in out and b"--digits" in out and b"Exit status" in out),
@@ -717,6 +741,31 @@ BAD_WARNINGS = b"".join(warn("data.txt", n, t) for n, t in [
 MANY_BAD = b"/\n" + b"".join(b"x%d\n" % i for i in range(13)) + b"5\n"
 NO_FIELD = ("To find the field in input data file failed: no field named 'Temp' (the "
             "header line names 'Ozone' and 'Wind')")
+
+# Values typed in their shortest form with 1 to 17 significant digits, at
+# exponents from -4 to 15.
+TYPED_SHORTEST = [repr(float("%.*e" % (k - 1, random.Random(k).uniform(1, 10) * 10.0 ** e)))
+                  for k in range(1, 18) for e in (-4, -1, 0, 3, 7, 15)]
+TYPED_SHORTEST = [t[:-2] if t.endswith(".0") else t for t in TYPED_SHORTEST]
+
+LISTING_CASES = [
+    Case("digits 0: listed as typed, results shortest", args=["-d", "0", "-s", "data.txt"],
+         files={"data.txt": b"/\n" + "\n".join(TYPED_SHORTEST).encode() + b"\n/\n"}, stdin=b"",
+         report=None, console=report("data.txt", [float(t) for t in TYPED_SHORTEST],
+                                     listed=TYPED_SHORTEST, digits=0, with_summary=True)),
+    Case("digits 0: awkward values", args=["--digits=0", "data.txt"],
+         files={"data.txt": b"/\n10000000.1\n0.1\n1e300\n5e-324\n-0\n1e-5\n100000000\n/\n"},
+         stdin=b"", report=None,
+         console=report("data.txt", [10000000.1, 0.1, 1e300, 5e-324, -0.0, 1e-5, 1e8], digits=0)),
+    Case("no listing", **dict(by_arguments(["--no-listing", "data.txt", "report.txt"]),
+                              report=report("data.txt", WORKED_VALUES, listing=False))),
+    Case("no listing with the summary", args=["--no-listing", "-s", "-"], stdin=WORKED_DATA,
+         files={}, untouched=(), posix_only=True, report=None,
+         console=report("-", WORKED_VALUES, listing=False, with_summary=True)),
+    Case("no listing in the dialogue", args=["--no-listing"],
+         **data_only(WORKED_DATA, WORKED_VALUES, report=report("data.txt", WORKED_VALUES,
+                                                               listing=False))),
+]
 
 FORM_CASES = [
     # Plain lists: every line a value, the final line end no value of its own.
@@ -1359,7 +1408,7 @@ def main():
         return 77
 
     failed = 0
-    for case in CASES + SCREEN_CASES + FORM_CASES:
+    for case in CASES + SCREEN_CASES + FORM_CASES + LISTING_CASES:
         if args.select not in case.name or any(e in case.name for e in args.exclude):
             continue
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)
