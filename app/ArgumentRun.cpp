@@ -16,29 +16,9 @@ namespace {
 
 using myLib::RdTxtLn;
 
-// What a failure's message says beyond its own text, after the name: the
-// system's reason for a file that could not be opened, what was looked for
-// and found, or what to do about a file without a marker line.
-std::string Detail(const Outcome& outcome, const std::string& name) {
-    if (outcome.reason != 0) return name + ": " + std::strerror(outcome.reason);
-    if (!outcome.detail.empty()) return name + ": " + outcome.detail;
-    if (outcome.failure == Failure::kNoMarker) {
-        return (name == "-" ? std::string("standard input") : name) +
-               " has no line starting with '/' (--plain reads a list of values)";
-    }
-    return {};
-}
-
-// The end of a failed run: one line on standard error. Where there is more
-// to say, the message (without its full stop) is followed by it.
+// The end of a failed run: one line on standard error.
 int Fail(std::ostream& err, const Outcome& outcome, const std::string& name) {
-    std::string message = Message(outcome.failure);
-    const std::string detail = Detail(outcome, name);
-    if (!detail.empty()) {
-        message.pop_back();
-        message += ": " + detail;
-    }
-    err << kProgramPrefix << message << std::endl;
+    err << kProgramPrefix << FailureText(outcome, name) << std::endl;
     return kExitFailure;
 }
 

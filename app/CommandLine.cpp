@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <iterator>
 
@@ -18,6 +19,8 @@ enum class Opt {
     kSeparator,
     kSkipInvalid,
     kNoListing,
+    kFormat,
+    kOutput,
     kHelp,
     kVersion,
 };
@@ -43,6 +46,8 @@ constexpr OptionName kOptions[] = {
     {"separator", 't', Opt::kSeparator, true},
     {"skip-invalid", '\0', Opt::kSkipInvalid, false},
     {"no-listing", '\0', Opt::kNoListing, false},
+    {"format", 'F', Opt::kFormat, true},
+    {"output", 'o', Opt::kOutput, true},
     {"help", 'h', Opt::kHelp, false},
     {"version", 'V', Opt::kVersion, false},
 };
@@ -104,6 +109,17 @@ bool ParseLanguage(const std::string& value, Language& language) {
     for (const LanguageName& l : kLanguageNames) {
         if (v == l.name) {
             language = l.language;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseFormat(const std::string& value, Format& format) {
+    const std::string v = Lower(value);
+    for (const FormatName& f : kFormatNames) {
+        if (v == f.name) {
+            format = f.format;
             return true;
         }
     }
@@ -172,6 +188,7 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
             cl.error = "invalid language '" + value + "' (ja or en)";
             return false;
         case Opt::kDigits:
+            cl.options.digitsGiven = true;
             if (ParseDigits(value, cl.options.digits)) return true;
             cl.error = "invalid number of digits '" + value + "' (" +
                        std::to_string(kShortestDigits) + " for the shortest, or " +
@@ -190,6 +207,17 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
             return false;
         case Opt::kSkipInvalid: cl.options.data.skipInvalid = true; return true;
         case Opt::kNoListing: cl.options.listing = false; return true;
+        case Opt::kFormat:
+            if (ParseFormat(value, cl.options.format)) return true;
+            cl.error = "invalid format '" + value + "' (report, tsv, csv or json)";
+            return false;
+        case Opt::kOutput:
+            if (!value.empty()) {
+                cl.options.output = value;
+                return true;
+            }
+            cl.error = "invalid output file '' (a name, or - for standard output)";
+            return false;
         case Opt::kHelp: cl.help = true; return true;
         case Opt::kVersion: cl.version = true; return true;
     }
@@ -253,6 +281,24 @@ bool ParseShort(const std::vector<std::string>& args, std::size_t& i, CommandLin
     return true;
 }
 
+// What the options and operands cannot mean together: more than two operands
+// of a text report (a machine format takes any number of data files, but
+// standard input once), an output file without a machine format, a field
+// name without a header line.
+void CheckCombination(CommandLine& cl) {
+    const RunOptions& o = cl.options;
+    const bool machine = o.format != Format::kReport;
+    if (!machine && cl.operands.size() > 2) {
+        cl.error = "extra operand '" + cl.operands[2] + "'";
+    } else if (machine && std::count(cl.operands.begin(), cl.operands.end(), "-") > 1) {
+        cl.error = "standard input ('-') named more than once";
+    } else if (!machine && !o.output.empty()) {
+        cl.error = "option '--output' needs a machine format (--format=tsv, csv or json)";
+    } else if (!o.data.fieldName.empty() && !o.data.header) {
+        cl.error = "a field named '" + o.data.fieldName + "' needs --header";
+    }
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -270,15 +316,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (!ok) return cl;
             continue;
         }
-        if (cl.operands.size() == 2) {
-            cl.error = "extra operand '" + arg + "'";
-            return cl;
-        }
         cl.operands.push_back(arg);
     }
-    if (!cl.options.data.fieldName.empty() && !cl.options.data.header) {
-        cl.error = "a field named '" + cl.options.data.fieldName + "' needs --header";
-    }
+    CheckCombination(cl);
     return cl;
 }
 

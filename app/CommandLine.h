@@ -17,7 +17,8 @@ namespace descstat {
 // What the command line asks for.
 struct CommandLine {
     RunOptions options;                 // encoding, digits, summary
-    std::vector<std::string> operands;  // none: the dialogue; DATA, and perhaps REPORT
+    std::vector<std::string> operands;  // none: the dialogue; DATA, and perhaps REPORT (a
+                                        // machine format: every data file)
     bool help = false;
     bool version = false;
     std::string error;  // a usage error, without the program name; empty when none

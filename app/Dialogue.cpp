@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Console.h"
+#include "app/MachineRun.h"
 #include "app/Messages.h"
 #include "app/Run.h"
 #include "mylib/StrFunc.h"
@@ -103,7 +104,9 @@ int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
     report.open(reportName);
     if (!report.is_open()) return Fail(in, con, {Failure::kOpenOutput});
 
-    Outcome outcome = WriteReport(reader, dataName, dataName, report, options, hooks);
+    Outcome outcome = options.format == Format::kReport
+                          ? WriteReport(reader, dataName, dataName, report, options, hooks)
+                          : WriteMachineReport(reader, dataName, report, options, hooks);
     if (outcome.failure == Failure::kNone) {
         report.close();
         if (report.fail()) outcome = {Failure::kWriteOutput};

@@ -1,5 +1,7 @@
 #include "app/Messages.h"
 
+#include <cstring>
+
 namespace descstat {
 
 const char* Message(Failure f) {
@@ -25,6 +27,24 @@ const char* Message(Failure f) {
         case Failure::kNone: break;
     }
     return "";
+}
+
+std::string FailureText(const Outcome& outcome, const std::string& name) {
+    std::string detail;
+    if (outcome.reason != 0) {
+        detail = name + ": " + std::strerror(outcome.reason);
+    } else if (!outcome.detail.empty()) {
+        detail = name + ": " + outcome.detail;
+    } else if (outcome.failure == Failure::kNoMarker) {
+        detail = (name == "-" ? std::string("standard input") : name) +
+                 " has no line starting with '/' (--plain reads a list of values)";
+    }
+    std::string message = Message(outcome.failure);
+    if (!detail.empty()) {
+        message.pop_back();
+        message += ": " + detail;
+    }
+    return message;
 }
 
 const char* UsageText() {

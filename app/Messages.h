@@ -67,6 +67,12 @@ struct Outcome {
 // The message of a failure, ending in a full stop; empty for kNone.
 const char* Message(Failure f);
 
+// The message of a failure of a run over the file `name`, followed (in
+// place of its full stop) by what there is more to say: the system's reason
+// for a file that could not be opened, what was looked for and found, or
+// what to do about a file without a marker line.
+std::string FailureText(const Outcome& outcome, const std::string& name);
+
 // The text of --help.
 const char* UsageText();
 

@@ -39,6 +39,21 @@ struct LanguageName {
 
 constexpr LanguageName kLanguageNames[] = {{"ja", Language::kJapanese}, {"en", Language::kEnglish}};
 
+// What a run writes: the text report, or the statistics alone in a machine
+// format, one row or object per data file.
+enum class Format { kReport, kTsv, kCsv, kJson };
+
+// The names --format takes.
+struct FormatName {
+    const char* name;
+    Format format;
+};
+
+constexpr FormatName kFormatNames[] = {{"report", Format::kReport},
+                                       {"tsv", Format::kTsv},
+                                       {"csv", Format::kCsv},
+                                       {"json", Format::kJson}};
+
 // How the data file's lines are read. The defaults are the data file's own
 // rules: a header, marker lines, and the first blank-separated field of each
 // value line.
@@ -52,15 +67,18 @@ struct DataRules {
 };
 
 // What a run is asked to do beyond the dialogue's defaults. The command line
-// sets the first seven; the entry then decides how the report and the console
+// sets all but the last two; the entry then decides how the report and the console
 // are written, from them and from where each goes.
 struct RunOptions {
     Encoding encoding = Encoding::kShiftJis;  // the report's Japanese text
     bool encodingGiven = false;               // asked for, so it holds on a screen too
     Language language = Language::kJapanese;  // the report's labels, the closing lines
     int digits = kDefaultDigits;              // significant digits of each number
+    bool digitsGiven = false;                 // asked for (machine formats: else shortest)
     bool summary = false;                     // the summary block after the results
     bool listing = true;                      // the listing's value lines
+    Format format = Format::kReport;          // the text report or a machine format
+    std::string output;                       // a machine format's file; empty: standard output
     DataRules data;                           // how the data file's lines are read
     TextStyle report;                         // how the report's texts are written
     TextStyle console;                        // how the closing lines are written

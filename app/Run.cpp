@@ -10,18 +10,12 @@ namespace descstat {
 
 namespace {
 
-// Everything computed from the values.
-struct Computed {
-    Results results{};
-    bool hasSummary = false;
-    Summary summary{};
-};
-
 // The results, then the summary when asked for. The summary reorders the
 // values, so it comes last, and this step takes the values from the run:
 // nothing can read them in file order afterwards.
 Computed Compute(Values values, bool withSummary) {
     Computed c;
+    c.count = values.Count();
     c.results = ComputeResults(values.Data(), values.Count());
     if (withSummary) {
         c.summary = ComputeSummary(values.Data(), values.Count());
@@ -39,6 +33,18 @@ void WriteBlocks(std::ostream& report, Values values, const RunOptions& options,
 }
 
 }  // namespace
+
+Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& openName,
+                       const RunOptions& options, ValueSink& remarks, const RunHooks& hooks,
+                       Computed& computed) {
+    Values values;
+    Outcome read = ReadableOnce(reader, openName)
+                       ? ReadOnce(reader, options.data, remarks, hooks, values)
+                       : ReadDataFile(reader, openName, options.data, remarks, hooks, values);
+    if (read.failure != Failure::kNone) return read;
+    computed = Compute(std::move(values), options.summary);
+    return {};
+}
 
 Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
                     const std::string& openName, std::ostream& report, const RunOptions& options,

@@ -8,15 +8,33 @@
 #ifndef DESCSTAT_RUN_H
 #define DESCSTAT_RUN_H
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 
 #include "app/DataFile.h"
 #include "app/Messages.h"
 #include "app/Options.h"
+#include "app/Statistics.h"
+#include "app/Summary.h"
 #include "mylib/RdTxtLn.h"
 
 namespace descstat {
+
+// Everything computed from the values of one data file.
+struct Computed {
+    std::int32_t count = 0;
+    Results results{};
+    bool hasSummary = false;
+    Summary summary{};
+};
+
+// Reads the data that `reader` has open (in one pass or two, as
+// WriteReportAfterReading does) and computes its results, and the summary
+// when asked for, remarking bad lines to `remarks`. Writes nothing.
+Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& openName,
+                       const RunOptions& options, ValueSink& remarks, const RunHooks& hooks,
+                       Computed& computed);
 
 // Writes the whole report of the data file that `reader` has open under
 // `openName` (shown in the report as `dataName`), as the dialogue does: the

@@ -15,6 +15,7 @@
 #include "app/CommandLine.h"
 #include "app/Console.h"
 #include "app/Dialogue.h"
+#include "app/MachineRun.h"
 #include "app/Messages.h"
 #include "app/Platform.h"
 
@@ -81,7 +82,22 @@ void WaitInOwnWindow(int code, const descstat::TextStyle& console) {
     std::cin >> key;
 }
 
+// A machine format over every operand, without the window's wait for a
+// report (its rows are for scripts).
+int MachineOnConsole(const descstat::CommandLine& cl) {
+    for (const std::string& data : cl.operands) {
+        if (data == "-") descstat::platform::UseBinaryStandardInput();
+    }
+    try {
+        return descstat::RunMachine(cl.operands, stdin, std::cout, std::cerr, cl.options);
+    } catch (const std::bad_alloc&) {
+        std::cerr << descstat::kProgramPrefix << descstat::kNoMemoryMessage << std::endl;
+        return kExitFailure;
+    }
+}
+
 int ArgumentsOnConsole(const descstat::CommandLine& cl) {
+    if (cl.options.format != descstat::Format::kReport) return MachineOnConsole(cl);
     const std::string& data = cl.operands[0];
     const std::string report = cl.operands.size() > 1 ? cl.operands[1] : "-";
     descstat::RunOptions options = cl.options;

@@ -15,6 +15,9 @@ import argparse
 import array
 import struct
 import copy
+import csv
+import io
+import json
 import decimal
 import fcntl
 import math
@@ -767,6 +770,137 @@ LISTING_CASES = [
                                                                listing=False))),
 ]
 
+KEYS = ["mean", "variance", "sd", "unbiased_variance", "unbiased_sd"]
+SUMMARY_KEYS = ["min", "q1", "median", "q3", "max"]
+
+
+def parsed_rows(fmt, out):
+    """The rows of a machine format, read by Python's own csv and json."""
+    text = out.decode("utf-8", "surrogateescape")
+    if fmt == "json":
+        return [json.loads(line) for line in text.splitlines()]
+    rows = list(csv.reader(io.StringIO(text, newline=""), delimiter="\t" if fmt == "tsv" else ","))
+    return [dict(zip(rows[0], r)) for r in rows[1:]]
+
+
+def same_number(fmt, got, want):
+    """A number as a format writes it is the oracle's double, bit for bit (in
+    JSON, NaN and an infinite result are null)."""
+    if fmt == "json" and not math.isfinite(want):
+        return got is None
+    got = float(got)
+    if want != want:
+        return got != got
+    return got == want and math.copysign(1, got) == math.copysign(1, want)
+
+
+def machine_check(fmt, files, with_summary=False):
+    """Standard output of a machine run: one row per file in order, each number
+    bit for bit the exact oracle's double (None: the file fails, with that
+    message start)."""
+    def check(out):
+        rows = parsed_rows(fmt, out)
+        if len(rows) != len(files):
+            return False
+        for row, (name, values, error) in zip(rows, files):
+            if row["file"] != name:
+                return False
+            if values is None:
+                if not row["error"].startswith(error):
+                    return False
+                continue
+            expected = results(values) + (summary(values) if with_summary else [])
+            keys = KEYS + (SUMMARY_KEYS if with_summary else [])
+            if int(row["n"]) != len(values) or (fmt != "json" and row["error"] != ""):
+                return False
+            if not all(same_number(fmt, row[k], want) for k, want in zip(keys, expected)):
+                return False
+        return True
+    return check
+
+
+MACHINE_DATA = {"a.txt": WORKED_DATA, "b.txt": b"/\n1e300\n-1e300\n/\n",
+                "c.txt": b"/\n0.1\n0.2\n0.3\n1e-300\n/\n", "none.txt": b"no marker\n",
+                "one.txt": b"/\n7\n/\n"}
+A, B, C = WORKED_VALUES, [1e300, -1e300], [0.1, 0.2, 0.3, 1e-300]
+
+MACHINE_CASES = [
+    *[Case("format %s: several files, one missing, one without marker" % fmt,
+           args=["-F", fmt, "a.txt", "missing.txt", "b.txt", "none.txt", "c.txt", "one.txt"],
+           files=MACHINE_DATA, stdin=b"", code=9, report=None, untouched=tuple(MACHINE_DATA),
+           console=machine_check(fmt, [("a.txt", A, None), ("missing.txt", None,
+                                        "To open input data file failed: missing.txt: "),
+                                       ("b.txt", B, None), ("none.txt", None,
+                                        "To find the marker line in input data file failed: "
+                                        "none.txt has no line"),
+                                       ("c.txt", C, None), ("one.txt", [7.0], None)]))
+      for fmt in ("tsv", "csv", "json")],
+    *[Case("format %s with the summary" % fmt, args=["--format=" + fmt, "-s", "c.txt", "a.txt"],
+           files=MACHINE_DATA, stdin=b"", report=None, untouched=tuple(MACHINE_DATA),
+           console=machine_check(fmt, [("c.txt", C, None), ("a.txt", A, None)], True))
+      for fmt in ("tsv", "csv", "json")],
+    Case("format tsv: the header row and the exact bytes", args=["-F", "tsv", "a.txt"],
+         files=MACHINE_DATA, stdin=b"", report=None,
+         console=b"file\tn\tmean\tvariance\tsd\tunbiased_variance\tunbiased_sd\terror\n"
+                 b"a.txt\t3\t12.416666666666666\t0.2638888888888889\t0.5137011669140814\t"
+                 b"0.3958333333333333\t0.6291528696058958\t\n"),
+    Case("format json: nan and inf are null", args=["-F", "json", "b.txt", "x.txt"],
+         files={"b.txt": b"/\n1e308\n-1e308\n/\n", "x.txt": b"/\nNA\n/\n"}, stdin=b"",
+         report=None, untouched=("b.txt", "x.txt"),
+         stderr=b"descstat: x.txt:2: 'NA' holds no number: read as nan\n",
+         console=b'{"file": "b.txt", "n": 2, "mean": 0, "variance": null, "sd": 1e+308, '
+                 b'"unbiased_variance": null, "unbiased_sd": 1.4142135623730951e+308}\n'
+                 b'{"file": "x.txt", "n": 1, "mean": null, "variance": null, "sd": null, '
+                 b'"unbiased_variance": null, "unbiased_sd": null}\n'),
+    Case("format tsv and csv: nan and inf", args=["-F", "csv", "b.txt"],
+         files={"b.txt": b"/\n1e308\n-1e308\n/\n"}, stdin=b"", report=None,
+         console=b"file,n,mean,variance,sd,unbiased_variance,unbiased_sd,error\n"
+                 b"b.txt,2,0,inf,1e+308,inf,1.4142135623730951e+308,\n"),
+    Case("format: awkward names escaped", posix_only=True,
+         args=["-F", "tsv", "a\tb.txt", "q\"u,o.txt", b"\xff.txt".decode("utf-8", "surrogateescape")],
+         files={"a\tb.txt": WORKED_DATA, "q\"u,o.txt": WORKED_DATA}, stdin=b"", code=9, report=None,
+         untouched=(), console=lambda out: out.split(b"\n")[1].startswith(b"a\\tb.txt\t3\t")
+         and out.split(b"\n")[2].startswith(b'q"u,o.txt\t3\t')
+         and out.split(b"\n")[3].startswith(b"\xff.txt\t\t")),
+    Case("format csv: awkward names quoted", posix_only=True,
+         args=["-F", "csv", "q\"u,o.txt"], files={"q\"u,o.txt": WORKED_DATA}, stdin=b"",
+         report=None, untouched=(),
+         console=machine_check("csv", [('q"u,o.txt', A, None)])),
+    Case("format json: a name that is no UTF-8", posix_only=True,
+         args=["-F", "json", b"\xff\xe3\x81\x82.txt".decode("utf-8", "surrogateescape")],
+         files={}, stdin=b"", code=9, report=None, untouched=(),
+         console=lambda out: json.loads(out)["file"].encode("utf-8", "surrogateescape")
+         == b"\xff\xe3\x81\x82.txt" and out.startswith(b'{"file": "\\udcff\xe3\x81\x82.txt"')),
+    Case("format json: a read error gets its object", args=["-F", "json", "a.txt", "bad.txt"],
+         files={"a.txt": WORKED_DATA, "bad.txt": READ_DATA}, stdin=b"", code=9, report=None,
+         shim_env={"SHIM_DATA": "bad.txt", "SHIM_READ_FAIL": "%d:123" % CUT},
+         console=machine_check("json", [("a.txt", A, None), ("bad.txt", None,
+                               "To read input data file failed: a read error occurred")])),
+    Case("format: standard input among the files", posix_only=True,
+         args=["-F", "json", "a.txt", "-"], files={"a.txt": WORKED_DATA}, stdin=MACHINE_DATA["c.txt"],
+         report=None, console=machine_check("json", [("a.txt", A, None), ("-", C, None)])),
+    Case("format: digits asked for", args=["-F", "csv", "-d", "3", "a.txt"], files=MACHINE_DATA,
+         stdin=b"", report=None, untouched=tuple(MACHINE_DATA),
+         console=b"file,n,mean,variance,sd,unbiased_variance,unbiased_sd,error\n"
+                 b"a.txt,3,12.4,0.264,0.514,0.396,0.629,\n"),
+    Case("format: --output replaced whole", args=["-F", "json", "-o", "out.json", "a.txt"],
+         files={"a.txt": WORKED_DATA, "out.json": b"old\n"}, stdin=b"", console=b"",
+         report_name="out.json", report=lambda got: machine_check("json", [("a.txt", A, None)])(got)),
+    Case("format: --output refused on a data file", args=["-F", "tsv", "a.txt", "b.txt", "-o", "b.txt"],
+         files=MACHINE_DATA, stdin=b"", console=b"", code=9, untouched=tuple(MACHINE_DATA),
+         stderr=b"descstat: To open output file failed: it is the input data file.\n"),
+    Case("format: the dialogue writes it to its report file", args=["-F", "json"],
+         **data_only(WORKED_DATA, report=lambda got: machine_check("json", [("data.txt", A, None)])(got))),
+    Case("format: the report is the default",
+         **by_arguments(["-F", "report", "data.txt", "report.txt"])),
+    Case("usage: standard input twice", **usage_error("standard input ('-') named more than once"),
+         args=["-F", "tsv", "-", "-"]),
+    Case("usage: --output without a format", args=["-o", "x", "data.txt"], **usage_error(
+        "option '--output' needs a machine format (--format=tsv, csv or json)")),
+    Case("usage: unknown format", args=["-F", "xml", "data.txt"],
+         **usage_error("invalid format 'xml' (report, tsv, csv or json)")),
+]
+
 FORM_CASES = [
     # Plain lists: every line a value, the final line end no value of its own.
     form("plain: seq 10", ["-p"], b"".join(b"%d\n" % i for i in range(1, 11)),
@@ -1408,7 +1542,7 @@ def main():
         return 77
 
     failed = 0
-    for case in CASES + SCREEN_CASES + FORM_CASES + LISTING_CASES:
+    for case in CASES + SCREEN_CASES + FORM_CASES + LISTING_CASES + MACHINE_CASES:
         if args.select not in case.name or any(e in case.name for e in args.exclude):
             continue
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)

@@ -1,0 +1,169 @@
+#include "app/Machine.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "app/Report.h"
+
+namespace descstat {
+
+namespace {
+
+constexpr const char* kResultKeys[] = {"mean", "variance", "sd", "unbiased_variance",
+                                       "unbiased_sd"};
+constexpr const char* kSummaryKeys[] = {"min", "q1", "median", "q3", "max"};
+
+std::vector<std::string> Keys(bool summary) {
+    std::vector<std::string> keys = {"file", "n"};
+    keys.insert(keys.end(), std::begin(kResultKeys), std::end(kResultKeys));
+    if (summary) keys.insert(keys.end(), std::begin(kSummaryKeys), std::end(kSummaryKeys));
+    return keys;
+}
+
+// The row's numbers after its count, in the keys' order.
+std::vector<double> Numbers(const Computed& c, bool summary) {
+    const Results& r = c.results;
+    std::vector<double> v = {r.mean, r.variance, r.sd, r.unbiasedVariance, r.unbiasedSd};
+    if (summary) {
+        const Summary& s = c.summary;
+        v.insert(v.end(), {s.minimum, s.firstQuartile, s.median, s.thirdQuartile, s.maximum});
+    }
+    return v;
+}
+
+// NaN is "nan" and an infinite result "inf", as in the report.
+std::string Number(double v, int digits) {
+    char text[kNumberChars];
+    return std::string(text, FormatNumber(text, v, digits));
+}
+
+std::string TsvField(const std::string& s) {
+    std::string out;
+    for (const char c : s) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\t': out += "\\t"; break;
+            case '\r': out += "\\r"; break;
+            case '\n': out += "\\n"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string CsvField(const std::string& s) {
+    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+    std::string out = "\"";
+    for (const char c : s) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    return out + "\"";
+}
+
+// The length of the valid UTF-8 sequence at s[i], or 0 when it is none.
+std::size_t Utf8Length(const std::string& s, std::size_t i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    std::size_t n = 0;
+    unsigned least = 0;
+    if (b < 0x80) return 1;
+    if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+        least = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        least = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size()) return 0;
+    unsigned code = b & (0xFFu >> (n + 1));
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto c = static_cast<unsigned char>(s[i + k]);
+        if ((c & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (c & 0x3Fu);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return code >= least && code <= 0x10FFFF && !surrogate ? n : 0;
+}
+
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    char escape[8];
+    for (std::size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const std::size_t n = Utf8Length(s, i);
+        if (n == 0) {
+            (void)std::snprintf(escape, sizeof escape, "\\udc%02x", b);
+            out += escape;
+            ++i;
+            continue;
+        }
+        if (b == '"' || b == '\\') {
+            out += '\\';
+            out += static_cast<char>(b);
+        } else if (b < 0x20) {
+            (void)std::snprintf(escape, sizeof escape, "\\u%04x", b);
+            out += escape;
+        } else {
+            out.append(s, i, n);
+        }
+        i += n;
+    }
+    return out + "\"";
+}
+
+std::string JsonNumber(double v, int digits) {
+    return std::isfinite(v) ? Number(v, digits) : "null";
+}
+
+void WriteJson(std::ostream& out, const MachineRow& row, bool summary, int digits) {
+    out << "{\"file\": " << JsonString(row.file);
+    if (!row.ok) {
+        out << ", \"error\": " << JsonString(row.error) << "}\n";
+        return;
+    }
+    const std::vector<std::string> keys = Keys(summary);
+    const std::vector<double> numbers = Numbers(row.computed, summary);
+    out << ", \"n\": " << row.computed.count;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        out << ", \"" << keys[i + 2] << "\": " << JsonNumber(numbers[i], digits);
+    }
+    out << "}\n";
+}
+
+}  // namespace
+
+void WriteMachineHeader(std::ostream& out, Format format, bool summary) {
+    if (format == Format::kJson) return;
+    const char separator = format == Format::kTsv ? '\t' : ',';
+    for (const std::string& key : Keys(summary)) out << key << separator;
+    out << "error\n";
+}
+
+void WriteMachineRow(std::ostream& out, Format format, const MachineRow& row, bool summary,
+                     int digits) {
+    if (format == Format::kJson) {
+        WriteJson(out, row, summary, digits);
+        return;
+    }
+    const bool tsv = format == Format::kTsv;
+    const char separator = tsv ? '\t' : ',';
+    const auto field = [tsv](const std::string& s) { return tsv ? TsvField(s) : CsvField(s); };
+    out << field(row.file) << separator;
+    const std::size_t numbers = Keys(summary).size() - 2;
+    if (row.ok) {
+        out << row.computed.count << separator;
+        for (const double v : Numbers(row.computed, summary)) out << Number(v, digits) << separator;
+    } else {
+        for (std::size_t i = 0; i <= numbers; ++i) out << separator;
+        out << field(row.error);
+    }
+    out << '\n';
+}
+
+}  // namespace descstat

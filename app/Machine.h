@@ -1,0 +1,45 @@
+// The statistics alone, for scripts and spreadsheets: tab-separated values,
+// comma-separated values (RFC 4180) or JSON Lines, one row or object per data
+// file. The keys are ASCII and never depend on the language or the encoding:
+// file, n, mean, variance, sd, unbiased_variance, unbiased_sd, with the
+// summary also min, q1, median, q3, max; tsv and csv end each row with an
+// error column, empty on success. Numbers have the fewest digits that read
+// back as the same double (1e+300 with its sign), or the digits asked for;
+// NaN is "nan" and an infinite result "inf" (null in JSON); the count is an
+// integer. Every row ends with a line feed.
+//
+// A name a format cannot carry as it is gets a reversible escape: in tsv a
+// backslash, a tab, a CR or an LF is written \\, \t, \r, \n; in csv a field
+// with a comma, a quote, a CR or an LF is quoted, its quotes doubled; in JSON
+// a byte that is not part of valid UTF-8 is written \udcXX (XX its value, as
+// Python's surrogateescape reads it back), besides JSON's own escapes.
+#ifndef DESCSTAT_MACHINE_H
+#define DESCSTAT_MACHINE_H
+
+#include <ostream>
+#include <string>
+
+#include "app/Options.h"
+#include "app/Run.h"
+
+namespace descstat {
+
+// One data file's row: its name as given, and its statistics or why there
+// are none.
+struct MachineRow {
+    std::string file;
+    bool ok = false;
+    Computed computed;
+    std::string error;  // the failure's message when not ok
+};
+
+// The header row of tsv and csv (nothing for JSON).
+void WriteMachineHeader(std::ostream& out, Format format, bool summary);
+
+// One row or object; `digits` as the report's (kShortestDigits: the fewest).
+void WriteMachineRow(std::ostream& out, Format format, const MachineRow& row, bool summary,
+                     int digits);
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_MACHINE_H
