@@ -49,6 +49,7 @@ std::string FailureText(const Outcome& outcome, const std::string& name) {
 
 const char* UsageText() {
     return "Usage: descstat [OPTION]... [DATA [REPORT]]\n"
+           "  or:  descstat --format=tsv|csv|json [OPTION]... DATA...\n"
            "Descriptive statistics of the numbers in a text data file: the mean, the\n"
            "variance, the standard deviation, the unbiased variance and its standard\n"
            "deviation, each correctly rounded.\n"
@@ -80,6 +81,10 @@ const char* UsageText() {
            "                       (default 6; 17 identify every double), or 0 for\n"
            "                       the fewest that read back as the same double\n"
            "      --no-listing     the report without the listing of the values\n"
+           "  -F, --format=FORMAT  report (the default), or the statistics alone, one\n"
+           "                       row per data file (every operand is one): tsv, csv\n"
+           "                       or json (JSON Lines); shortest digits unless -d\n"
+           "  -o, --output=FILE    a machine format's rows into FILE, replaced whole\n"
            "  -s, --summary        add the count, minimum, quartiles, median and\n"
            "                       maximum after the results\n"
            "  -p, --plain          the data file is a list of values: every line is a\n"
