@@ -32,15 +32,22 @@ void WriteBlocks(std::ostream& report, Values values, const RunOptions& options,
     if (computed.hasSummary) WriteSummaryBlock(report, computed.summary, format);
 }
 
+// Every value of the data: in one pass when it can be read only once, in two
+// otherwise, the bad lines remarked to `remarks`.
+Outcome ReadAll(myLib::RdTxtLn& reader, const std::string& openName, const RunOptions& options,
+                ValueSink& remarks, const RunHooks& hooks, Values& values) {
+    return ReadableOnce(reader, openName)
+               ? ReadOnce(reader, options.data, remarks, hooks, values)
+               : ReadDataFile(reader, openName, options.data, remarks, hooks, values);
+}
+
 }  // namespace
 
 Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& openName,
                        const RunOptions& options, ValueSink& remarks, const RunHooks& hooks,
                        Computed& computed) {
     Values values;
-    Outcome read = ReadableOnce(reader, openName)
-                       ? ReadOnce(reader, options.data, remarks, hooks, values)
-                       : ReadDataFile(reader, openName, options.data, remarks, hooks, values);
+    Outcome read = ReadAll(reader, openName, options, remarks, hooks, values);
     if (read.failure != Failure::kNone) return read;
     computed = Compute(std::move(values), options.summary);
     return {};
@@ -66,9 +73,7 @@ Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataN
                                 const RunOptions& options, ValueSink& remarks,
                                 const RunHooks& hooks) {
     Values values;
-    Outcome read = ReadableOnce(reader, openName)
-                       ? ReadOnce(reader, options.data, remarks, hooks, values)
-                       : ReadDataFile(reader, openName, options.data, remarks, hooks, values);
+    Outcome read = ReadAll(reader, openName, options, remarks, hooks, values);
     if (read.failure != Failure::kNone) return read;
 
     const ReportFormat format{options.report, options.digits};
