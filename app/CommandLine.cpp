@@ -82,11 +82,15 @@ std::string Lower(std::string s) {
     return s;
 }
 
-bool ParseEncoding(const std::string& value, Encoding& encoding) {
+// The value a table of names gives `value`, in any case; false when it names
+// none. Each entry has a `name` and the value `field` points to.
+template <typename Entry, std::size_t N, typename Value>
+bool ParseNamed(const Entry (&table)[N], Value Entry::*field, const std::string& value,
+                Value& result) {
     const std::string v = Lower(value);
-    for (const EncodingName& e : kEncodingNames) {
-        if (v == e.name) {
-            encoding = e.encoding;
+    for (const Entry& entry : table) {
+        if (v == entry.name) {
+            result = entry.*field;
             return true;
         }
     }
@@ -102,28 +106,6 @@ std::string EncodingNameList() {
         list += kEncodingNames[i].name;
     }
     return list;
-}
-
-bool ParseLanguage(const std::string& value, Language& language) {
-    const std::string v = Lower(value);
-    for (const LanguageName& l : kLanguageNames) {
-        if (v == l.name) {
-            language = l.language;
-            return true;
-        }
-    }
-    return false;
-}
-
-bool ParseFormat(const std::string& value, Format& format) {
-    const std::string v = Lower(value);
-    for (const FormatName& f : kFormatNames) {
-        if (v == f.name) {
-            format = f.format;
-            return true;
-        }
-    }
-    return false;
 }
 
 // A decimal number, leading zeros allowed ("017" is 17); 0 asks for the
@@ -180,11 +162,13 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
     switch (o.opt) {
         case Opt::kEncoding:
             cl.options.encodingGiven = true;
-            if (ParseEncoding(value, cl.options.encoding)) return true;
+            if (ParseNamed(kEncodingNames, &EncodingName::encoding, value, cl.options.encoding))
+                return true;
             cl.error = "invalid encoding '" + value + "' (" + EncodingNameList() + ")";
             return false;
         case Opt::kLanguage:
-            if (ParseLanguage(value, cl.options.language)) return true;
+            if (ParseNamed(kLanguageNames, &LanguageName::language, value, cl.options.language))
+                return true;
             cl.error = "invalid language '" + value + "' (ja or en)";
             return false;
         case Opt::kDigits:
@@ -208,7 +192,8 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
         case Opt::kSkipInvalid: cl.options.data.skipInvalid = true; return true;
         case Opt::kNoListing: cl.options.listing = false; return true;
         case Opt::kFormat:
-            if (ParseFormat(value, cl.options.format)) return true;
+            if (ParseNamed(kFormatNames, &FormatName::format, value, cl.options.format))
+                return true;
             cl.error = "invalid format '" + value + "' (report, tsv, csv or json)";
             return false;
         case Opt::kOutput:
