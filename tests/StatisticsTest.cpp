@@ -317,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Every shortest text reads back as the same double, whatever its bits; half
 // the cases lie where fixed notation moves the point (2^-20 to 2^60).
 TEST(ShortestNumbers, ReadBackAsTheSameDouble) {
-    std::mt19937_64 rng(20261209);
+    std::mt19937_64 rng(20261209);  // NOLINT(cert-msc32-c,cert-msc51-cpp): repeatable on purpose
     std::uniform_int_distribution<int> exponent(-20, 60);
     char text[descstat::kNumberChars + 1];
     for (int i = 0; i < 200000; ++i) {
