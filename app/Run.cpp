@@ -80,9 +80,7 @@ Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataN
     WriteHeader(report, dataName);
     Listing listing(report, format, options.listing);
     listing.SectionFound();
-    if (options.listing) {
-        for (std::int32_t p = 0; p < values.Count(); ++p) listing.Take(p + 1, values.Data()[p]);
-    }
+    for (std::int32_t p = 0; p < values.Count(); ++p) listing.Take(p + 1, values.Data()[p]);
     WriteBlocks(report, std::move(values), options, format);
     return {};
 }

@@ -191,8 +191,7 @@ MUTANTS = [
      "exponent > kLargestFixedExponent", "exponent > kLargestFixedExponent + 1"),
     ("zeros after the point one short", "app/Report.cpp",
      "for (int z = -1; z > exponent; --z)", "for (int z = -2; z > exponent; --z)"),
-    ("listing kept in the argument run", "app/Run.cpp", "    if (options.listing) {", "    if (true) {"),
-    ("listing kept in the dialogue", "app/Report.h",
+    ("listing kept", "app/Report.h",
      "if (values_) WriteListingLine", "WriteListingLine"),
     # Machine formats.
     ("tab in a tsv name not escaped", "app/Machine.cpp", """case '\\t': out += "\\\\t"; break;""", ""),
