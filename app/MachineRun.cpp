@@ -19,45 +19,39 @@ int DigitsOf(const RunOptions& options) {
     return options.digitsGiven ? options.digits : kShortestDigits;
 }
 
+// True when the output (the named file, or standard output when `output` is
+// empty) is the data `reader` has open, compared by the identity of the open
+// files. A device such as the terminal is read and written apart.
+bool IsOutput(const RdTxtLn& reader, const std::string& output) {
+    if (reader.FlKind() == RdTxtLn::kDeviceFile) return false;
+    return output.empty() ? reader.IsOpenStrm(stdout) : reader.IsOpenFl(output);
+}
+
 // The row of one data file, read and computed; its warnings go to `err`.
-MachineRow RowOf(const std::string& name, std::FILE* in, std::ostream& err,
-                 const RunOptions& options, const RunHooks& hooks) {
-    MachineRow row;
+// False when the data file is the output, which ends the run.
+bool ReadRow(const std::string& name, std::FILE* in, std::ostream& err, const RunOptions& options,
+             const std::string& output, const RunHooks& hooks, MachineRow& row) {
     row.file = name;
     errno = 0;
     const std::unique_ptr<RdTxtLn> reader =
         name == "-" ? std::make_unique<RdTxtLn>(in) : std::make_unique<RdTxtLn>(name);
     if (reader->status != RdTxtLn::kReady) {
         row.error = FailureText({Failure::kOpenInput, errno}, name);
-        return row;
+        return true;
     }
+    if (IsOutput(*reader, output)) return false;
     Warnings warnings(err, name);
     const Outcome read = ReadAndCompute(*reader, name == "-" ? std::string() : name, options,
                                         warnings, hooks, row.computed);
     warnings.Finish();
     row.ok = read.failure == Failure::kNone;
     if (!row.ok) row.error = FailureText(read, name);
-    return row;
+    return true;
 }
 
-// True when the output (the named file, or standard output) is one of the
-// data files, compared by the identity of the open files. A device such as
-// the terminal is read and written apart.
-bool OutputIsData(const std::vector<std::string>& names, std::FILE* in, const std::string& output) {
-    for (const std::string& name : names) {
-        const RdTxtLn data = name == "-" ? RdTxtLn(in) : RdTxtLn(name);
-        if (data.status != RdTxtLn::kReady || data.FlKind() == RdTxtLn::kDeviceFile) continue;
-        if (output.empty() ? data.IsOpenStrm(stdout) : data.IsOpenFl(output)) return true;
-    }
-    return false;
-}
-
-void WriteRows(std::ostream& out, std::ostream& err, const std::vector<std::string>& names,
-               std::FILE* in, const RunOptions& options, const RunHooks& hooks, bool& anyFailed) {
+void WriteRows(std::ostream& out, const std::vector<MachineRow>& rows, const RunOptions& options) {
     WriteMachineHeader(out, options.format, options.summary);
-    for (const std::string& name : names) {
-        const MachineRow row = RowOf(name, in, err, options, hooks);
-        anyFailed = anyFailed || !row.ok;
+    for (const MachineRow& row : rows) {
         WriteMachineRow(out, options.format, row, options.summary, DigitsOf(options));
     }
 }
@@ -71,23 +65,29 @@ int Fail(std::ostream& err, const Outcome& outcome, const std::string& name) {
 
 int RunMachine(const std::vector<std::string>& dataNames, std::FILE* in, std::ostream& out,
                std::ostream& err, const RunOptions& options, const RunHooks& hooks) {
-    const std::string& output = options.output == "-" ? std::string() : options.output;
-    if (OutputIsData(dataNames, in, output)) {
-        return Fail(err, {Failure::kOutputIsInput}, output.empty() ? "-" : output);
-    }
+    // Every file is read before anything is written, so that an output that
+    // is one of the data files is found before it is touched.
+    const std::string output = options.output == "-" ? std::string() : options.output;
+    std::vector<MachineRow> rows(dataNames.size());
     bool anyFailed = false;
+    for (std::size_t i = 0; i < dataNames.size(); ++i) {
+        if (!ReadRow(dataNames[i], in, err, options, output, hooks, rows[i])) {
+            return Fail(err, {Failure::kOutputIsInput}, output.empty() ? "-" : output);
+        }
+        anyFailed = anyFailed || !rows[i].ok;
+    }
     if (output.empty()) {
-        WriteRows(out, err, dataNames, in, options, hooks, anyFailed);
+        WriteRows(out, rows, options);
         out.flush();
         if (out.fail()) return Fail(err, {Failure::kWriteOutput}, "-");
-        return anyFailed ? kExitFailure : kExitSuccess;
+    } else {
+        ReportFile file;
+        const Outcome opened = file.Open(output);
+        if (opened.failure != Failure::kNone) return Fail(err, opened, output);
+        WriteRows(file.Stream(), rows, options);
+        const Failure committed = file.Commit();
+        if (committed != Failure::kNone) return Fail(err, {committed}, output);
     }
-    ReportFile file;
-    const Outcome opened = file.Open(output);
-    if (opened.failure != Failure::kNone) return Fail(err, opened, output);
-    WriteRows(file.Stream(), err, dataNames, in, options, hooks, anyFailed);
-    const Failure committed = file.Commit();
-    if (committed != Failure::kNone) return Fail(err, {committed}, output);
     return anyFailed ? kExitFailure : kExitSuccess;
 }
 

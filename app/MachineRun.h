@@ -2,9 +2,10 @@
 // operand is a data file, read in the order given by the data rules of the
 // run, and each gets one row or object of statistics (Machine.h), also when
 // it fails: then with the failure's message. Warnings name each file. The
-// rows go to standard output, or to the file --output names, replaced whole
-// as a report is and refused when it is one of the data files. The exit code
-// is 9 when any file failed, 0 otherwise.
+// rows are written once every file has been read: to standard output, or to
+// the file --output names, replaced whole as a report is. An output that is
+// one of the data files (compared as each is opened) ends the run with nothing
+// written. The exit code is 9 when any file failed, 0 otherwise.
 #ifndef DESCSTAT_MACHINERUN_H
 #define DESCSTAT_MACHINERUN_H
 

@@ -1142,6 +1142,22 @@ def refused(command, data=WORKED_DATA):
                 files={"data.txt": data}, stdin=b"", console=b"", code=9, stderr=IS_DATA)
 
 
+def machine_refused(command):
+    """A machine run whose rows would go into one of its data files: refused
+    before anything is written, both data files' bytes unchanged."""
+    return Case("rows into the data refused: " + command, bash=command, posix_only=True,
+                files={"data.txt": WORKED_DATA, "b.txt": MACHINE_DATA["b.txt"]},
+                untouched=("data.txt", "b.txt"), stdin=b"", console=b"", code=9, stderr=IS_DATA)
+
+
+MACHINE_REFUSED = [
+    machine_refused("{prog} -F tsv data.txt b.txt >> b.txt"),
+    machine_refused("{prog} -F json - -o data.txt < data.txt"),
+    machine_refused("{prog} -F csv b.txt - < data.txt >> data.txt"),
+    machine_refused("{prog} -F csv b.txt -o ./b.txt data.txt"),
+]
+
+
 def stdout_report(name, values):
     """A console that is the report of the values, the data shown under any
     name that starts so."""
@@ -1542,7 +1558,8 @@ def main():
         return 77
 
     failed = 0
-    for case in CASES + SCREEN_CASES + FORM_CASES + LISTING_CASES + MACHINE_CASES:
+    for case in (CASES + SCREEN_CASES + FORM_CASES + LISTING_CASES + MACHINE_CASES
+                 + MACHINE_REFUSED):
         if args.select not in case.name or any(e in case.name for e in args.exclude):
             continue
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)
