@@ -17,8 +17,8 @@ std::optional<TextStyle> ScreenStyle(Language language) {
     return ScreenStyleOf(wide, wide ? std::string() : platform::UserCharset(), language);
 }
 
-TextStyle ConsoleStyle(Language language) {
-    return ScreenStyle(language).value_or(FileStyle(Encoding::kShiftJis, language));
+TextStyle ConsoleStyle(const std::optional<TextStyle>& screen, Language language) {
+    return screen.value_or(FileStyle(Encoding::kShiftJis, language));
 }
 
 void WriteClosingLines(std::ostream& con, const TextStyle& style) {

@@ -29,9 +29,9 @@ std::optional<TextStyle> ScreenStyle(Language language);
 // either gets English when asked for.
 TextStyle ScreenStyleOf(bool wideConsole, const std::string& charset, Language language);
 
-// The style of the closing lines: the screen's, or else the program's
-// Shift_JIS bytes (English when asked for).
-TextStyle ConsoleStyle(Language language);
+// The style of the closing lines: the screen's (`screen`, as ScreenStyle
+// gave it), or else the program's Shift_JIS bytes (English when asked for).
+TextStyle ConsoleStyle(const std::optional<TextStyle>& screen, Language language);
 
 // The dialogue's closing lines after a complete run: an empty line, then
 // "finished" and the key request.

@@ -132,6 +132,32 @@ Failure CheckSectionEnd(Lines& lines, std::string& line, bool closedByMarker) {
     return (closedByMarker ? atMarker : atEnd) ? Failure::kNone : Failure::kChanged;
 }
 
+// What the start of a data section held: whether a line named the fields,
+// and whether the section ended before any value line could follow (then
+// `closedByMarker` tells whether at a marker line).
+struct SectionStart {
+    bool namesLine = false;
+    bool ended = false;
+    bool closedByMarker = false;
+};
+
+// Reads the line that names the fields, when the rules say there is one, and
+// finds the field that holds the values in `fieldIndex`.
+Outcome StartSection(Lines& lines, std::string& line, int& fieldIndex, SectionStart& start) {
+    fieldIndex = lines.rules.field - 1;
+    if (!lines.rules.header) return {};
+    bool end = false;
+    const Failure f = NextLine(lines, line, end);
+    if (f != Failure::kNone) return {f};
+    if (end || EndsSection(lines, line)) {
+        start.ended = true;
+        start.closedByMarker = !end;
+        return FieldIndex(lines.rules, nullptr, fieldIndex);
+    }
+    start.namesLine = true;
+    return FieldIndex(lines.rules, &line, fieldIndex);
+}
+
 // Reads a value line's value; one whose field is not wholly a number is
 // remarked to the sink. Returns whether the value is kept: all are, but
 // those that hold no number when such lines are left out.
@@ -157,30 +183,20 @@ Failure ReadValues(Lines& lines, const Section& section, Values& values, ValueSi
     if (header != Failure::kNone) return header;
 
     sink.SectionFound();
-    bool namesPending = section.namesLine;
+    // The names line, where the counting pass met one, is no value line.
+    const std::int32_t lineCount = section.count + (section.namesLine ? 1 : 0);
     std::int32_t kept = 0;
     double* data = values.Data();
-    for (std::int32_t p = 0; p < section.count;) {
+    for (std::int32_t p = 0; p < lineCount; ++p) {
         bool end = false;
         const Failure f = NextLine(lines, line, end);
         if (f != Failure::kNone) return f;
         if (end || EndsSection(lines, line)) return Failure::kChanged;
-        if (namesPending) {
-            namesPending = false;
-            continue;
-        }
-        ++p;
+        if (p == 0 && section.namesLine) continue;
         double value = 0.0;
         if (!ReadValueLine(lines, line, section.fieldIndex, sink, value)) continue;
         data[kept++] = value;
         sink.Take(kept, value);
-    }
-    if (namesPending) {
-        // The names line is still to come when the section has no value lines.
-        bool end = false;
-        const Failure f = NextLine(lines, line, end);
-        if (f != Failure::kNone) return f;
-        if (end || EndsSection(lines, line)) return Failure::kChanged;
     }
     values.Keep(kept);
     return CheckSectionEnd(lines, line, section.closedByMarker);
@@ -191,25 +207,25 @@ Failure ReadValues(Lines& lines, const Section& section, Values& values, ValueSi
 Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t maxCount,
                         Section& section) {
     section = Section();
-    section.fieldIndex = rules.field - 1;
     Lines lines{reader, rules, 0, {}};
     std::string line;
     const Failure header = SkipHeader(lines, line);
     if (header != Failure::kNone) return {header, 0};
+    SectionStart start;
+    Outcome started = StartSection(lines, line, section.fieldIndex, start);
+    if (started.failure != Failure::kNone) return started;
+    section.namesLine = start.namesLine;
+    if (start.ended) {
+        section.closedByMarker = start.closedByMarker;
+        return {};
+    }
     for (;;) {
         bool end = false;
         const Failure f = NextLine(lines, line, end);
         if (f != Failure::kNone) return {f, 0};
-        const bool namesPending = rules.header && !section.namesLine;
         if (end || EndsSection(lines, line)) {
             section.closedByMarker = !end;
-            return namesPending ? FieldIndex(rules, nullptr, section.fieldIndex) : Outcome{};
-        }
-        if (namesPending) {
-            section.namesLine = true;
-            Outcome found = FieldIndex(rules, &line, section.fieldIndex);
-            if (found.failure != Failure::kNone) return found;
-            continue;
+            return {};
         }
         if (section.count >= maxCount) return {Failure::kTooManyLines, 0};
         ++section.count;
@@ -247,21 +263,15 @@ Outcome ReadOnce(RdTxtLn& reader, const DataRules& rules, ValueSink& sink, const
     std::string line;
     const Failure header = SkipHeader(lines, line);
     if (header != Failure::kNone) return {header, 0};
-    bool namesPending = rules.header;
-    int fieldIndex = rules.field - 1;
+    int fieldIndex = 0;
+    SectionStart start;
+    Outcome started = StartSection(lines, line, fieldIndex, start);
+    if (started.failure != Failure::kNone || start.ended) return started;
     for (;;) {
         bool end = false;
         const Failure f = NextLine(lines, line, end);
         if (f != Failure::kNone) return {f, 0};
-        if (end || EndsSection(lines, line)) {
-            return namesPending ? FieldIndex(rules, nullptr, fieldIndex) : Outcome{};
-        }
-        if (namesPending) {
-            namesPending = false;
-            Outcome found = FieldIndex(rules, &line, fieldIndex);
-            if (found.failure != Failure::kNone) return found;
-            continue;
-        }
+        if (end || EndsSection(lines, line)) return {};
         double value = 0.0;
         if (!ReadValueLine(lines, line, fieldIndex, sink, value)) continue;
         if (values.Count() >= hooks.maxCount) return {Failure::kTooManyLines, 0};

@@ -62,12 +62,7 @@ Failure CheckReportName(const RdTxtLn& reader, const std::string& reportName) {
 // key request and its wait.
 int Fail(std::istream& in, std::ostream& con, const Outcome& outcome) {
     const Failure f = outcome.failure;
-    std::string message = Message(f);
-    if (!outcome.detail.empty()) {
-        message.pop_back();
-        message += ": " + outcome.detail;
-    }
-    con << message << std::endl;
+    con << MessageWith(f, outcome.detail) << std::endl;
     if (f == Failure::kReopenInput) return kExitFailure;
     con << kKeyRequest << std::endl;
     ReadToken(in);

@@ -29,6 +29,15 @@ const char* Message(Failure f) {
     return "";
 }
 
+std::string MessageWith(Failure f, const std::string& detail) {
+    std::string message = Message(f);
+    if (!detail.empty()) {
+        message.pop_back();
+        message += ": " + detail;
+    }
+    return message;
+}
+
 std::string FailureText(const Outcome& outcome, const std::string& name) {
     std::string detail;
     if (outcome.reason != 0) {
@@ -39,12 +48,7 @@ std::string FailureText(const Outcome& outcome, const std::string& name) {
         detail = (name == "-" ? std::string("standard input") : name) +
                  " has no line starting with '/' (--plain reads a list of values)";
     }
-    std::string message = Message(outcome.failure);
-    if (!detail.empty()) {
-        message.pop_back();
-        message += ": " + detail;
-    }
-    return message;
+    return MessageWith(outcome.failure, detail);
 }
 
 const char* UsageText() {

@@ -67,6 +67,10 @@ struct Outcome {
 // The message of a failure, ending in a full stop; empty for kNone.
 const char* Message(Failure f);
 
+// The message of a failure, followed in place of its full stop by `detail`
+// when there is one.
+std::string MessageWith(Failure f, const std::string& detail);
+
 // The message of a failure of a run over the file `name`, followed (in
 // place of its full stop) by what there is more to say: the system's reason
 // for a file that could not be opened, what was looked for and found, or

@@ -29,7 +29,8 @@ using descstat::kExitFailure;
 int DialogueOnConsole(descstat::RunOptions options) {
     // The report file is the same wherever the dialogue runs.
     options.report = descstat::FileStyle(options.encoding, options.language);
-    options.console = descstat::ConsoleStyle(options.language);
+    options.console =
+        descstat::ConsoleStyle(descstat::ScreenStyle(options.language), options.language);
     int code = kExitFailure;
     try {
         code = descstat::RunDialogue(std::cin, std::cout, options);
@@ -44,21 +45,17 @@ int DialogueOnConsole(descstat::RunOptions options) {
     return code;
 }
 
-// The argument run's report on a screen is written for that screen, unless
-// an encoding was asked for; anywhere else it gets the program's own bytes.
-descstat::TextStyle ReportStyle(const descstat::RunOptions& options, bool toStandardOutput) {
-    const std::optional<descstat::TextStyle> screen = descstat::ScreenStyle(options.language);
-    if (toStandardOutput && screen && !options.encodingGiven) return *screen;
-    return descstat::FileStyle(options.encoding, options.language);
-}
-
-int RunArguments(const std::string& data, const std::string& report,
-                 const descstat::RunOptions& options) {
-    // Data read from standard input is read byte for byte, as a data file is;
-    // the reader's own line rules take CR LF as one line end.
-    if (data == "-") descstat::platform::UseBinaryStandardInput();
+// A run on the command line's files, with the failure of an allocation the
+// standard library reports as one line on standard error. Data read from
+// standard input is read byte for byte, as a data file is; the reader's own
+// line rules take CR LF as one line end.
+template <typename Run>
+int RunOnFiles(const std::vector<std::string>& data, Run run) {
+    for (const std::string& name : data) {
+        if (name == "-") descstat::platform::UseBinaryStandardInput();
+    }
     try {
-        return descstat::RunWithNames(data, report, stdin, std::cout, std::cerr, options);
+        return run();
     } catch (const std::bad_alloc&) {
         std::cerr << descstat::kProgramPrefix << descstat::kNoMemoryMessage << std::endl;
         return kExitFailure;
@@ -82,28 +79,26 @@ void WaitInOwnWindow(int code, const descstat::TextStyle& console) {
     std::cin >> key;
 }
 
-// A machine format over every operand, without the window's wait for a
-// report (its rows are for scripts).
-int MachineOnConsole(const descstat::CommandLine& cl) {
-    for (const std::string& data : cl.operands) {
-        if (data == "-") descstat::platform::UseBinaryStandardInput();
-    }
-    try {
-        return descstat::RunMachine(cl.operands, stdin, std::cout, std::cerr, cl.options);
-    } catch (const std::bad_alloc&) {
-        std::cerr << descstat::kProgramPrefix << descstat::kNoMemoryMessage << std::endl;
-        return kExitFailure;
-    }
-}
-
+// A machine format runs over every operand, without the window's wait (its
+// rows are for scripts). The text report on a screen is written for that
+// screen, unless an encoding was asked for; anywhere else it gets the
+// program's own bytes.
 int ArgumentsOnConsole(const descstat::CommandLine& cl) {
-    if (cl.options.format != descstat::Format::kReport) return MachineOnConsole(cl);
+    if (cl.options.format != descstat::Format::kReport) {
+        return RunOnFiles(cl.operands, [&cl] {
+            return descstat::RunMachine(cl.operands, stdin, std::cout, std::cerr, cl.options);
+        });
+    }
     const std::string& data = cl.operands[0];
     const std::string report = cl.operands.size() > 1 ? cl.operands[1] : "-";
     descstat::RunOptions options = cl.options;
-    options.report = ReportStyle(options, report == "-");
-    options.console = descstat::ConsoleStyle(options.language);
-    const int code = RunArguments(data, report, options);
+    const std::optional<descstat::TextStyle> screen = descstat::ScreenStyle(options.language);
+    const descstat::TextStyle file = descstat::FileStyle(options.encoding, options.language);
+    options.report = report == "-" && screen && !options.encodingGiven ? *screen : file;
+    options.console = descstat::ConsoleStyle(screen, options.language);
+    const int code = RunOnFiles({data}, [&] {
+        return descstat::RunWithNames(data, report, stdin, std::cout, std::cerr, options);
+    });
     WaitInOwnWindow(code, options.console);
     return code;
 }
@@ -126,7 +121,9 @@ int main(int argc, char** argv) {
         std::cerr << descstat::kProgramPrefix << cl.error << "\n"
                   << descstat::kTryHelp << std::endl;
         // Too many files dropped on the program, say: the window stays.
-        WaitInOwnWindow(descstat::kExitUsage, descstat::ConsoleStyle(cl.options.language));
+        const descstat::Language language = cl.options.language;
+        WaitInOwnWindow(descstat::kExitUsage,
+                        descstat::ConsoleStyle(descstat::ScreenStyle(language), language));
         return descstat::kExitUsage;
     }
     if (cl.help) return Show(descstat::UsageText());
