@@ -23,12 +23,12 @@ struct Lines {
     std::string field;  // the last value line's field, its room kept from line to line
 };
 
-// Reads the next line into `line`, or sets `end` at the end of the file: the
-// empty line that the reader delivers when the file ends right after a line
-// end is the end, not a line of its own. A line that is too long, or that a
-// read error cut short, is a failure.
-Failure NextLine(Lines& lines, std::string& line, bool& end) {
-    const int result = lines.reader.GetLn(line);
+// Reads the next line into `line` (only its first byte unless `whole`), or
+// sets `end` at the end of the file: the empty line that the reader delivers
+// when the file ends right after a line end is the end, not a line of its
+// own. A line that is too long, or that a read error cut short, is a failure.
+Failure NextLine(Lines& lines, std::string& line, bool& end, bool whole = true) {
+    const int result = whole ? lines.reader.GetLn(line) : lines.reader.GetLnHead(line);
     if (lines.reader.RdErr()) return Failure::kReadError;
     if (result == RdTxtLn::kLineTooLong) return Failure::kLongLine;
     end = result != RdTxtLn::kLineRead ||
@@ -52,9 +52,24 @@ bool IsBlankLine(const std::string& line) {
 }
 
 // The value of a value line: its chosen field (into `field`) as a number;
-// `whole` tells that the field is wholly a number.
+// `whole` tells that the field is wholly a number. A field between blanks
+// is read where it stands in the line and copied only when it is not wholly
+// a number (for the remark); a separated field may hold quotes, so it is
+// always taken out first.
 double ValueOf(const std::string& line, char separator, int index, std::string& field,
                bool& present, bool& whole) {
+    if (separator == '\0') {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        present = myLib::FindFld(line, index, begin, end);
+        const char* const first = line.data() + begin;
+        const char* const last = line.data() + end;
+        const char* stop = nullptr;
+        const auto value = static_cast<double>(myLib::StrToDbl(first, last, stop));
+        whole = stop != first && stop == last;
+        if (!whole) field.assign(line, begin, end - begin);
+        return value;
+    }
     present = NthField(line, separator, index, field);
     std::size_t end = 0;
     const auto value = static_cast<double>(myLib::StrToDbl(field, end));
@@ -220,8 +235,9 @@ Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t ma
         return {};
     }
     for (;;) {
+        // Counting needs no more of a line than whether it is a marker line.
         bool end = false;
-        const Failure f = NextLine(lines, line, end);
+        const Failure f = NextLine(lines, line, end, false);
         if (f != Failure::kNone) return {f, 0};
         if (end || EndsSection(lines, line)) {
             section.closedByMarker = !end;

@@ -43,7 +43,7 @@ std::size_t ReadField(const std::string& line, std::size_t pos, char separator,
 
 bool NthField(const std::string& line, char separator, int index, std::string& field) {
     if (separator == '\0') {
-        field = myLib::GetFld(line, index);
+        myLib::GetFld(line, index, field);
         return !field.empty();
     }
     std::size_t pos = ReadField(line, 0, separator, field);

@@ -2,6 +2,11 @@
 
 #include "mylib/StrFunc.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <new>
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -18,6 +23,8 @@ constexpr int kCarriageReturn = 0x0D;
 // The line buffer has room for the longest line, the byte that overflows it
 // and a spare byte.
 constexpr int kBufferSize = 1000;
+// The block in which a regular file is read.
+constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 // The UTF-8 byte order mark that editors write at the start of a file.
 constexpr int kByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
 
@@ -91,6 +98,37 @@ int KindOf(std::FILE* fp) {
 }
 #endif
 
+// Puts the n bytes from `bytes` into `line`: clear and append, which cost
+// less than assign (that allows for overlapping text), and a single byte
+// (the head of a line) without even a call.
+void Deliver(std::string& line, const char* bytes, std::size_t n) {
+    line.clear();
+    if (n == 1) {
+        line.push_back(*bytes);
+    } else if (n > 1) {
+        line.append(bytes, n);
+    }
+}
+
+// The first byte from p to `stop` that is CR or below (`stop` if none): a
+// line end, or a control byte that needs a closer look. Eight bytes are
+// tested at a time; every byte above CR only belongs to the line.
+const char* FindControlByte(const char* p, const char* stop) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    while (stop - p >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, sizeof word);
+        // A byte below 14 borrows when 14 is taken from it; a byte of 128 or
+        // more is no such byte, so its high bit is masked out.
+        const std::uint64_t below = (word - kOnes * (kCarriageReturn + 1)) & ~word & kHighBits;
+        if (below != 0) break;  // the byte is in this word: the loop below finds it
+        p += 8;
+    }
+    while (p<stop&& static_cast<unsigned char>(*p)> kCarriageReturn) ++p;
+    return p;
+}
+
 }  // namespace
 
 // The name is taken by value, as the reader's interface promises every caller.
@@ -123,6 +161,9 @@ void RdTxtLn::Take(std::FILE* fp) {
 #endif
     kind_ = fp_ != nullptr ? KindOf(fp_) : kRegularFile;
     backCount_ = 0;
+    next_ = nullptr;
+    end_ = nullptr;
+    errorAhead_ = false;
     const FileId id = fp_ != nullptr ? IdOfOpen(fp_) : FileId{};
     device_ = id.device;
     fileNumber_ = id.number;
@@ -138,17 +179,64 @@ void RdTxtLn::Release() {
 }
 
 // The next byte of the file, or EOF at its end or on a read error (which is
-// then remembered). The reader is the handle's only user, so it reads without
-// a lock for each byte.
+// then remembered).
 int RdTxtLn::GetByte() {
     if (backCount_ > 0) return back_[--backCount_];
+    if (next_ == end_ && !Refill()) return EOF;
+    return static_cast<unsigned char>(*next_++);
+}
+
+// Reads the next block of a regular file, or the next byte of any other, and
+// tells whether any byte came. A read error counts only once the bytes read
+// before it are used up, so that every line before it is delivered whole.
+bool RdTxtLn::Refill() {
+    if (kind_ != kRegularFile) return RefillByte();
+    if (!block_) block_.reset(new (std::nothrow) char[kBlockSize]);
+    if (!block_) return RefillByte();  // no room for a block: a byte at a time still works
+    if (errorAhead_) {
+        readError_ = true;
+        return false;
+    }
+    const std::size_t n = std::fread(block_.get(), 1, kBlockSize, fp_);
+    if (n < kBlockSize && std::ferror(fp_) != 0) errorAhead_ = true;
+    if (n == 0) {
+        readError_ = errorAhead_;
+        return false;
+    }
+    next_ = block_.get();
+    end_ = next_ + n;
+    return true;
+}
+
+// One byte, taken without a lock: the reader is the handle's only user. It is
+// kept as a block of one, so that a pipe or a terminal is never asked for
+// more than the line being read.
+bool RdTxtLn::RefillByte() {
 #ifdef _WIN32
     const int c = _fgetc_nolock(fp_);
 #else
     const int c = getc_unlocked(fp_);
 #endif
-    if (c == EOF && std::ferror(fp_) != 0) readError_ = true;
-    return c;
+    if (c == EOF) {
+        if (std::ferror(fp_) != 0) readError_ = true;
+        return false;
+    }
+    byte_ = static_cast<char>(c);
+    next_ = &byte_;
+    end_ = next_ + 1;
+    return true;
+}
+
+// Copies into `out` the bytes of the current block, up to `room`, that can
+// only belong to a line (every byte above CR), and gives how many: the lines
+// of a regular file are mostly taken this way rather than byte by byte.
+int RdTxtLn::TakeOrdinaryBytes(char* out, int room) {
+    if (backCount_ > 0) return 0;
+    const char* const p = FindControlByte(next_, end_ - next_ > room ? next_ + room : end_);
+    const int taken = static_cast<int>(p - next_);
+    if (taken > 0) std::memcpy(out, next_, static_cast<std::size_t>(taken));
+    next_ = p;
+    return taken;
 }
 
 void RdTxtLn::PutBack(int c) {
@@ -177,7 +265,32 @@ void RdTxtLn::SkipByteOrderMark() {
     }
 }
 
-int RdTxtLn::GetLn(std::string& line) {
+// The common case: the whole line and its line end (LF or CR LF) lie in the
+// current block, and go to `line` in one copy (at most `keep` bytes of it).
+// False, with nothing taken, for any other line, which is then read byte by
+// byte.
+bool RdTxtLn::TakeWholeLine(std::string& line, std::size_t keep) {
+    if (backCount_ > 0) return false;
+    const char* const p = FindControlByte(next_, end_ - next_ > kMaxLine ? next_ + kMaxLine : end_);
+    if (p == end_) return false;
+    std::size_t endLength = 0;
+    if (*p == kLineFeed) {
+        endLength = 1;
+    } else if (*p == kCarriageReturn && end_ - p > 1 && p[1] == kLineFeed) {
+        endLength = 2;
+    } else {
+        return false;
+    }
+    Deliver(line, next_, std::min(static_cast<std::size_t>(p - next_), keep));
+    next_ = p + endLength;
+    return true;
+}
+
+int RdTxtLn::GetLn(std::string& line) { return ReadLn(line, kMaxLine); }
+
+int RdTxtLn::GetLnHead(std::string& head) { return ReadLn(head, 1); }
+
+int RdTxtLn::ReadLn(std::string& line, std::size_t keep) {
     if (status != kReady) return kNothingRead;
     if (folder_) {
         // Reading would only give a read error: the folder holds no lines.
@@ -190,11 +303,14 @@ int RdTxtLn::GetLn(std::string& line) {
         SkipByteOrderMark();
     }
 
+    if (TakeWholeLine(line, keep)) return kLineRead;
+
     char buffer[kBufferSize];
     int k = 0;
     for (;;) {
+        k += TakeOrdinaryBytes(buffer + k, kMaxLine + 1 - k);
+        if (k > kMaxLine) return kLineTooLong;
         const int c = GetByte();
-        // Every byte above CR is ordinary, and most bytes are: one test for them.
         if (c <= kCarriageReturn) {
             if (c == EOF) {
                 // A read error ends the file just as the end of the data does;
@@ -211,7 +327,7 @@ int RdTxtLn::GetLn(std::string& line) {
         buffer[k] = static_cast<char>(c);
         if (++k > kMaxLine) return kLineTooLong;
     }
-    line.assign(buffer, static_cast<std::size_t>(k));
+    Deliver(line, buffer, std::min(static_cast<std::size_t>(k), keep));
     return kLineRead;
 }
 

@@ -15,7 +15,9 @@
 #ifndef MYLIB_RDTXTLN_H
 #define MYLIB_RDTXTLN_H
 
+#include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace myLib {
@@ -42,6 +44,16 @@ class RdTxtLn {
     // Bytes taken from the file and put back, the next one last.
     int back_[3] = {0, 0, 0};
     int backCount_ = 0;
+    // A regular file is read a block at a time into `block_` (made at the
+    // first read, kept through ReOpen); `next_` to `end_` is what is left of
+    // the block. Any other kind is read a byte at a time into `byte_`, as a
+    // pipe or a terminal may hold no more yet. A read error met by a short block is
+    // kept in `errorAhead_` until the bytes before it have been read.
+    std::unique_ptr<char[]> block_;
+    const char* next_ = nullptr;
+    const char* end_ = nullptr;
+    bool errorAhead_ = false;
+    char byte_ = 0;
 
 public:
     // State codes kept in `status`.
@@ -89,6 +101,11 @@ public:
     // after kLineTooLong the next call goes on after the 999 bytes it dropped.
     int GetLn(std::string& line);
 
+    // Reads the next line exactly as GetLn does (the same results, states and
+    // limits) but delivers only its first byte, none for an empty line: for
+    // a pass that only counts lines and looks at how they start.
+    int GetLnHead(std::string& head);
+
     // Releases the handle. A ready reader becomes kClosed; a reader at end of
     // file keeps kEndOfFile; otherwise nothing changes.
     void Close();
@@ -122,6 +139,11 @@ private:
     void Open(const std::string& name);
     void Release();
     int GetByte();
+    bool Refill();
+    bool RefillByte();
+    int TakeOrdinaryBytes(char* out, int room);
+    int ReadLn(std::string& line, std::size_t keep);
+    bool TakeWholeLine(std::string& line, std::size_t keep);
     void PutBack(int c);
     bool TakeLineFeedAfterCr();
     void SkipByteOrderMark();

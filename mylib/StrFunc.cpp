@@ -1,8 +1,11 @@
 #include "mylib/StrFunc.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -10,18 +13,64 @@ namespace myLib {
 
 bool IsBlnk(char c) { return c == ' ' || c == '\t'; }
 
-std::string GetFld(std::string s, int n) {
-    if (n < 0) return std::string();
-    const std::size_t size = s.size();
-    std::size_t pos = 0;
-    for (int skipped = 0; skipped < n && pos < size; ++skipped) {
-        while (pos < size && IsBlnk(s[pos])) ++pos;
-        while (pos < size && !IsBlnk(s[pos])) ++pos;
+// The string is taken by value, as the interface promises every caller.
+// cppcheck-suppress passedByValue
+std::string GetFld(std::string s, int n) {  // NOLINT(performance-unnecessary-value-param)
+    std::string field;
+    GetFld(s, n, field);
+    return field;
+}
+
+void GetFld(const std::string& s, int n, std::string& field) {
+    field.clear();
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    if (FindFld(s, n, begin, end)) field.append(s, begin, end - begin);
+}
+
+namespace {
+
+const char* SkipBlanks(const char* p, const char* last) {
+    while (p < last && IsBlnk(*p)) ++p;
+    return p;
+}
+
+// The first blank from p on (`last` if none). Eight bytes are tested at a
+// time: a field is mostly read whole.
+const char* SkipNonBlanks(const char* p, const char* last) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    while (last - p >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, sizeof word);
+        // A byte equal to a blank becomes 0 in one of the two; only a byte of
+        // 0 borrows to its high bit when 1 is taken from each byte.
+        const std::uint64_t spaces = word ^ (kOnes * ' ');
+        const std::uint64_t tabs = word ^ (kOnes * '\t');
+        const std::uint64_t zero = ((spaces - kOnes) & ~spaces) | ((tabs - kOnes) & ~tabs);
+        if ((zero & kHighBits) != 0) break;  // a blank is in this word: found below
+        p += 8;
     }
-    while (pos < size && IsBlnk(s[pos])) ++pos;
-    const std::size_t begin = pos;
-    while (pos < size && !IsBlnk(s[pos])) ++pos;
-    return s.substr(begin, pos - begin);
+    while (p < last && !IsBlnk(*p)) ++p;
+    return p;
+}
+
+}  // namespace
+
+bool FindFld(const std::string& s, int n, std::size_t& begin, std::size_t& end) {
+    begin = end = 0;
+    if (n < 0) return false;
+    const char* const first = s.data();
+    const char* const last = first + s.size();
+    const char* p = first;
+    for (int skipped = 0; skipped < n && p < last; ++skipped) {
+        p = SkipNonBlanks(SkipBlanks(p, last), last);
+    }
+    const char* const from = SkipBlanks(p, last);
+    p = SkipNonBlanks(from, last);
+    begin = static_cast<std::size_t>(from - first);
+    end = static_cast<std::size_t>(p - first);
+    return end > begin;
 }
 
 namespace {
@@ -33,58 +82,109 @@ bool IsStreamSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// The characters that the classic-locale stream extraction of a double
-// gathers from s, in the form it hands to the conversion: an optional sign,
-// the mantissa's digits (leading zeros as one) with at most one point, and an
-// exponent letter, once mantissa digits were seen, with an optional sign and
-// its digits. Stops at the first byte that does not fit, whose index goes to
-// `end`. `complete` is false when the conversion of what was gathered must
-// fail: no mantissa digit, or an exponent letter without a digit after it.
-std::string GatherNumber(const std::string& s, bool& complete, std::size_t& end) {
-    std::string out;
-    std::size_t i = 0;
-    const std::size_t n = s.size();
-    while (i < n && IsStreamSpace(s[i])) ++i;
-    if (i < n && (s[i] == '+' || s[i] == '-')) out += s[i++];
-    bool mantissa = false;
-    if (i < n && s[i] == '0') {
-        out += '0';
-        mantissa = true;
-        while (i < n && s[i] == '0') ++i;
+// The number that the classic-locale stream extraction of a double reads
+// from a string: where it lies, and its digits as far as the quick
+// conversion needs them.
+struct Number {
+    const char* begin = nullptr;  // after leading white space: the sign or first digit
+    const char* end = nullptr;    // the first byte that does not fit
+    bool negative = false;
+    std::uint64_t digits = 0;  // the significant digits, while at most 19
+    int significant = 0;       // how many significant digits there are (0 for zero)
+    int pointShift = 0;        // how many digits follow the point
+    int exponent = 0;          // the written exponent, capped far beyond any double's
+};
+
+// Reads the mantissa digits from p up to `last` into `digits` and gives
+// where they end; `significant` counts the digits after the leading zeros.
+// Beyond 19 significant digits `digits` is of no use (it wraps), and the
+// quick conversion never looks at it.
+const char* ReadDigits(const char* p, const char* last, std::uint64_t& digits, int& significant) {
+    if (significant == 0) {
+        while (p < last && *p == '0') ++p;
     }
-    bool point = false;
-    bool exponent = false;
-    bool exponentDigit = false;
-    for (; i < n; ++i) {
-        const char c = s[i];
-        if (IsDigit(c)) {
-            out += c;
-            mantissa = true;
-            exponentDigit = exponent;
-        } else if (c == '.' && !point && !exponent) {
-            out += '.';
-            point = true;
-        } else if ((c == 'e' || c == 'E') && !exponent && mantissa) {
-            out += 'e';
-            exponent = true;
-            if (i + 1 < n && (s[i + 1] == '+' || s[i + 1] == '-')) out += s[++i];
-        } else {
-            break;
-        }
+    const char* const from = p;
+    for (; p < last && IsDigit(*p); ++p)
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    significant += static_cast<int>(p - from);
+    return p;
+}
+
+// The written exponent's digits from p, capped so that no digit count
+// overflows it; gives where they end.
+const char* ReadExponent(const char* p, const char* last, int& exponent) {
+    bool negative = false;
+    if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    const char* digitsFrom = p;
+    int value = 0;
+    for (; p < last && IsDigit(*p); ++p) {
+        if (value < 100000) value = value * 10 + (*p - '0');
     }
-    complete = mantissa && (!exponent || exponentDigit);
-    end = i;
-    return out;
+    exponent = negative ? -value : value;
+    return p == digitsFrom ? nullptr : p;
+}
+
+// Finds the number in s, as the stream extraction takes it: an optional sign,
+// the mantissa's digits with at most one point, and an exponent letter, once
+// mantissa digits were seen, with an optional sign and its digits. False
+// when the conversion of what was taken must fail: no mantissa digit, or an
+// exponent letter without a digit after it.
+bool FindNumber(const char* first, const char* last, Number& number) {
+    const char* p = first;
+    while (p < last && IsStreamSpace(*p)) ++p;
+    number.begin = p;
+    if (p < last && (*p == '+' || *p == '-')) number.negative = *p++ == '-';
+    std::uint64_t digits = 0;
+    int significant = 0;
+    const char* q = ReadDigits(p, last, digits, significant);
+    bool mantissa = q != p;
+    if (q < last && *q == '.') {
+        const char* fraction = q + 1;
+        q = ReadDigits(fraction, last, digits, significant);
+        mantissa = mantissa || q != fraction;
+        number.pointShift = static_cast<int>(q - fraction);
+    }
+    number.end = q;
+    if (!mantissa) return false;
+    number.digits = digits;
+    number.significant = significant;
+    if (q < last && (*q == 'e' || *q == 'E')) {
+        const char* after = ReadExponent(q + 1, last, number.exponent);
+        if (after == nullptr) return false;  // an exponent letter with no digit
+        number.end = after;
+    }
+    return true;
+}
+
+// The powers of ten that a double holds exactly.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The quick conversion: at most 15 significant digits (exact in a double)
+// scaled by an exactly held power of ten is one correctly rounded operation.
+// False when the number needs the full conversion.
+bool QuickValue(const Number& number, double& value) {
+    // Where the arithmetic is not plain double precision (an x87 unit keeps
+    // more), one operation is not one rounding: the full conversion decides.
+    if (FLT_EVAL_METHOD != 0 || number.significant > 15) return false;
+    const int scale = number.exponent - number.pointShift;
+    if (scale < -22 || scale > 22) return false;
+    const auto digits = static_cast<double>(number.digits);
+    value = scale < 0 ? digits / kExactPowers[-scale] : digits * kExactPowers[scale];
+    if (number.negative) value = -value;
+    return true;
 }
 
 }  // namespace
 
 // The number grammar is checked here, byte for byte as the stream extraction
-// of the classic locale checks it, and the digits are converted with
-// std::from_chars, which rounds correctly like the stream's strtod but needs
-// no stream, locale or allocation. A number beyond the range of double goes
-// through strtod as the stream's would: too large fails, too small is 0. The
-// string is taken by value, as the interface promises every caller.
+// of the classic locale checks it. Most numbers are converted by the quick,
+// exact arithmetic above, the rest with std::from_chars; both round correctly
+// like the stream's strtod but need no stream, locale or allocation. A number
+// beyond the range of double goes through strtod as the stream's would: too
+// large fails, too small is 0. The string is taken by value, as the interface
+// promises every caller.
 // cppcheck-suppress passedByValue
 long double StrToDbl(std::string s) {  // NOLINT(performance-unnecessary-value-param)
     std::size_t end = 0;
@@ -92,22 +192,28 @@ long double StrToDbl(std::string s) {  // NOLINT(performance-unnecessary-value-p
 }
 
 long double StrToDbl(const std::string& s, std::size_t& end) {
+    const char* stop = nullptr;
+    const long double value = StrToDbl(s.data(), s.data() + s.size(), stop);
+    end = static_cast<std::size_t>(stop - s.data());
+    return value;
+}
+
+long double StrToDbl(const char* first, const char* last, const char*& end) {
     constexpr double kFailed = std::numeric_limits<double>::quiet_NaN();
-    bool complete = false;
-    end = 0;
-    std::size_t gathered = 0;
-    const std::string number = GatherNumber(s, complete, gathered);
-    if (!complete) return kFailed;
-    // from_chars takes no plus sign.
-    const char* first = number.c_str() + (number[0] == '+' ? 1 : 0);
-    const char* last = number.c_str() + number.size();
+    end = first;
+    Number number;
+    if (!FindNumber(first, last, number)) return kFailed;
     double value = 0.0;
-    const std::from_chars_result r = std::from_chars(first, last, value);
-    if (r.ec != std::errc() || r.ptr != last) {
-        value = std::strtod(number.c_str(), nullptr);
-        if (std::isinf(value)) return kFailed;
+    if (!QuickValue(number, value)) {
+        // from_chars reads the bytes where they stand; it takes no plus sign.
+        const char* from = number.begin + (*number.begin == '+' ? 1 : 0);
+        const std::from_chars_result r = std::from_chars(from, number.end, value);
+        if (r.ec != std::errc() || r.ptr != number.end) {
+            value = std::strtod(std::string(number.begin, number.end).c_str(), nullptr);
+            if (std::isinf(value)) return kFailed;
+        }
     }
-    end = gathered;
+    end = number.end;
     return value;
 }
 

@@ -23,6 +23,15 @@ bool IsBlnk(char c);
 // non-blank bytes. Empty when s has no such field or n is negative.
 std::string GetFld(std::string s, int n);
 
+// The same field, written into `field`: a caller that splits many lines keeps
+// one string's room from line to line instead of making a copy of each.
+void GetFld(const std::string& s, int n, std::string& field);
+
+// Where the same field lies in s: from index `begin` up to `end`. False (and
+// both 0) when s has no such field, so that a caller can read the field in
+// place without a copy.
+bool FindFld(const std::string& s, int n, std::size_t& begin, std::size_t& end);
+
 // The number at the start of s (after leading white space), read as a double
 // and widened. Bytes after the number are ignored, so "7kg" gives 7. When no
 // number can be read (no digits, an exponent letter without digits, or a value
@@ -35,6 +44,10 @@ long double StrToDbl(std::string s);
 // that is wholly a number from one that only starts with one ("1,234", "2kg");
 // 0 when no number can be read.
 long double StrToDbl(const std::string& s, std::size_t& end);
+
+// The same number read from the bytes `first` up to `last` (a field in place,
+// say), and in `end` where it ends: `first` when no number can be read.
+long double StrToDbl(const char* first, const char* last, const char*& end);
 
 // True when s can be handed to the file system as a name: it holds no NUL
 // byte, at which the system would end it early and name another file.

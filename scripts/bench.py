@@ -11,6 +11,9 @@ value, and say whether each target holds:
   million values;
 - the argument run on standard input (`descstat - REPORT < DATA`, read in one
   pass) no slower than on the named file (within 10 %, the machine's noise);
+- the statistics alone (-F tsv: no listing, but the same two passes and exact
+  sums) at most 0.2 times datamash's time, and on standard input no slower
+  than on the named file (within 10 %);
 - every run within 8 bytes per value plus 4 MiB of peak memory;
 - time linear in the number of values (ns per value within a factor of 1.5
   from 1 million to 10 million).
@@ -37,6 +40,7 @@ TARGET_VS_DATAMASH = 0.5
 TARGET_VS_BASELINE = 0.67
 TARGET_SUMMARY = 1.2
 TARGET_STDIN = 1.1
+TARGET_TSV_VS_DATAMASH = 0.2
 
 
 def make_data(n):
@@ -148,9 +152,10 @@ def main():
 
     print("| values | arguments s | --summary s | stdin s | dialogue s | baseline dialogue s "
           "| datamash s | args/datamash | dialogue/baseline | summary/args | stdin/args "
-          "| peak MiB | bound MiB | agree |")
-    print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|:---:|")
-    ok = {"datamash": True, "baseline": True, "summary": True, "memory": True, "stdin": True}
+          "| tsv s | tsv stdin s | tsv/datamash | tsv stdin/tsv | peak MiB | bound MiB | agree |")
+    print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|:---:|")
+    ok = {"datamash": True, "baseline": True, "summary": True, "memory": True, "stdin": True,
+          "tsv": True, "tsv stdin": True}
     per_value = {}
     for n in sizes:
         data, plain = make_data(n)
@@ -159,7 +164,9 @@ def main():
         summ, summ_peak, _ = best_of([program, "--summary", name, "summary_%d.txt" % n])
         stdin, stdin_peak, _ = best_of([program, "-", "stdin_%d.txt" % n], stdin_path=data)
         dial, dial_peak = dialogue(program, data, "report_%d.txt" % n)
-        peak = max(args_peak, summ_peak, stdin_peak, dial_peak)
+        tsv, tsv_peak, tsv_out = best_of([program, "-F", "tsv", name])
+        tsv_in, tsv_in_peak, _ = best_of([program, "-F", "tsv", "-"], stdin_path=data)
+        peak = max(args_peak, summ_peak, stdin_peak, dial_peak, tsv_peak, tsv_in_peak)
         bound = 8 * n + 4 * 1024 * 1024
         ok["memory"] &= peak <= bound
         per_value[n] = args * 1e9 / n
@@ -170,20 +177,28 @@ def main():
             dm, _, theirs = datamash_run(plain)
             agree = "yes" if all(abs(a - b) <= 1e-5 * max(abs(b), 1e-300)
                                  for a, b in zip(ours, theirs)) else "NO"
+            # The tsv row's five numbers agree as well.
+            row = [float(x) for x in tsv_out.decode().splitlines()[1].split("\t")[2:7]]
+            agree = "yes" if agree == "yes" and all(
+                abs(a - b) <= 1e-5 * max(abs(b), 1e-300) for a, b in zip(row, theirs)) else "NO"
         ratios = [args / dm if dm else None, dial / base if base else None, summ / args,
-                  stdin / args]
+                  stdin / args, tsv / dm if dm else None, tsv_in / tsv]
         if n >= 1_000_000:
             ok["datamash"] &= ratios[0] is None or ratios[0] <= TARGET_VS_DATAMASH
             ok["baseline"] &= ratios[1] is None or ratios[1] <= TARGET_VS_BASELINE
             ok["stdin"] &= ratios[3] <= TARGET_STDIN
+            ok["tsv"] &= ratios[4] is None or ratios[4] <= TARGET_TSV_VS_DATAMASH
+            ok["tsv stdin"] &= ratios[5] <= TARGET_STDIN
         if n >= 10_000_000:
             # A few selections cost tens of milliseconds: only a long run shows
             # their share above the machine's noise.
             ok["summary"] &= ratios[2] <= TARGET_SUMMARY
         cell = lambda x, f="%.3f": "" if x is None else f % x
-        print("| %d | %.3f | %.3f | %.3f | %.3f | %s | %s | %s | %s | %s | %s | %.1f | %.1f | %s |"
+        print("| %d | %.3f | %.3f | %.3f | %.3f | %s | %s | %s | %s | %s | %s | %.3f | %.3f | %s "
+              "| %s | %.1f | %.1f | %s |"
               % (n, args, summ, stdin, dial, cell(base), cell(dm), cell(ratios[0], "%.2f"),
                  cell(ratios[1], "%.2f"), cell(ratios[2], "%.2f"), cell(ratios[3], "%.2f"),
+                 tsv, tsv_in, cell(ratios[4], "%.2f"), cell(ratios[5], "%.2f"),
                  peak / 2**20, bound / 2**20, agree))
 
     print()
@@ -195,6 +210,9 @@ def main():
                                                               verdict(ok["summary"])))
     print("- standard input at most %.1f x the named file: %s" % (TARGET_STDIN,
                                                                verdict(ok["stdin"])))
+    print("- -F tsv at most %.1f x datamash: %s" % (TARGET_TSV_VS_DATAMASH, verdict(ok["tsv"])))
+    print("- -F tsv on standard input at most %.1f x the named file: %s"
+          % (TARGET_STDIN, verdict(ok["tsv stdin"])))
     print("- peak memory within 8 bytes per value + 4 MiB: %s" % verdict(ok["memory"]))
     big = [n for n in per_value if n >= 1_000_000]
     if len(big) > 1:

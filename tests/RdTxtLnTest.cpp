@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,7 @@ std::vector<Call> ReadAll(const std::string& bytes) {
     RdTxtLn reader(file.Name());
     std::vector<Call> calls;
     std::string line = "?";
-    for (int i = 0; i < 10000; ++i) {
+    for (int i = 0; i < 1000000; ++i) {
         const int result = reader.GetLn(line);
         calls.push_back({result, line});
         if (result == RdTxtLn::kNothingRead) break;
@@ -60,6 +61,17 @@ class LineRules : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(LineRules, DeliversTheLinesInOrder) {
     EXPECT_EQ(ReadAll(GetParam().bytes), GetParam().calls);
+}
+
+// After a first line the same bytes are read from the middle of a block,
+// where whole lines are taken in one piece: the same lines come out.
+TEST_P(LineRules, DeliversTheSameLinesAfterAFirstLine) {
+    std::vector<Call> calls = {{0, "x"}};
+    for (Call call : GetParam().calls) {
+        if (call.line == "?") call.line = "x";  // the line a too long one leaves untouched
+        calls.push_back(call);
+    }
+    EXPECT_EQ(ReadAll("x\n" + GetParam().bytes), calls);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -98,6 +110,118 @@ INSTANTIATE_TEST_SUITE_P(
                  std::string(500, 'c') + "\r" + std::string(499, 'd') + "tail\n",
                  {{9, "?"}, {0, "tail"}, {0, ""}, {1, ""}}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The calls that a plain byte-by-byte reading of the line rules gives for
+// `bytes`, as ReadAll records them: the model that the reader's block-wise
+// reading must match wherever the blocks happen to end.
+std::vector<Call> ModelCalls(const std::string& bytes) {
+    std::vector<Call> calls;
+    std::size_t i = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    std::string delivered = "?";
+    for (;;) {
+        std::string line;
+        bool atEnd = false;
+        bool tooLong = false;
+        for (;;) {
+            if (i == bytes.size()) {
+                atEnd = true;
+                break;
+            }
+            const char c = bytes[i++];
+            if (c == '\n') break;
+            if (c == '\r') {
+                if (i < bytes.size() && bytes[i] == '\n')
+                    ++i;
+                else if (!line.empty())
+                    continue;
+                break;
+            }
+            line += c;
+            if (line.size() > 998) {
+                tooLong = true;
+                break;
+            }
+        }
+        if (tooLong) {
+            calls.push_back({9, delivered});
+            continue;
+        }
+        delivered = line;
+        calls.push_back({0, line});
+        if (atEnd) {
+            calls.push_back({1, line});
+            return calls;
+        }
+    }
+}
+
+// Where two lists of calls first differ ("" when they do not), told shortly:
+// the lists are too long to print whole.
+std::string FirstDifference(const std::vector<Call>& got, const std::vector<Call>& want) {
+    std::size_t i = 0;
+    while (i < got.size() && i < want.size() && got[i] == want[i]) ++i;
+    if (i == got.size() && i == want.size()) return "";
+    const auto at = [i](const std::vector<Call>& calls) {
+        return i < calls.size() ? ::testing::PrintToString(calls[i]) : std::string("none");
+    };
+    return "call " + std::to_string(i) + ": " + at(got) + " instead of " + at(want);
+}
+
+// Random files of 100 to 300 KiB, so that the reader's blocks end at every
+// kind of byte: inside lines, between a CR and its LF, inside lines too long
+// to deliver. Short lines, long lines and lines beyond the bound, with the
+// control bytes that need a closer look. Windows' text mode changes CR LF
+// before the reader sees it, so there the files hold no CR.
+TEST(LineRules, BlockWiseReadingMatchesTheByteRules) {
+#ifdef _WIN32
+    const std::string special = std::string("\t\x0E\x8D\xFF", 4) + std::string(1, '\0');
+#else
+    const std::string special = std::string("\r\t\x0E\x8D\xFF", 5) + std::string(1, '\0');
+#endif
+    std::mt19937 rng(11);  // NOLINT(cert-msc32-c,cert-msc51-cpp): a fixed, replayable seed
+    for (const unsigned lineEvery : {5U, 40U, 700U, 1100U}) {
+        std::string bytes = lineEvery == 40 ? "\xEF\xBB\xBF" : "";
+        const std::size_t size = std::size_t{100} * 1024 + rng() % (std::size_t{200} * 1024);
+        while (bytes.size() < size) {
+            const unsigned r = rng() % lineEvery;
+            bytes += r == 0 ? '\n' : r == 1 ? special[rng() % special.size()] : 'a';
+        }
+        EXPECT_EQ(FirstDifference(ReadAll(bytes), ModelCalls(bytes)), "")
+            << "a line end every " << lineEvery << " bytes";
+    }
+}
+
+// A CR as the last byte of a file that ends in a short block: the bytes
+// after it in the reader's 64 KiB block are left from the block before
+// (here a line feed), and must not be taken for its LF.
+TEST(LineRules, CrAtTheEndOfTheLastBlockEndsTheFile) {
+    std::string bytes;
+    for (int i = 0; i < 32768; ++i) bytes += "a\n";
+    const std::vector<Call> calls = ReadAll(bytes + "c\nbb\r");
+    ASSERT_EQ(calls.size(), 32771U);
+    EXPECT_EQ(calls[32768], (Call{0, "c"}));
+    EXPECT_EQ(calls[32769], (Call{0, "bb"}));
+    EXPECT_EQ(calls[32770], (Call{1, "bb"}));
+}
+
+// GetLnHead reads line for line as GetLn does (results, states, the bound)
+// and delivers the first byte of what GetLn delivers.
+TEST(LineRules, HeadReadingFollowsLineReading) {
+    std::string bytes = "\xEF\xBB\xBF/names\n\n\r\nx\ry\n" + k999 + "tail\n";
+    for (int i = 0; i < 30000; ++i) bytes += i % 7 == 0 ? "/\n" : "12.5\n";
+    bytes += k998 + "\nlast";
+    TempFile file(bytes);
+    RdTxtLn lines(file.Name());
+    RdTxtLn heads(file.Name());
+    std::string line = "?";
+    std::string head = "?";
+    for (int i = 0; lines.status == RdTxtLn::kReady; ++i) {
+        const int result = lines.GetLn(line);
+        ASSERT_EQ(heads.GetLnHead(head), result) << "line " << i;
+        ASSERT_EQ(heads.status, lines.status) << "line " << i;
+        ASSERT_EQ(head, result == RdTxtLn::kLineTooLong ? head : line.substr(0, 1)) << "line " << i;
+    }
+}
 
 // Under Wine, /proc/self would be Wine's own, so Windows builds skip the
 // descriptor count.

@@ -2,10 +2,13 @@
 // of the text at its start.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "mylib/StrFunc.h"
 
@@ -44,6 +47,42 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldCase{"1\r2 3", 0, "1\r2"}, FieldCase{"\v1 2", 0, "\v1"},
                       FieldCase{std::string("a\0b c", 5), 0, std::string("a\0b", 3)}));
 
+// The fields of s as a plain reading of the rule gives them: the runs of
+// bytes that are neither a space nor a tab.
+std::vector<std::string> BlankRuns(const std::string& s) {
+    std::vector<std::string> runs;
+    std::string run;
+    for (const char c : s) {
+        if (c == ' ' || c == '\t') {
+            if (!run.empty()) runs.push_back(run);
+            run.clear();
+        } else {
+            run += c;
+        }
+    }
+    if (!run.empty()) runs.push_back(run);
+    return runs;
+}
+
+// Random lines of bytes close to the blanks (0x08, 0x0A, 0x20 and 0x09 with
+// the high bit, 0x21...), long enough to be scanned eight bytes at a time:
+// every field GetFld picks is that run.
+TEST(GetFld, PicksTheRunsOfRandomLines) {
+    const char bytes[] = {' ',    '\t',   'a',    '1',    '\x08', '\x0A',
+                          '\x21', '\x1F', '\xA0', '\x89', '\0',   '\xFF'};
+    std::mt19937 rng(7);  // NOLINT(cert-msc32-c,cert-msc51-cpp): a fixed, replayable seed
+    for (int i = 0; i < 20000; ++i) {
+        std::string line(rng() % 48, ' ');
+        for (char& c : line) c = bytes[rng() % sizeof bytes];
+        const std::vector<std::string> runs = BlankRuns(line);
+        for (int n = 0; n <= static_cast<int>(runs.size()); ++n) {
+            const std::string expected = n < static_cast<int>(runs.size()) ? runs[n] : "";
+            ASSERT_EQ(GetFld(line, n), expected)
+                << "field " << n << " of a line of " << line.size() << " bytes";
+        }
+    }
+}
+
 struct NumberCase {
     std::string s;
     double value;
@@ -64,7 +103,37 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"2E-2", 0.02}, NumberCase{"1e-400", 0.0},
                       NumberCase{"4e-320", std::strtod("4e-320", nullptr)},
                       NumberCase{"1.7976931348623157e308", 1.7976931348623157e308},
-                      NumberCase{"0.1", 0.1}, NumberCase{"10000000.1", 10000000.1}));
+                      NumberCase{"0.1", 0.1}, NumberCase{"10000000.1", 10000000.1},
+                      // At the edges of the quick conversion (15 digits, 10^22)
+                      // and just beyond them, where the full one takes over.
+                      NumberCase{"123456789012345", 123456789012345.0},
+                      NumberCase{"9007199254740993", 9007199254740992.0}, NumberCase{"1e22", 1e22},
+                      NumberCase{"1e23", 1e23}, NumberCase{"1e-22", 1e-22},
+                      NumberCase{"0.0000000000000000000000001", 1e-25},
+                      NumberCase{"000000000000000000001.5", 1.5},
+                      NumberCase{"1.00000000000000000000000001", 1.0}));
+
+// Random decimals of 1 to 18 digits with a point anywhere and exponents
+// around every power of ten a double holds exactly: the number equals the
+// one std::from_chars reads from the same text, bit for bit (zero's sign too).
+TEST(StrToDbl, AgreesWithTheLibraryConversionOnRandomDecimals) {
+    std::mt19937_64 rng(20261209);  // NOLINT(cert-msc32-c,cert-msc51-cpp): a fixed, replayable seed
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = (rng() % 3 == 0) ? "-" : "";
+        const int digits = 1 + static_cast<int>(rng() % 18);
+        const int point = static_cast<int>(rng() % (digits + 1));
+        for (int d = 0; d < digits; ++d) {
+            if (d == point && d > 0) text += '.';
+            text += static_cast<char>('0' + rng() % 10);
+        }
+        if (rng() % 2 == 0) text += "e" + std::to_string(static_cast<int>(rng() % 61) - 30);
+        double expected = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        const auto got = static_cast<double>(StrToDbl(text));
+        ASSERT_TRUE(got == expected && std::signbit(got) == std::signbit(expected))
+            << text << " gives " << got << ", not " << expected;
+    }
+}
 
 // Where the number ends tells a field that is wholly a number from one that
 // only starts with one; 0 where no number is read.

@@ -1,11 +1,13 @@
 // Fault injection for the end-to-end tests, loaded into the program with
-// LD_PRELOAD. It wraps fopen and fclose, the writes of both the system
+// LD_PRELOAD. It wraps fopen, fread and fclose, the writes of both the system
 // (write, writev) and the C library (fwrite, fputc, putc), and mkstemp, and
 // acts only on the files the test names through the environment:
 //
 //   SHIM_DATA=name          the data file (matched on the name as opened)
 //   SHIM_READ_FAIL=N:K...   opens number K... of the data file (1, 2 or both)
 //                           read N bytes, then fail with EIO
+//   SHIM_READ_FAIL=N:K...:once  only the read at byte N fails; the reads
+//                           after it go on with the rest of the file
 //   SHIM_BEFORE_OPEN=K:cmd  run cmd just before open number K of the data file
 //   SHIM_AFTER_OPEN=K:cmd   run cmd just after open number K (during pass K)
 //   SHIM_CLOSE_FAIL=name    fclose of the file opened under this name writes
@@ -23,6 +25,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +38,7 @@ using FcloseFn = int (*)(FILE*);
 using WriteFn = ssize_t (*)(int, const void*, size_t);
 using WritevFn = ssize_t (*)(int, const struct iovec*, int);
 using FwriteFn = size_t (*)(const void*, size_t, size_t, FILE*);
+using FreadFn = size_t (*)(void*, size_t, size_t, FILE*);
 using PutcFn = int (*)(int, FILE*);
 using MkstempFn = int (*)(char*);
 
@@ -68,40 +72,40 @@ void RunFor(const char* var, int open) {
     }
 }
 
-// A stream over a real one that fails after a number of bytes.
-struct Failing {
-    FILE* real;
-    long left;
+// The data file whose reads fail (SHIM_READ_FAIL), while it is open: the
+// real file, so that the program sees its kind and identity as they are,
+// and only fread's results change.
+struct ReadFault {
+    FILE* stream = nullptr;
+    long left = 0;
+    bool once = false;
 };
 
-ssize_t FailingRead(void* cookie, char* buf, size_t size) {
-    auto* f = static_cast<Failing*>(cookie);
-    if (f->left <= 0) {
-        errno = EIO;
-        return -1;
-    }
-    if (static_cast<long>(size) > f->left) size = static_cast<size_t>(f->left);
-    const size_t got = std::fread(buf, 1, size, f->real);
-    f->left -= static_cast<long>(got);
-    return static_cast<ssize_t>(got);
-}
+ReadFault readFault;
 
-int FailingClose(void* cookie) {
-    auto* f = static_cast<Failing*>(cookie);
-    const int result = RealFclose()(f->real);
-    delete f;
-    return result;
-}
-
-FILE* MaybeFailing(FILE* real) {
+void MaybeFailing(FILE* real) {
     const char* setting = std::getenv("SHIM_READ_FAIL");
-    if (real == nullptr || setting == nullptr) return real;
+    if (real == nullptr || setting == nullptr) return;
     const char* passes = std::strchr(setting, ':');
-    if (passes == nullptr || std::strchr(passes, '0' + dataOpens) == nullptr) return real;
-    cookie_io_functions_t io{};
-    io.read = FailingRead;
-    io.close = FailingClose;
-    return fopencookie(new Failing{real, std::strtol(setting, nullptr, 10)}, "r", io);
+    if (passes == nullptr || std::strchr(passes, '0' + dataOpens) == nullptr) return;
+    readFault = {real, std::strtol(setting, nullptr, 10), std::strstr(passes, ":once") != nullptr};
+}
+
+// Reads at most what is left before the fault; the read that reaches it
+// stops there and marks the stream as a failed read does (its error flag,
+// EIO). With `once`, the reads after it go on with the rest of the file.
+size_t FailingRead(void* buf, size_t size, size_t count, FILE* stream) {
+    const auto realRead = Real<FreadFn>("fread");
+    if (size == 0 || count == 0) return realRead(buf, size, count, stream);
+    const size_t fits = static_cast<size_t>(readFault.left) / size;
+    const size_t got = realRead(buf, size, count < fits ? count : fits, stream);
+    readFault.left -= static_cast<long>(got * size);
+    if (got < count && readFault.left < static_cast<long>(size) && std::feof(stream) == 0) {
+        stream->_flags |= _IO_ERR_SEEN;
+        errno = EIO;
+        if (readFault.once) readFault.left = LONG_MAX;
+    }
+    return got;
 }
 
 // The file whose writes fail (SHIM_WRITE_FAIL), once it is known.
@@ -169,7 +173,8 @@ FILE* Open(const char* name, const char* mode) {
     }
     ++dataOpens;
     RunFor("SHIM_BEFORE_OPEN", dataOpens);
-    FILE* f = MaybeFailing(RealFopen()(name, mode));
+    FILE* f = RealFopen()(name, mode);
+    MaybeFailing(f);
     RunFor("SHIM_AFTER_OPEN", dataOpens);
     return f;
 }
@@ -201,7 +206,15 @@ int MakeTemp(const char* real, char* pattern) {
 extern "C" FILE* fopen(const char* name, const char* mode) { return Open(name, mode); }
 extern "C" FILE* fopen64(const char* name, const char* mode) { return Open(name, mode); }
 
+extern "C" size_t fread(void* buf, size_t size, size_t count, FILE* stream) {
+    if (stream == nullptr || stream != readFault.stream) {
+        return Real<FreadFn>("fread")(buf, size, count, stream);
+    }
+    return FailingRead(buf, size, count, stream);
+}
+
 extern "C" int fclose(FILE* stream) {
+    if (stream != nullptr && stream == readFault.stream) readFault.stream = nullptr;
     const bool fail = stream != nullptr && stream == failingClose;
     const int result = RealFclose()(stream);
     if (!fail) return result;

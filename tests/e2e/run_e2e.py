@@ -306,11 +306,13 @@ def listed_before(data, cut):
             + b"".join(b"%d:  %s\n" % (k + 1, g(float(v)).encode()) for k, v in enumerate(lines)))
 
 
-def read_error(passes, cut=CUT):
-    """A run whose data file fails with EIO after `cut` bytes in the given passes."""
+def read_error(passes, cut=CUT, once=False):
+    """A run whose data file fails with EIO after `cut` bytes in the given passes
+    (`once`: that one read fails, and the reads after it work again)."""
     shown = listed_before(READ_DATA, cut) if passes == "2" else b"Input data file = data.txt\n\n"
+    fault = "%d:%s" % (cut, passes) + (":once" if once else "")
     return dict(files={"data.txt": READ_DATA}, console=READ_ERROR, code=9, report=shown,
-                shim_env={"SHIM_DATA": "data.txt", "SHIM_READ_FAIL": "%d:%s" % (cut, passes)})
+                shim_env={"SHIM_DATA": "data.txt", "SHIM_READ_FAIL": fault})
 
 
 def changed_at_open(when, command, data=b"h\n/\n10\n20\n30\n/\n"):
@@ -465,6 +467,8 @@ CASES = [
     # Read errors (EIO injected after CUT bytes): never taken for the end of the file.
     *[Case("read error in pass " + passes, **read_error(passes)) for passes in ["1", "2", "12"]],
     Case("read error at the first byte", **read_error("1", cut=0)),
+    *[Case("a read error that passes in pass " + passes, **read_error(passes, once=True))
+      for passes in ["1", "2"]],
     # At the closing marker line, after every counted value was read again.
     Case("read error at the closing marker in pass 2",
          **read_error("2", cut=len(READ_DATA) - 2)),
