@@ -241,6 +241,8 @@ class Case:
                                         # {prog} stands for the program (POSIX only)
         self.verify = verify            # a function of the folder: a problem or None
         self.typed = typed              # with terminal: stdin is typed at that terminal
+                                        # ("hang up": which then goes away; standard
+                                        # output is a pipe)
         self.steps = steps              # a dialogue step by step instead of stdin:
                                         # ("send", bytes), ("wait", console bytes),
                                         # ("do", function of the folder), ("alive",)
@@ -1286,6 +1288,12 @@ CASES += [
     Case("data typed at the terminal that shows the report", terminal="C", typed=True,
          posix_only=True, args=["-"], files={}, untouched=(), stdin=b"/\n1\n2\n/\n",
          console=report("-", [1.0, 2.0], encoding="utf-8")),
+    # A terminal read a byte at a time, whose read fails when it hangs up.
+    Case("the terminal the data is typed at hangs up", terminal="C", typed="hang up",
+         posix_only=True, args=["-F", "tsv", "--plain", "-"], files={}, untouched=(),
+         stdin=b"1\n2\n", code=9,
+         console=b"file\tn\tmean\tvariance\tsd\tunbiased_variance\tunbiased_sd\terror\n"
+                 b"-\t\t\t\t\t\t\tTo read input data file failed: a read error occurred.\n"),
     *[signalled(signum) for signum in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP,
                                        signal.SIGPIPE)],
 ]
@@ -1368,11 +1376,19 @@ def run_on_terminal(cmd, case, folder, env):
     attrs[1] &= ~termios.ONLCR  # the terminal shows the program's line ends as written
     attrs[3] &= ~termios.ECHO  # and not what is typed at it
     termios.tcsetattr(slave, termios.TCSANOW, attrs)
-    proc = subprocess.Popen(cmd, stdin=slave if case.typed else subprocess.PIPE, stdout=slave,
+    hangup = case.typed == "hang up"
+    proc = subprocess.Popen(cmd, stdin=slave if case.typed else subprocess.PIPE,
+                            stdout=subprocess.PIPE if hangup else slave,
                             stderr=subprocess.PIPE, cwd=folder, env=env)
     os.close(slave)
     if case.typed:
         os.write(master, case.stdin)
+    if hangup:
+        # The terminal goes away: the program's next read of it fails (EIO).
+        time.sleep(0.2)
+        os.close(master)
+        out, stderr = proc.communicate(timeout=60)
+        return Outcome(proc.returncode, out, stderr)
     _, stderr = proc.communicate(None if case.typed else case.stdin, timeout=60)
     console = bytearray()
     while True:
