@@ -1362,6 +1362,20 @@ def launch(cmd, case, folder, env, prepare):
     return Outcome(proc.returncode, proc.stdout, proc.stderr)
 
 
+def waiting_for_terminal(pid, timeout=60):
+    """Waits until the process is blocked in a read of its standard input
+    (Linux: /proc/PID/syscall names read, 0, on descriptor 0)."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        try:
+            with open("/proc/%d/syscall" % pid) as f:
+                if f.read().split()[:2] == ["0", "0x0"]:
+                    return
+        except OSError:
+            return
+        time.sleep(0.01)
+
+
 def run_on_terminal(cmd, case, folder, env):
     """Runs the program with standard output on a pseudo-terminal under the
     given locale (a name, or the locale variables to set, or a function giving
@@ -1384,8 +1398,10 @@ def run_on_terminal(cmd, case, folder, env):
     if case.typed:
         os.write(master, case.stdin)
     if hangup:
-        # The terminal goes away: the program's next read of it fails (EIO).
-        time.sleep(0.2)
+        # The terminal goes away while the program waits for more of it: the
+        # read it waits in fails (EIO). (A read begun after the hang-up would
+        # see an end of file instead.)
+        waiting_for_terminal(proc.pid)
         os.close(master)
         out, stderr = proc.communicate(timeout=60)
         return Outcome(proc.returncode, out, stderr)
