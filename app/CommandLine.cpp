@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
+#include <string>
+
+#include "app/Histogram.h"
 
 namespace descstat {
 
@@ -19,6 +22,8 @@ enum class Opt {
     kSeparator,
     kSkipInvalid,
     kNoListing,
+    kHistogram,
+    kBins,
     kFormat,
     kOutput,
     kHelp,
@@ -46,6 +51,8 @@ constexpr OptionName kOptions[] = {
     {"separator", 't', Opt::kSeparator, true},
     {"skip-invalid", '\0', Opt::kSkipInvalid, false},
     {"no-listing", '\0', Opt::kNoListing, false},
+    {"histogram", '\0', Opt::kHistogram, false},
+    {"bins", '\0', Opt::kBins, true},
     {"format", 'F', Opt::kFormat, true},
     {"output", 'o', Opt::kOutput, true},
     {"help", 'h', Opt::kHelp, false},
@@ -142,6 +149,18 @@ bool ParseField(const std::string& value, DataRules& data) {
     return true;
 }
 
+// A number of bins from 1 to kMaxBins, in decimal digits.
+bool ParseBins(const std::string& value, int& bins) {
+    if (value.empty() || value.size() > 4 ||
+        value.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const int n = std::stoi(value);
+    if (n < 1 || n > kMaxBins) return false;
+    bins = n;
+    return true;
+}
+
 // One byte, or "tab" or "\t" for a tab; never a quote or a line end, which
 // have meanings of their own.
 bool ParseSeparator(const std::string& value, char& separator) {
@@ -191,6 +210,12 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
             return false;
         case Opt::kSkipInvalid: cl.options.data.skipInvalid = true; return true;
         case Opt::kNoListing: cl.options.listing = false; return true;
+        case Opt::kHistogram: cl.options.histogram = true; return true;
+        case Opt::kBins:
+            if (ParseBins(value, cl.options.bins)) return true;
+            cl.error =
+                "invalid number of bins '" + value + "' (1 to " + std::to_string(kMaxBins) + ")";
+            return false;
         case Opt::kFormat:
             if (ParseNamed(kFormatNames, &FormatName::format, value, cl.options.format))
                 return true;
@@ -269,7 +294,7 @@ bool ParseShort(const std::vector<std::string>& args, std::size_t& i, CommandLin
 // What the options and operands cannot mean together: more than two operands
 // of a text report (a machine format takes any number of data files, but
 // standard input once), an output file without a machine format, a field
-// name without a header line.
+// name without a header line, a number of bins without a histogram.
 void CheckCombination(CommandLine& cl) {
     const RunOptions& o = cl.options;
     const bool machine = o.format != Format::kReport;
@@ -279,6 +304,8 @@ void CheckCombination(CommandLine& cl) {
         cl.error = "standard input ('-') named more than once";
     } else if (!machine && !o.output.empty()) {
         cl.error = "option '--output' needs a machine format (--format=tsv, csv or json)";
+    } else if (o.bins != 0 && !o.histogram) {
+        cl.error = "option '--bins' needs --histogram";
     } else if (!o.data.fieldName.empty() && !o.data.header) {
         cl.error = "a field named '" + o.data.fieldName + "' needs --header";
     }

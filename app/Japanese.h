@@ -88,12 +88,24 @@ constexpr JapaneseText kThirdQuartileLabel = {
 constexpr JapaneseText kMaximumLabel = {
     "\x8D\xC5\x91\xE5\x92\x6C = ", "\xE6\x9C\x80\xE5\xA4\xA7\xE5\x80\xA4 = ", "Maximum = "};
 
+// The histogram's heading, and the line that counts the values that are no
+// numbers.
+// 度数分布
+constexpr JapaneseText kHistogramHeading = {"\x93\x78\x90\x94\x95\xAA\x95\x7A",
+                                            "\xE5\xBA\xA6\xE6\x95\xB0\xE5\x88\x86\xE5\xB8\x83",
+                                            "Histogram"};
+// 数値でない値 =
+constexpr JapaneseText kNotNumbersLabel = {
+    "\x90\x94\x92\x6C\x82\xC5\x82\xC8\x82\xA2\x92\x6C = ",
+    "\xE6\x95\xB0\xE5\x80\xA4\xE3\x81\xA7\xE3\x81\xAA\xE3\x81\x84\xE5\x80\xA4 = ",
+    "Not numbers = "};
+
 // Every Japanese text, so that a check can walk them all.
 constexpr const JapaneseText* kJapaneseTexts[] = {
     &kListingHeading,     &kFinished,     &kFinishedKeyRequest,    &kMeanLabel,
     &kVarianceLabel,      &kSdLabel,      &kUnbiasedVarianceLabel, &kUnbiasedSdLabel,
     &kCountLabel,         &kMinimumLabel, &kFirstQuartileLabel,    &kMedianLabel,
-    &kThirdQuartileLabel, &kMaximumLabel,
+    &kThirdQuartileLabel, &kMaximumLabel, &kHistogramHeading,      &kNotNumbersLabel,
 };
 
 }  // namespace descstat

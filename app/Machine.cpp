@@ -121,6 +121,17 @@ std::string JsonNumber(double v, int digits) {
     return std::isfinite(v) ? Number(v, digits) : "null";
 }
 
+// The histogram's bins as [low, high, count] arrays, the edges as their exact
+// decimals (which are JSON numbers as they are written).
+void WriteJsonHistogram(std::ostream& out, const Histogram& histogram) {
+    out << ", \"histogram\": [";
+    for (std::size_t i = 0; i < histogram.bins.size(); ++i) {
+        const HistogramBin& bin = histogram.bins[i];
+        out << (i > 0 ? ", [" : "[") << bin.low << ", " << bin.high << ", " << bin.count << "]";
+    }
+    out << "]";
+}
+
 void WriteJson(std::ostream& out, const MachineRow& row, bool summary, int digits) {
     out << "{\"file\": " << JsonString(row.file);
     if (!row.ok) {
@@ -133,6 +144,7 @@ void WriteJson(std::ostream& out, const MachineRow& row, bool summary, int digit
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         out << ", \"" << keys[i + 2] << "\": " << JsonNumber(numbers[i], digits);
     }
+    if (row.computed.hasHistogram) WriteJsonHistogram(out, row.computed.histogram);
     out << "}\n";
 }
 

@@ -6,7 +6,8 @@
 // error column, empty on success. Numbers have the fewest digits that read
 // back as the same double (1e+300 with its sign), or the digits asked for;
 // NaN is "nan" and an infinite result "inf" (null in JSON); the count is an
-// integer. Every row ends with a line feed.
+// integer. With the histogram, a JSON object also has "histogram": its bins
+// as [low, high, count]. Every row ends with a line feed.
 //
 // A name a format cannot carry as it is gets a reversible escape: in tsv a
 // backslash, a tab, a CR or an LF is written \\, \t, \r, \n; in csv a field

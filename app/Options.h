@@ -77,6 +77,8 @@ struct RunOptions {
     bool digitsGiven = false;                 // asked for (machine formats: else shortest)
     bool summary = false;                     // the summary block after the results
     bool listing = true;                      // the listing's value lines
+    bool histogram = false;                   // the histogram block (and a JSON field)
+    int bins = 0;                             // the histogram's target bins; 0: Sturges
     Format format = Format::kReport;          // the text report or a machine format
     std::string output;                       // a machine format's file; empty: standard output
     DataRules data;                           // how the data file's lines are read

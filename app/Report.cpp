@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/Decimal.h"
 #include "app/Messages.h"
 
 namespace descstat {
@@ -25,47 +26,14 @@ void WriteLabelled(std::ostream& report, const JapaneseText& label, double value
     report << std::endl;
 }
 
-// The largest decimal exponent written in fixed notation by the shortest
-// format: a whole number up to 17 digits is written as it is typed.
-constexpr int kLargestFixedExponent = kMaxDigits - 1;
-
-// The shortest digits that read back as v (from the shortest scientific
-// text), written in fixed notation when the exponent is from -4 to 16
-// (10000000.1, 0.0001, 100000000), otherwise as d.ddde±XX (1e+300, 1e-05).
+// The shortest digits that read back as v, in the shortest notation; an
+// infinity as "inf" or "-inf".
 std::size_t FormatShortest(char* text, double v) {
-    char sci[kNumberChars];
-    const std::to_chars_result r =
-        std::to_chars(sci, sci + kNumberChars, v, std::chars_format::scientific);
-    const std::string_view s(sci, static_cast<std::size_t>(r.ptr - sci));
-    const std::size_t e = s.find('e');
-    int exponent = 0;
-    if (e != std::string_view::npos) {
-        (void)std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(),
-                              exponent);
+    if (std::isinf(v)) {
+        return static_cast<std::size_t>(std::to_chars(text, text + kNumberChars, v).ptr - text);
     }
-    if (e == std::string_view::npos || exponent < -4 || exponent > kLargestFixedExponent) {
-        return static_cast<std::size_t>(std::copy(s.begin(), s.end(), text) - text);
-    }
-    std::string digits;  // the significant digits, without sign and point
-    for (std::size_t i = 0; i < e; ++i) {
-        if (s[i] >= '0' && s[i] <= '9') digits += s[i];
-    }
-    char* out = text;
-    if (s[0] == '-') *out++ = '-';
-    if (exponent < 0) {
-        *out++ = '0';
-        *out++ = '.';
-        for (int z = -1; z > exponent; --z) *out++ = '0';
-        out = std::copy(digits.begin(), digits.end(), out);
-    } else {
-        const auto whole = static_cast<std::size_t>(exponent) + 1;
-        for (std::size_t i = 0; i < whole; ++i) *out++ = i < digits.size() ? digits[i] : '0';
-        if (digits.size() > whole) {
-            *out++ = '.';
-            out = std::copy(digits.begin() + static_cast<std::ptrdiff_t>(whole), digits.end(), out);
-        }
-    }
-    return static_cast<std::size_t>(out - text);
+    const std::string shortest = DecimalText(ShortestDecimal(v));
+    return static_cast<std::size_t>(std::copy(shortest.begin(), shortest.end(), text) - text);
 }
 
 }  // namespace
@@ -129,6 +97,24 @@ void WriteSummaryBlock(std::ostream& report, const Summary& summary, const Repor
     report << summary.count << std::endl;
     for (const auto& line : lines) {
         WriteLabelled(report, *line.first, line.second, format);
+    }
+}
+
+void WriteHistogramBlock(std::ostream& report, const Histogram& histogram,
+                         const ReportFormat& format) {
+    std::int64_t most = 0;
+    for (const HistogramBin& bin : histogram.bins) most = std::max(most, bin.count);
+    report << std::endl;
+    WriteTextLine(report, format.style, kHistogramHeading);
+    for (const HistogramBin& bin : histogram.bins) {
+        report << '[' << bin.low << ", " << bin.high << ")  " << bin.count;
+        const int bar = BarLength(bin.count, most);
+        if (bar > 0) report << "  " << std::string(static_cast<std::size_t>(bar), '*');
+        report << std::endl;
+    }
+    if (histogram.notNumbers > 0) {
+        WriteText(report, format.style, kNotNumbersLabel);
+        report << histogram.notNumbers << std::endl;
     }
 }
 

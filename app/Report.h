@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/DataFile.h"
+#include "app/Histogram.h"
 #include "app/Japanese.h"
 #include "app/Options.h"
 #include "app/Statistics.h"
@@ -57,6 +58,11 @@ void WriteResultBlock(std::ostream& report, const Results& results, const Report
 
 // The summary block: an empty line and six labelled lines.
 void WriteSummaryBlock(std::ostream& report, const Summary& summary, const ReportFormat& format);
+
+// The histogram block: an empty line, the heading, one line per bin
+// ("[10, 12)  5  *****"), and how many values are not numbers when any are.
+void WriteHistogramBlock(std::ostream& report, const Histogram& histogram,
+                         const ReportFormat& format);
 
 // The listing as the reading pass's sink: the heading once the data section
 // is found, then each value's line as it is read, unless the value lines are

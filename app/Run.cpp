@@ -10,14 +10,18 @@ namespace descstat {
 
 namespace {
 
-// The results, then the summary when asked for. The summary reorders the
-// values, so it comes last, and this step takes the values from the run:
-// nothing can read them in file order afterwards.
-Computed Compute(Values values, bool withSummary) {
+// The results, the histogram, then the summary, each when asked for. The
+// summary reorders the values, so it comes last, and this step takes the
+// values from the run: nothing can read them in file order afterwards.
+Computed Compute(Values values, const RunOptions& options) {
     Computed c;
     c.count = values.Count();
     c.results = ComputeResults(values.Data(), values.Count());
-    if (withSummary) {
+    if (options.histogram) {
+        c.histogram = ComputeHistogram(values.Data(), values.Count(), options.bins);
+        c.hasHistogram = true;
+    }
+    if (options.summary) {
         c.summary = ComputeSummary(values.Data(), values.Count());
         c.hasSummary = true;
     }
@@ -27,9 +31,10 @@ Computed Compute(Values values, bool withSummary) {
 // The blocks after the listing, from the values read.
 void WriteBlocks(std::ostream& report, Values values, const RunOptions& options,
                  const ReportFormat& format) {
-    const Computed computed = Compute(std::move(values), options.summary);
+    const Computed computed = Compute(std::move(values), options);
     WriteResultBlock(report, computed.results, format);
     if (computed.hasSummary) WriteSummaryBlock(report, computed.summary, format);
+    if (computed.hasHistogram) WriteHistogramBlock(report, computed.histogram, format);
 }
 
 // Every value of the data: in one pass when it can be read only once, in two
@@ -49,7 +54,7 @@ Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& openName,
     Values values;
     Outcome read = ReadAll(reader, openName, options, remarks, hooks, values);
     if (read.failure != Failure::kNone) return read;
-    computed = Compute(std::move(values), options.summary);
+    computed = Compute(std::move(values), options);
     return {};
 }
 

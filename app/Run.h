@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/DataFile.h"
+#include "app/Histogram.h"
 #include "app/Messages.h"
 #include "app/Options.h"
 #include "app/Statistics.h"
@@ -27,6 +28,8 @@ struct Computed {
     Results results{};
     bool hasSummary = false;
     Summary summary{};
+    bool hasHistogram = false;
+    Histogram histogram;
 };
 
 // Reads the data that `reader` has open (in one pass or two, as

@@ -166,7 +166,7 @@ def report(data_name, values, listed=None, encoding=SJIS, digits=6, with_summary
     """The whole report of a complete run over the given values (digits 0:
     the shortest; listing False: without the listing's value lines)."""
     if english:
-        return report_in_english(data_name, values, digits, with_summary)
+        return report_in_english(data_name, values, digits, with_summary, listing)
     fmt = lambda x: "nan" if x != x else shortest(x) if digits == 0 else "%.*g" % (digits, x)
     lines = ["Input data file = " + data_name, "", "データ..."]
     shown = listed if listed is not None else [fmt(v) for v in values]
@@ -180,8 +180,9 @@ def report(data_name, values, listed=None, encoding=SJIS, digits=6, with_summary
     return ("\n".join(lines) + "\n").encode(encoding)
 
 
-def report_in_english(data_name, values, digits, with_summary):
-    japanese = report(data_name, values, digits=digits, with_summary=with_summary).decode(SJIS)
+def report_in_english(data_name, values, digits, with_summary, listing=True):
+    japanese = report(data_name, values, digits=digits, with_summary=with_summary,
+                      listing=listing).decode(SJIS)
     for label, english in ENGLISH.items():
         japanese = japanese.replace(label, english)
     return japanese.encode("ascii")
@@ -1148,6 +1149,128 @@ def refused(command, data=WORKED_DATA):
                 files={"data.txt": data}, stdin=b"", console=b"", code=9, stderr=IS_DATA)
 
 
+def decimal_text(d):
+    """An exact decimal in the program's shortest notation (as shortest())."""
+    sign, digits, exp = d.normalize().as_tuple()
+    if not any(digits):
+        return "0"
+    return ("-" if sign else "") + notation("".join(map(str, digits)), len(digits) + exp - 1)
+
+
+def notation(digits, leading):
+    if leading < -4 or leading > 16:
+        mantissa = digits[0] + ("." + digits[1:] if len(digits) > 1 else "")
+        return "%se%s%02d" % (mantissa, "-" if leading < 0 else "+", abs(leading))
+    if leading < 0:
+        return "0." + "0" * (-leading - 1) + digits
+    return digits[:leading + 1].ljust(leading + 1, "0") + \
+        ("." + digits[leading + 1:] if len(digits) > leading + 1 else "")
+
+
+def histogram(values, bins=None):
+    """The bins ([low text, high text, count]) and the count of values that are
+    no numbers, from the shortest decimal of every value (repr), compared as
+    exact fractions: the nice width (1, 2 or 5 times a power of ten) whose
+    number of bins is nearest to the target (Sturges' by default), the
+    smaller width on a tie."""
+    nums = [Fraction(decimal.Decimal(repr(v))) for v in values if v == v]
+    missing = len(values) - len(nums)
+    if not nums:
+        return [], missing
+    lo, hi = min(nums), max(nums)
+    if lo == hi:
+        exp = decimal.Decimal(repr(float(lo))).normalize().as_tuple().exponent if lo else 0
+        unit = Fraction(10) ** exp
+        return [[decimal_text(to_decimal(lo)), decimal_text(to_decimal(lo + unit)), len(nums)]], \
+            missing
+    target = bins or (math.ceil(math.log2(len(nums))) + 1 if len(nums) > 1 else 1)
+    best = None
+    for p in range(-400, 400):
+        for c in (1, 2, 5):
+            w = c * Fraction(10) ** p
+            count = math.floor(hi / w) - math.floor(lo / w) + 1
+            if best is None or abs(count - target) < best[0]:
+                best = (abs(count - target), w)
+    w = best[1]
+    first = math.floor(lo / w)
+    counts = [0] * (math.floor(hi / w) - first + 1)
+    for x in nums:
+        counts[math.floor(x / w) - first] += 1
+    return [[decimal_text(to_decimal((first + i) * w)), decimal_text(to_decimal((first + i + 1) * w)),
+             n] for i, n in enumerate(counts)], missing
+
+
+def to_decimal(f):
+    """The exact decimal of a fraction whose denominator divides a power of ten."""
+    with decimal.localcontext() as ctx:
+        ctx.prec = 2000
+        return decimal.Decimal(f.numerator) / decimal.Decimal(f.denominator)
+
+
+def histogram_block(values, bins=None, english=False):
+    """The text report's histogram block."""
+    rows, missing = histogram(values, bins)
+    most = max([n for _, _, n in rows] or [0])
+    lines = ["", "Histogram" if english else "度数分布"]
+    for low, high, n in rows:
+        bar = max(1, math.floor(Fraction(n * 50, most) + Fraction(1, 2))) if n else 0
+        lines.append("[%s, %s)  %d" % (low, high, n) + ("  " + "*" * bar if bar else ""))
+    if missing:
+        lines.append(("Not numbers = %d" if english else "数値でない値 = %d") % missing)
+    return "\n".join(lines) + "\n"
+
+
+def histogram_case(name, values, bins=None, args=(), text=None):
+    """A run with --histogram over the values (typed as `text` when given)."""
+    data = b"/\n" + (text or b"".join(repr(v).encode() + b"\n" for v in values)) + b"/\n"
+    extra = ["--bins=%d" % bins] if bins else []
+    expected = report("data.txt", values, listing=False, english=True) + \
+        histogram_block(values, bins, english=True).encode()
+    return Case("histogram: " + name, args=["--histogram", "-L", "en", "--no-listing", *extra,
+                                            *args, "data.txt", "-"],
+                files={"data.txt": data}, stdin=b"", report=None, console=expected,
+                stderr=lambda err: True)
+
+
+TENTHS = [k / 10 for k in range(1, 10)]
+HISTOGRAM_RNG = random.Random(22)
+HISTOGRAM_CASES = [
+    histogram_case("typed 0.1 to 0.9, each in the bin of its decimal", TENTHS, bins=9),
+    histogram_case("0.1 to 0.9, Sturges' bins", TENTHS),
+    histogram_case("values on the edges", [0.0, 0.2, 0.4, 0.6, 0.8, 1.0, 0.3]),
+    histogram_case("negative values and a negative zero", [-0.0, -0.5, -1.5, -2.0, 0.5, 3.0]),
+    histogram_case("huge magnitudes", [1e300, -1e300, 5e299, 1.7976931348623157e308]),
+    histogram_case("tiny magnitudes", [5e-324, 1e-320, 2.5e-310, 0.0]),
+    histogram_case("around a large number", [1e16 + 2, 1e16 + 4, 1e16 + 10, 1e16]),
+    histogram_case("all equal", [12.5, 12.5, 12.5]),
+    histogram_case("all equal: zero", [0.0, -0.0]),
+    histogram_case("all equal and negative", [-1e-5] * 4),
+    histogram_case("one value", [7.0]),
+    histogram_case("two values", [1.0, 2.5]),
+    histogram_case("no values", []),
+    histogram_case("values that are no numbers", [1.0, NAN, 2.0, NAN, 3.0],
+                   text=b"1\nNA\n2\nx\n3\n"),
+    *[histogram_case("--bins=%d" % k, [round(HISTOGRAM_RNG.gauss(100, 15), 3) for _ in range(200)],
+                     bins=k) for k in (1, 2, 3, 7, 20, 100, 1000)],
+    histogram_case("one bin across a round number: a width far beyond the range",
+                   [99999.9, 100000.1], bins=1),
+    histogram_case("a bin of one among hundreds", [1.0] * 300 + [100.0], bins=2),
+    Case("histogram: the dialogue's report in Japanese", args=["--histogram"],
+         files={"data.txt": values_file(TENTHS)}, stdin=b"data.txt\nout.txt\nx\n",
+         report_name="out.txt", console=lambda out: True,
+         report=report("data.txt", TENTHS) + histogram_block(TENTHS).encode(SJIS)),
+    Case("histogram: in JSON", args=["-F", "json", "--histogram", "--bins=9", "data.txt"],
+         files={"data.txt": values_file(TENTHS + [0.35])}, stdin=b"", report=None,
+         console=lambda out: json.loads(out)["histogram"] == [
+             [float(lo), float(hi), n] for lo, hi, n in histogram(TENTHS + [0.35], 9)[0]]
+         and b"[0.3, 0.4, 2]" in out),
+    Case("histogram: --bins without --histogram", args=["--bins=5", "data.txt", "-"],
+         **usage_error("option '--bins' needs --histogram")),
+    *[Case("histogram: --bins=%s refused" % k, args=["--histogram", "--bins=" + k, "data.txt"],
+           **usage_error("invalid number of bins '%s' (1 to 1000)" % k)) for k in ("0", "1001", "x")],
+]
+
+
 def machine_refused(command):
     """A machine run whose rows would go into one of its data files: refused
     before anything is written, both data files' bytes unchanged."""
@@ -1595,7 +1718,7 @@ def main():
 
     failed = 0
     for case in (CASES + SCREEN_CASES + FORM_CASES + LISTING_CASES + MACHINE_CASES
-                 + MACHINE_REFUSED):
+                 + MACHINE_REFUSED + HISTOGRAM_CASES):
         if args.select not in case.name or any(e in case.name for e in args.exclude):
             continue
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)

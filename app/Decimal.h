@@ -1,0 +1,32 @@
+// Decimal forms of doubles: the shortest digits that read back as a value,
+// and the text of a decimal in the program's shortest notation. The
+// shortest-digit listing and results (--digits=0), the machine formats and
+// the histogram's edges all write their decimals this one way.
+#ifndef DESCSTAT_DECIMAL_H
+#define DESCSTAT_DECIMAL_H
+
+#include <string>
+
+namespace descstat {
+
+// A decimal ±digits × 10^exponent: `digits` are decimal digits without
+// leading zeros ("0" for zero), and for a shortest form without trailing
+// zeros either.
+struct Decimal {
+    bool negative = false;
+    std::string digits = "0";
+    int exponent = 0;
+};
+
+// The shortest decimal that reads back as the finite value v (a negative
+// zero keeps its sign).
+Decimal ShortestDecimal(double v);
+
+// The decimal's text: fixed notation when its leading digit's power of ten
+// is from -4 to 16 (10000000.1, 0.0001, 100000000), otherwise d.ddde±XX
+// (1e+300, 1.5e-05), every digit written.
+std::string DecimalText(const Decimal& d);
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_DECIMAL_H

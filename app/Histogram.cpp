@@ -1,0 +1,168 @@
+#include "app/Histogram.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/Decimal.h"
+
+namespace descstat {
+
+namespace {
+
+__extension__ typedef __int128 I128;  // NOLINT(modernize-use-using)
+
+// A shortest decimal as a signed whole number of units of 10^exponent: its
+// at most 17 digits fit in 64 bits.
+struct Scaled {
+    std::int64_t units = 0;
+    int exponent = 0;
+    int leading = 0;  // the power of ten of the leading digit
+};
+
+constexpr int kNoLeading = -100000;
+
+Scaled ScaledOf(double v) {
+    const Decimal d = ShortestDecimal(v);
+    std::int64_t units = 0;
+    for (const char c : d.digits) units = units * 10 + (c - '0');
+    // Zero has no leading digit: it never limits how narrow a bin may be.
+    const int leading =
+        units == 0 ? kNoLeading : d.exponent + static_cast<int>(d.digits.size()) - 1;
+    return {d.negative ? -units : units, d.exponent, leading};
+}
+
+I128 PowerOfTen(int k) {
+    I128 p = 1;
+    for (int i = 0; i < k; ++i) p *= 10;
+    return p;
+}
+
+// a / b rounded down (b > 0).
+I128 FloorDiv(I128 a, I128 b) {
+    I128 q = a / b;
+    if (a % b != 0 && a < 0) --q;
+    return q;
+}
+
+// A bin width c · 10^p, c being 1, 2 or 5.
+struct Width {
+    int c = 1;
+    int p = 0;
+};
+
+// How far a value's units may be scaled up in 128 bits: |units| < 10^17.
+constexpr int kMaxScale = 21;
+// How far the divisor may grow before it exceeds every value's units.
+constexpr int kMaxDivisorScale = 30;
+
+// The k of the bin [k·w, (k+1)·w) that holds x: floor(x / w), exact. The
+// width must be one that ChooseWidth allows for the values (x.exponent - p at
+// most kMaxScale).
+I128 BinIndex(const Scaled& x, Width w) {
+    const int scale = x.exponent - w.p;
+    if (scale >= 0) return FloorDiv(I128{x.units} * PowerOfTen(scale), w.c);
+    if (-scale > kMaxDivisorScale) return x.units < 0 ? -1 : 0;
+    return FloorDiv(I128{x.units}, I128{w.c} * PowerOfTen(-scale));
+}
+
+// The width whose number of bins from lo's to hi's is nearest to `target`
+// (the smaller on a tie). Far smaller widths give thousands of times too many
+// bins; beyond the values' own size every width gives one or two.
+Width ChooseWidth(const Scaled& lo, const Scaled& hi, double loValue, double hiValue, int target) {
+    double range = (hiValue - loValue) / target;
+    if (!std::isfinite(range)) range = hiValue / target - loValue / target;
+    const int around = range > 0 ? static_cast<int>(std::floor(std::log10(range))) : -330;
+    const int leading = std::max(lo.leading, hi.leading);
+    const int first = std::max(around - 4, leading - kMaxScale);
+    const int last = std::max(around + 4, leading + 1);
+    Width best;
+    I128 bestDistance = -1;
+    for (int p = first; p <= last; ++p) {
+        for (const int c : {1, 2, 5}) {
+            const Width w{c, p};
+            const I128 bins = BinIndex(hi, w) - BinIndex(lo, w) + 1;
+            const I128 distance = bins > target ? bins - target : target - bins;
+            if (bestDistance < 0 || distance < bestDistance) {
+                best = w;
+                bestDistance = distance;
+            }
+        }
+    }
+    return best;
+}
+
+// The text of units · 10^exponent, trailing zeros taken into the exponent.
+std::string EdgeText(I128 units, int exponent) {
+    Decimal d;
+    d.negative = units < 0;
+    I128 magnitude = d.negative ? -units : units;
+    while (magnitude != 0 && magnitude % 10 == 0) {
+        magnitude /= 10;
+        ++exponent;
+    }
+    d.digits.clear();
+    do {
+        d.digits.insert(d.digits.begin(),
+                        static_cast<char>('0' + static_cast<int>(magnitude % 10)));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    d.exponent = d.digits == "0" ? 0 : exponent;
+    return DecimalText(d);
+}
+
+// Sturges' rule: ceil(log2 n) + 1, in whole numbers.
+int SturgesBins(std::int64_t n) {
+    int bins = 1;
+    for (std::int64_t reach = 1; reach < n; reach *= 2) ++bins;
+    return bins;
+}
+
+}  // namespace
+
+Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins) {
+    Histogram h;
+    double lowest = 0.0;
+    double highest = 0.0;
+    std::int64_t numbers = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        if (std::isnan(values[i])) {
+            ++h.notNumbers;
+            continue;
+        }
+        if (numbers == 0 || values[i] < lowest) lowest = values[i];
+        if (numbers == 0 || values[i] > highest) highest = values[i];
+        ++numbers;
+    }
+    if (numbers == 0) return h;
+    const Scaled lo = ScaledOf(lowest);
+    if (lowest == highest) {
+        h.bins.push_back(
+            {EdgeText(lo.units, lo.exponent), EdgeText(I128{lo.units} + 1, lo.exponent), numbers});
+        return h;
+    }
+    const Scaled hi = ScaledOf(highest);
+    const int target = targetBins > 0 ? targetBins : SturgesBins(numbers);
+    const Width w = ChooseWidth(lo, hi, lowest, highest, target);
+    const I128 first = BinIndex(lo, w);
+    const auto bins = static_cast<std::size_t>(BinIndex(hi, w) - first + 1);
+    h.bins.resize(bins);
+    for (std::size_t b = 0; b < bins; ++b) {
+        const I128 k = first + static_cast<I128>(b);
+        h.bins[b].low = EdgeText(k * w.c, w.p);
+        h.bins[b].high = EdgeText((k + 1) * w.c, w.p);
+    }
+    for (std::int32_t i = 0; i < n; ++i) {
+        if (std::isnan(values[i])) continue;
+        ++h.bins[static_cast<std::size_t>(BinIndex(ScaledOf(values[i]), w) - first)].count;
+    }
+    return h;
+}
+
+int BarLength(std::int64_t count, std::int64_t most) {
+    constexpr std::int64_t kLongest = 50;
+    if (count <= 0 || most <= 0) return 0;
+    const std::int64_t rounded = (count * kLongest * 2 + most) / (most * 2);
+    return static_cast<int>(std::max<std::int64_t>(rounded, 1));
+}
+
+}  // namespace descstat
