@@ -25,7 +25,10 @@ run:
 check-run: build
 	python3 scripts/check-run.py
 
+# The charts are checked in Debian's Chromium, with a Japanese font installed
+# so that their Japanese texts are measured at their real width.
 test: build
+	@scripts/ensure-deps.sh browser
 	cd build && ctest --output-on-failure -j $(JOBS)
 
 # Every test on a build with AddressSanitizer and UndefinedBehaviorSanitizer.

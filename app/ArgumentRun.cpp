@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/Messages.h"
+#include "app/Plot.h"
 #include "app/ReportFile.h"
 #include "app/Run.h"
 #include "app/Warnings.h"
@@ -58,6 +59,10 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     const bool toStandardOutput = reportName == "-";
     const Failure checked = CheckReport(*reader, reportName, stdout);
     if (checked != Failure::kNone) return Fail(err, {checked, 0}, reportName);
+    if (!options.plot.empty()) {
+        const Failure chart = CheckReport(*reader, options.plot, stdout);
+        if (chart != Failure::kNone) return Fail(err, {chart, 0}, options.plot);
+    }
     ReportFile file;
     if (!toStandardOutput) {
         const Outcome opened = file.Open(reportName);
@@ -66,8 +71,9 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     std::ostream& report = toStandardOutput ? out : file.Stream();
 
     Warnings warnings(err, dataName);
-    Outcome outcome =
-        WriteReportAfterReading(*reader, dataName, openName, report, options, warnings, hooks);
+    Computed computed;
+    Outcome outcome = WriteReportAfterReading(*reader, dataName, openName, report, options,
+                                              warnings, hooks, &computed);
     warnings.Finish();
     if (outcome.failure == Failure::kNone) {
         if (toStandardOutput) {
@@ -78,6 +84,11 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
         }
     }
     if (outcome.failure != Failure::kNone) return Fail(err, outcome, dataName);
+    if (!options.plot.empty()) {
+        const std::string svg = PlotSvg(dataName, computed, options.digits, options.language);
+        const Outcome plotted = WritePlotFile(options.plot, svg);
+        if (plotted.failure != Failure::kNone) return Fail(err, plotted, options.plot);
+    }
     return kExitSuccess;
 }
 

@@ -24,6 +24,7 @@ enum class Opt {
     kNoListing,
     kHistogram,
     kBins,
+    kPlot,
     kFormat,
     kOutput,
     kHelp,
@@ -53,6 +54,7 @@ constexpr OptionName kOptions[] = {
     {"no-listing", '\0', Opt::kNoListing, false},
     {"histogram", '\0', Opt::kHistogram, false},
     {"bins", '\0', Opt::kBins, true},
+    {"plot", '\0', Opt::kPlot, true},
     {"format", 'F', Opt::kFormat, true},
     {"output", 'o', Opt::kOutput, true},
     {"help", 'h', Opt::kHelp, false},
@@ -211,6 +213,13 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
         case Opt::kSkipInvalid: cl.options.data.skipInvalid = true; return true;
         case Opt::kNoListing: cl.options.listing = false; return true;
         case Opt::kHistogram: cl.options.histogram = true; return true;
+        case Opt::kPlot:
+            if (!value.empty()) {
+                cl.options.plot = value;
+                return true;
+            }
+            cl.error = "invalid chart file '' (a name)";
+            return false;
         case Opt::kBins:
             if (ParseBins(value, cl.options.bins)) return true;
             cl.error =
@@ -294,7 +303,8 @@ bool ParseShort(const std::vector<std::string>& args, std::size_t& i, CommandLin
 // What the options and operands cannot mean together: more than two operands
 // of a text report (a machine format takes any number of data files, but
 // standard input once), an output file without a machine format, a field
-// name without a header line, a number of bins without a histogram.
+// name without a header line, a number of bins without a histogram or a
+// chart, a chart with a machine format or in the report's own file.
 void CheckCombination(CommandLine& cl) {
     const RunOptions& o = cl.options;
     const bool machine = o.format != Format::kReport;
@@ -304,8 +314,12 @@ void CheckCombination(CommandLine& cl) {
         cl.error = "standard input ('-') named more than once";
     } else if (!machine && !o.output.empty()) {
         cl.error = "option '--output' needs a machine format (--format=tsv, csv or json)";
-    } else if (o.bins != 0 && !o.histogram) {
-        cl.error = "option '--bins' needs --histogram";
+    } else if (o.bins != 0 && !o.histogram && o.plot.empty()) {
+        cl.error = "option '--bins' needs --histogram or --plot";
+    } else if (machine && !o.plot.empty()) {
+        cl.error = "option '--plot' needs the text report (--format=report)";
+    } else if (!o.plot.empty() && cl.operands.size() == 2 && o.plot == cl.operands[1]) {
+        cl.error = "the chart and the report would be the same file '" + o.plot + "'";
     } else if (!o.data.fieldName.empty() && !o.data.header) {
         cl.error = "a field named '" + o.data.fieldName + "' needs --header";
     }

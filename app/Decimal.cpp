@@ -48,7 +48,7 @@ std::string DecimalText(const Decimal& d) {
     } else if (d.exponent >= 0) {
         text += d.digits + std::string(static_cast<std::size_t>(d.exponent), '0');
     } else {
-        const auto whole = static_cast<std::size_t>(leading + 1);
+        const auto whole = static_cast<std::size_t>(leading) + 1;
         text += d.digits.substr(0, whole) + "." + d.digits.substr(whole);
     }
     return text;

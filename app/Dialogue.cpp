@@ -6,6 +6,7 @@
 #include "app/Console.h"
 #include "app/MachineRun.h"
 #include "app/Messages.h"
+#include "app/Plot.h"
 #include "app/Run.h"
 #include "mylib/StrFunc.h"
 
@@ -91,6 +92,10 @@ int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
     if (AnswerLost(in, con)) return kExitFailure;
     const Failure f = CheckReportName(reader, reportName);
     if (f != Failure::kNone) return Fail(in, con, {f});
+    if (!options.plot.empty()) {
+        const Failure chart = CheckReportName(reader, options.plot);
+        if (chart != Failure::kNone) return Fail(in, con, {chart});
+    }
     // Unbuffered: every write of the report reaches the file at once, so that
     // it is readable up to its last line whatever happens to the run, and a
     // listing line (written whole) costs one system call.
@@ -99,12 +104,18 @@ int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
     report.open(reportName);
     if (!report.is_open()) return Fail(in, con, {Failure::kOpenOutput});
 
-    Outcome outcome = options.format == Format::kReport
-                          ? WriteReport(reader, dataName, dataName, report, options, hooks)
-                          : WriteMachineReport(reader, dataName, report, options, hooks);
+    Computed computed;
+    Outcome outcome =
+        options.format == Format::kReport
+            ? WriteReport(reader, dataName, dataName, report, options, hooks, &computed)
+            : WriteMachineReport(reader, dataName, report, options, hooks);
     if (outcome.failure == Failure::kNone) {
         report.close();
         if (report.fail()) outcome = {Failure::kWriteOutput};
+    }
+    if (outcome.failure == Failure::kNone && !options.plot.empty()) {
+        outcome = WritePlotFile(options.plot,
+                                PlotSvg(dataName, computed, options.digits, options.language));
     }
     if (outcome.failure != Failure::kNone) return Fail(in, con, outcome);
     return Finish(in, con, options.console);

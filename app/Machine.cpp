@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Report.h"
+#include "app/Text.h"
 
 namespace descstat {
 
@@ -60,35 +61,6 @@ std::string CsvField(const std::string& s) {
         if (c == '"') out += '"';
     }
     return out + "\"";
-}
-
-// The length of the valid UTF-8 sequence at s[i], or 0 when it is none.
-std::size_t Utf8Length(const std::string& s, std::size_t i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    std::size_t n = 0;
-    unsigned least = 0;
-    if (b < 0x80) return 1;
-    if (b >= 0xC2 && b <= 0xDF) {
-        n = 2;
-        least = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        n = 3;
-        least = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        n = 4;
-        least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size()) return 0;
-    unsigned code = b & (0xFFu >> (n + 1));
-    for (std::size_t k = 1; k < n; ++k) {
-        const auto c = static_cast<unsigned char>(s[i + k]);
-        if ((c & 0xC0) != 0x80) return 0;
-        code = (code << 6) | (c & 0x3Fu);
-    }
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    return code >= least && code <= 0x10FFFF && !surrogate ? n : 0;
 }
 
 std::string JsonString(const std::string& s) {

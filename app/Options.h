@@ -79,6 +79,7 @@ struct RunOptions {
     bool listing = true;                      // the listing's value lines
     bool histogram = false;                   // the histogram block (and a JSON field)
     int bins = 0;                             // the histogram's target bins; 0: Sturges
+    std::string plot;                         // the chart's file; empty: no chart
     Format format = Format::kReport;          // the text report or a machine format
     std::string output;                       // a machine format's file; empty: standard output
     DataRules data;                           // how the data file's lines are read

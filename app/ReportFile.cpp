@@ -24,7 +24,7 @@ void ReportFile::Discard() {
     newFile_.clear();
 }
 
-Outcome ReportFile::Open(const std::string& name) {
+Outcome ReportFile::Open(const std::string& name, std::ios_base::openmode mode) {
     buffer_.resize(kReportBuffer);
     file_.rdbuf()->pubsetbuf(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     const platform::ReportTarget target = platform::TargetOf(name);
@@ -32,7 +32,7 @@ Outcome ReportFile::Open(const std::string& name) {
         platform::TakePermissions(target.path, newFile_);
         target_ = target.path;
         errno = 0;
-        file_.open(newFile_);
+        file_.open(newFile_, mode);
         if (file_.is_open()) return {};
         const int reason = errno;
         Discard();
@@ -42,7 +42,7 @@ Outcome ReportFile::Open(const std::string& name) {
     newFile_.clear();
     target_ = name;
     errno = 0;
-    file_.open(name);
+    file_.open(name, mode);
     if (!file_.is_open()) return {Failure::kOpenOutput, errno};
     return {};
 }

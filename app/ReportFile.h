@@ -27,8 +27,9 @@ public:
     ReportFile& operator=(ReportFile&&) = delete;
 
     // Opens the report named `name` for writing (kOpenOutput, with the
-    // system's reason, when it cannot be made).
-    Outcome Open(const std::string& name);
+    // system's reason, when it cannot be made); `mode` binary for bytes that
+    // must be the same on every system.
+    Outcome Open(const std::string& name, std::ios_base::openmode mode = std::ios_base::out);
 
     // The stream the report is written to once it is open.
     std::ostream& Stream() { return file_; }

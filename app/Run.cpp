@@ -17,24 +17,27 @@ Computed Compute(Values values, const RunOptions& options) {
     Computed c;
     c.count = values.Count();
     c.results = ComputeResults(values.Data(), values.Count());
-    if (options.histogram) {
+    const bool plot = !options.plot.empty();
+    if (options.histogram || plot) {
         c.histogram = ComputeHistogram(values.Data(), values.Count(), options.bins);
         c.hasHistogram = true;
     }
-    if (options.summary) {
+    if (options.summary || plot) {
         c.summary = ComputeSummary(values.Data(), values.Count());
         c.hasSummary = true;
     }
     return c;
 }
 
-// The blocks after the listing, from the values read.
+// The blocks after the listing, from the values read, and what they were
+// computed from into `computed` when the caller wants it (for the chart).
 void WriteBlocks(std::ostream& report, Values values, const RunOptions& options,
-                 const ReportFormat& format) {
-    const Computed computed = Compute(std::move(values), options);
-    WriteResultBlock(report, computed.results, format);
-    if (computed.hasSummary) WriteSummaryBlock(report, computed.summary, format);
-    if (computed.hasHistogram) WriteHistogramBlock(report, computed.histogram, format);
+                 const ReportFormat& format, Computed* computed) {
+    const Computed c = Compute(std::move(values), options);
+    WriteResultBlock(report, c.results, format);
+    if (options.summary) WriteSummaryBlock(report, c.summary, format);
+    if (options.histogram) WriteHistogramBlock(report, c.histogram, format);
+    if (computed != nullptr) *computed = c;
 }
 
 // Every value of the data: in one pass when it can be read only once, in two
@@ -60,7 +63,7 @@ Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& openName,
 
 Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
                     const std::string& openName, std::ostream& report, const RunOptions& options,
-                    const RunHooks& hooks) {
+                    const RunHooks& hooks, Computed* computed) {
     const ReportFormat format{options.report, options.digits};
     WriteHeader(report, dataName);
 
@@ -69,14 +72,14 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
     Outcome read = ReadDataFile(reader, openName, options.data, listing, hooks, values);
     if (read.failure != Failure::kNone) return read;
 
-    WriteBlocks(report, std::move(values), options, format);
+    WriteBlocks(report, std::move(values), options, format, computed);
     return {};
 }
 
 Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataName,
                                 const std::string& openName, std::ostream& report,
                                 const RunOptions& options, ValueSink& remarks,
-                                const RunHooks& hooks) {
+                                const RunHooks& hooks, Computed* computed) {
     Values values;
     Outcome read = ReadAll(reader, openName, options, remarks, hooks, values);
     if (read.failure != Failure::kNone) return read;
@@ -86,7 +89,7 @@ Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataN
     Listing listing(report, format, options.listing);
     listing.SectionFound();
     for (std::int32_t p = 0; p < values.Count(); ++p) listing.Take(p + 1, values.Data()[p]);
-    WriteBlocks(report, std::move(values), options, format);
+    WriteBlocks(report, std::move(values), options, format, computed);
     return {};
 }
 

@@ -43,10 +43,11 @@ Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& openName,
 // `openName` (shown in the report as `dataName`), as the dialogue does: the
 // header first, each listing line as its value is read in the second pass.
 // The report is left open: the caller closes it and checks that everything
-// was written.
+// was written. What the report was computed from goes to `computed` unless
+// it is null (for the chart).
 Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
                     const std::string& openName, std::ostream& report, const RunOptions& options,
-                    const RunHooks& hooks);
+                    const RunHooks& hooks, Computed* computed = nullptr);
 
 // The same report, written only once all the data has been read, so that a
 // failed run writes none of it: in one pass when the data can be read only
@@ -56,7 +57,7 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
 Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataName,
                                 const std::string& openName, std::ostream& report,
                                 const RunOptions& options, ValueSink& remarks,
-                                const RunHooks& hooks);
+                                const RunHooks& hooks, Computed* computed = nullptr);
 
 }  // namespace descstat
 

@@ -8,6 +8,7 @@
 #ifndef DESCSTAT_TEXT_H
 #define DESCSTAT_TEXT_H
 
+#include <cstddef>
 #include <ostream>
 #include <string>
 
@@ -47,6 +48,11 @@ void WriteText(std::ostream& out, const TextStyle& style, const JapaneseText& te
 
 // The same, then a line end.
 void WriteTextLine(std::ostream& out, const TextStyle& style, const JapaneseText& text);
+
+// The length of the valid UTF-8 sequence at s[i], or 0 when the byte there
+// begins none (a stray, overlong or surrogate sequence): for the formats
+// that must carry only UTF-8 (JSON, the SVG chart).
+std::size_t Utf8Length(const std::string& s, std::size_t i);
 
 }  // namespace descstat
 

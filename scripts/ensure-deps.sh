@@ -41,6 +41,8 @@ for want in "$@"; do
                  need test -f /usr/src/googletest/CMakeLists.txt googletest
                  need has wine wine; need has zip zip ;;
         fuzzer) need has clang clang; need has_libfuzzer libclang-rt-dev ;;
+        browser) need has chromium chromium
+                 need test -f /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc fonts-noto-cjk ;;
         *) echo "ensure-deps: unknown need '$want'" >&2; exit 2 ;;
     esac
 done

@@ -31,6 +31,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import xml.etree.ElementTree as ET
 import termios
 import threading
 import time
@@ -1265,9 +1266,72 @@ HISTOGRAM_CASES = [
              [float(lo), float(hi), n] for lo, hi, n in histogram(TENTHS + [0.35], 9)[0]]
          and b"[0.3, 0.4, 2]" in out),
     Case("histogram: --bins without --histogram", args=["--bins=5", "data.txt", "-"],
-         **usage_error("option '--bins' needs --histogram")),
+         **usage_error("option '--bins' needs --histogram or --plot")),
     *[Case("histogram: --bins=%s refused" % k, args=["--histogram", "--bins=" + k, "data.txt"],
            **usage_error("invalid number of bins '%s' (1 to 1000)" % k)) for k in ("0", "1001", "x")],
+]
+
+
+EXAMPLE_CHART = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs",
+                             "example-chart.svg")
+
+
+def chart_is(name, expected=None):
+    """The folder's chart: an SVG that Python's XML parser reads, with the
+    given bytes when they are given."""
+    def check(folder):
+        with open(os.path.join(folder, name), "rb") as f:
+            got = f.read()
+        if expected is not None and got != expected:
+            return "%s differs from the expected chart" % name
+        try:
+            root = ET.fromstring(got)
+        except ET.ParseError as e:
+            return "%s is no XML: %s" % (name, e)
+        return None if root.tag == "{http://www.w3.org/2000/svg}svg" else "%s is no SVG" % name
+    return check
+
+
+def example_chart():
+    with open(EXAMPLE_CHART, "rb") as f:
+        return f.read()
+
+
+PLOT_CASES = [
+    Case("plot: the example's chart, the same bytes on every system",
+         args=["--plot=chart.svg", "data.txt", "report.txt"], files={"data.txt": WORKED_DATA},
+         stdin=b"", console=b"", report_name="report.txt", report=WORKED_REPORT,
+         verify=chart_is("chart.svg", example_chart())),
+    Case("plot: the report is unchanged, the chart replaced whole",
+         args=["--histogram", "--plot", "chart.svg", "-s", "data.txt", "-"],
+         files={"data.txt": WORKED_DATA, "chart.svg": b"an old chart"}, stdin=b"", report=None,
+         untouched=("data.txt",),
+         console=report("data.txt", WORKED_VALUES, with_summary=True)
+         + histogram_block(WORKED_VALUES).encode(SJIS),
+         verify=lambda folder: chart_is("chart.svg")(folder)
+         or only_files("data.txt", "chart.svg")(folder)),
+    Case("plot: the dialogue writes the chart", args=["--plot=chart.svg", "-L", "en"],
+         files={"data.txt": WORKED_DATA}, stdin=b"data.txt\nout.txt\nx\n", report_name="out.txt",
+         console=lambda out: True,
+         report=report("data.txt", WORKED_VALUES, english=True), verify=chart_is("chart.svg")),
+    Case("plot: refused when it is the data file", args=["--plot=./data.txt", "data.txt", "-"],
+         files={"data.txt": WORKED_DATA}, stdin=b"", report=None, console=b"", code=9,
+         untouched=("data.txt",),
+         stderr=b"descstat: To open output file failed: it is the input data file.\n"),
+    Case("plot: the dialogue refuses the data file", args=["--plot=data.txt"],
+         files={"data.txt": WORKED_DATA}, stdin=b"data.txt\nout.txt\nx\n", report=None,
+         untouched=("data.txt",), console=OUTPUT_IS_INPUT, code=9),
+    Case("plot: a folder that is missing", args=["--plot=nodir/chart.svg", "data.txt", "-"],
+         files={"data.txt": WORKED_DATA}, stdin=b"", report=None, code=9,
+         console=report("data.txt", WORKED_VALUES),
+         stderr=lambda err: err.startswith(b"descstat: To open output file failed: nodir/chart.svg")),
+    Case("plot: the same file as the report", args=["--plot=r.txt", "data.txt", "r.txt"],
+         **usage_error("the chart and the report would be the same file 'r.txt'")),
+    Case("plot: with a machine format", args=["--plot=c.svg", "-F", "json", "data.txt"],
+         **usage_error("option '--plot' needs the text report (--format=report)")),
+    Case("plot: --bins with --plot alone", args=["--bins=3", "--plot=c.svg", "data.txt", "-"],
+         files={"data.txt": WORKED_DATA}, stdin=b"", report_name="c.svg", report=lambda got: True,
+         console=report("data.txt", WORKED_VALUES), verify=chart_is("c.svg")),
 ]
 
 
@@ -1718,7 +1782,7 @@ def main():
 
     failed = 0
     for case in (CASES + SCREEN_CASES + FORM_CASES + LISTING_CASES + MACHINE_CASES
-                 + MACHINE_REFUSED + HISTOGRAM_CASES):
+                 + MACHINE_REFUSED + HISTOGRAM_CASES + PLOT_CASES):
         if args.select not in case.name or any(e in case.name for e in args.exclude):
             continue
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)
