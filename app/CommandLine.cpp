@@ -151,6 +151,13 @@ bool ParseField(const std::string& value, DataRules& data) {
     return true;
 }
 
+// A file's name: anything but the empty name.
+bool TakeFileName(const std::string& value, std::string& name) {
+    if (value.empty()) return false;
+    name = value;
+    return true;
+}
+
 // A number of bins from 1 to kMaxBins, in decimal digits.
 bool ParseBins(const std::string& value, int& bins) {
     if (value.empty() || value.size() > 4 ||
@@ -214,10 +221,7 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
         case Opt::kNoListing: cl.options.listing = false; return true;
         case Opt::kHistogram: cl.options.histogram = true; return true;
         case Opt::kPlot:
-            if (!value.empty()) {
-                cl.options.plot = value;
-                return true;
-            }
+            if (TakeFileName(value, cl.options.plot)) return true;
             cl.error = "invalid chart file '' (a name)";
             return false;
         case Opt::kBins:
@@ -231,10 +235,7 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
             cl.error = "invalid format '" + value + "' (report, tsv, csv or json)";
             return false;
         case Opt::kOutput:
-            if (!value.empty()) {
-                cl.options.output = value;
-                return true;
-            }
+            if (TakeFileName(value, cl.options.output)) return true;
             cl.error = "invalid output file '' (a name, or - for standard output)";
             return false;
         case Opt::kHelp: cl.help = true; return true;

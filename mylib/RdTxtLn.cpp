@@ -1,5 +1,6 @@
 #include "mylib/RdTxtLn.h"
 
+#include "mylib/ByteWords.h"
 #include "mylib/StrFunc.h"
 
 #include <algorithm>
@@ -110,22 +111,15 @@ void Deliver(std::string& line, const char* bytes, std::size_t n) {
     }
 }
 
+// True for a byte above CR: it can only belong to a line.
+bool IsOrdinary(char c) { return static_cast<unsigned char>(c) > kCarriageReturn; }
+
 // The first byte from p to `stop` that is CR or below (`stop` if none): a
 // line end, or a control byte that needs a closer look. Eight bytes are
 // tested at a time; every byte above CR only belongs to the line.
 const char* FindControlByte(const char* p, const char* stop) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    while (stop - p >= 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, p, sizeof word);
-        // A byte below 14 borrows when 14 is taken from it; a byte of 128 or
-        // more is no such byte, so its high bit is masked out.
-        const std::uint64_t below = (word - kOnes * (kCarriageReturn + 1)) & ~word & kHighBits;
-        if (below != 0) break;  // the byte is in this word: the loop below finds it
-        p += 8;
-    }
-    while (p<stop&& static_cast<unsigned char>(*p)> kCarriageReturn) ++p;
+    while (stop - p >= 8 && !AnyByteBelow(WordAt(p), kCarriageReturn + 1)) p += 8;
+    while (p < stop && IsOrdinary(*p)) ++p;
     return p;
 }
 

@@ -9,6 +9,8 @@
 #include <limits>
 #include <system_error>
 
+#include "mylib/ByteWords.h"
+
 namespace myLib {
 
 bool IsBlnk(char c) { return c == ' ' || c == '\t'; }
@@ -38,19 +40,7 @@ const char* SkipBlanks(const char* p, const char* last) {
 // The first blank from p on (`last` if none). Eight bytes are tested at a
 // time: a field is mostly read whole.
 const char* SkipNonBlanks(const char* p, const char* last) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    while (last - p >= 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, p, sizeof word);
-        // A byte equal to a blank becomes 0 in one of the two; only a byte of
-        // 0 borrows to its high bit when 1 is taken from each byte.
-        const std::uint64_t spaces = word ^ (kOnes * ' ');
-        const std::uint64_t tabs = word ^ (kOnes * '\t');
-        const std::uint64_t zero = ((spaces - kOnes) & ~spaces) | ((tabs - kOnes) & ~tabs);
-        if ((zero & kHighBits) != 0) break;  // a blank is in this word: found below
-        p += 8;
-    }
+    while (last - p >= 8 && !AnyByteIs(WordAt(p), ' ') && !AnyByteIs(WordAt(p), '\t')) p += 8;
     while (p < last && !IsBlnk(*p)) ++p;
     return p;
 }
