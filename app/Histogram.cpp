@@ -59,6 +59,7 @@ constexpr int kMaxDivisorScale = 30;
 // width must be one that ChooseWidth allows for the values (x.exponent - p at
 // most kMaxScale).
 I128 BinIndex(const Scaled& x, Width w) {
+    if (x.units == 0) return 0;  // zero's exponent says nothing of its size
     const int scale = x.exponent - w.p;
     if (scale >= 0) return FloorDiv(I128{x.units} * PowerOfTen(scale), w.c);
     if (-scale > kMaxDivisorScale) return x.units < 0 ? -1 : 0;
