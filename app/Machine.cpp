@@ -33,12 +33,6 @@ std::vector<double> Numbers(const Computed& c, bool summary) {
     return v;
 }
 
-// NaN is "nan" and an infinite result "inf", as in the report.
-std::string Number(double v, int digits) {
-    char text[kNumberChars];
-    return std::string(text, FormatNumber(text, v, digits));
-}
-
 std::string TsvField(const std::string& s) {
     std::string out;
     for (const char c : s) {
@@ -90,7 +84,7 @@ std::string JsonString(const std::string& s) {
 }
 
 std::string JsonNumber(double v, int digits) {
-    return std::isfinite(v) ? Number(v, digits) : "null";
+    return std::isfinite(v) ? NumberText(v, digits) : "null";
 }
 
 // The histogram's bins as [low, high, count] arrays, the edges as their exact
@@ -142,7 +136,8 @@ void WriteMachineRow(std::ostream& out, Format format, const MachineRow& row, bo
     const std::size_t numbers = Keys(summary).size() - 2;
     if (row.ok) {
         out << row.computed.count << separator;
-        for (const double v : Numbers(row.computed, summary)) out << Number(v, digits) << separator;
+        for (const double v : Numbers(row.computed, summary))
+            out << NumberText(v, digits) << separator;
     } else {
         for (std::size_t i = 0; i <= numbers; ++i) out << separator;
         out << field(row.error);

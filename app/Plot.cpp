@@ -69,16 +69,11 @@ std::string Coord(double v) {
 
 // The text as XML character data: valid UTF-8 only (any other byte, and a
 // control byte XML cannot hold, becomes U+FFFD), with its markup escaped.
-// `chars` gets how many characters it has and `ems` how wide it may be.
-std::string XmlText(const std::string& s, int& chars, double& ems) {
+std::string XmlText(const std::string& s) {
     std::string out;
-    chars = 0;
-    ems = 0;
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
         const std::size_t n = Utf8Length(s, i);
-        ++chars;
-        ems += n > 2 ? kWideEm : kNarrowEm;
         if (n == 0 || (b < 0x20 && b != '\t')) {
             out += "\xEF\xBF\xBD";
             ++i;
@@ -98,23 +93,14 @@ std::string XmlText(const std::string& s, int& chars, double& ems) {
     return out;
 }
 
-std::string XmlText(const std::string& s) {
-    int chars = 0;
-    double ems = 0;
-    return XmlText(s, chars, ems);
-}
-
-// The estimated widest width of a text at a font size.
+// The widest the text may be at a font size: a character of three or four
+// UTF-8 bytes (Japanese) a whole em, any other (a stray byte too) kNarrowEm.
 double TextWidth(const std::string& s, double size) {
-    int chars = 0;
     double ems = 0;
-    (void)XmlText(s, chars, ems);
+    for (std::size_t i = 0; i < s.size(); i += std::max<std::size_t>(Utf8Length(s, i), 1)) {
+        ems += Utf8Length(s, i) > 2 ? kWideEm : kNarrowEm;
+    }
     return ems * size;
-}
-
-std::string Number(double v, int digits) {
-    char text[kNumberChars];
-    return std::string(text, FormatNumber(text, v, digits));
 }
 
 // A double from an edge's exact decimal text, for its place on the axis; an
@@ -309,8 +295,8 @@ std::string PlotSvg(const std::string& title, const Computed& computed, int digi
     Rect(svg, 0, 0, kWidth, kHeight, "fill=\"#ffffff\"");
     WriteTitle(svg, title);
     const std::string caption = "n = " + std::to_string(computed.count) + ", " + texts.mean +
-                                " = " + Number(r.mean, digits) + ", " + texts.sdUnbiased + " = " +
-                                Number(r.unbiasedSd, digits);
+                                " = " + NumberText(r.mean, digits) + ", " + texts.sdUnbiased +
+                                " = " + NumberText(r.unbiasedSd, digits);
     Text(svg, kWidth / 2, 50, "middle", 13, caption, " class=\"caption\"");
 
     const Histogram& h = computed.histogram;

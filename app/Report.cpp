@@ -51,6 +51,11 @@ std::size_t FormatNumber(char* text, double v, int digits) {
     return static_cast<std::size_t>(r.ptr - text);
 }
 
+std::string NumberText(double v, int digits) {
+    char text[kNumberChars];
+    return std::string(text, FormatNumber(text, v, digits));
+}
+
 void WriteHeader(std::ostream& report, const std::string& dataName) {
     report << kDataFileLabel << dataName << std::endl << std::endl;
 }

@@ -42,6 +42,10 @@ constexpr std::size_t kNumberChars = 32;
 // stream and no locale.
 std::size_t FormatNumber(char* text, double v, int digits);
 
+// The same text as a string, for writers that build their lines (the machine
+// formats, the chart).
+std::string NumberText(double v, int digits);
+
 // The header: the data file's name as given, and an empty line.
 void WriteHeader(std::ostream& report, const std::string& dataName);
 

@@ -24,7 +24,6 @@ Computed Compute(Values values, const RunOptions& options) {
     }
     if (options.summary || plot) {
         c.summary = ComputeSummary(values.Data(), values.Count());
-        c.hasSummary = true;
     }
     return c;
 }

@@ -26,8 +26,7 @@ namespace descstat {
 struct Computed {
     std::int32_t count = 0;
     Results results{};
-    bool hasSummary = false;
-    Summary summary{};
+    Summary summary{};  // with the summary or the chart
     bool hasHistogram = false;
     Histogram histogram;
 };
