@@ -1761,6 +1761,21 @@ def run_case(case, args):
         return problems
 
 
+# The groups of cases kept in modules of their own beside this script: each
+# module's cases(h) builds its list from this module's helpers, passed as h.
+CASE_MODULES = ("cases_outputs", "cases_input", "cases_escapes")
+
+
+def grouped_cases():
+    import importlib
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    cases = []
+    for name in CASE_MODULES:
+        if os.path.exists(os.path.join(sys.path[0], name + ".py")):
+            cases += importlib.import_module(name).cases(sys.modules[__name__])
+    return cases
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -1782,7 +1797,7 @@ def main():
 
     failed = 0
     for case in (CASES + SCREEN_CASES + FORM_CASES + LISTING_CASES + MACHINE_CASES
-                 + MACHINE_REFUSED + HISTOGRAM_CASES + PLOT_CASES):
+                 + MACHINE_REFUSED + HISTOGRAM_CASES + PLOT_CASES + grouped_cases()):
         if args.select not in case.name or any(e in case.name for e in args.exclude):
             continue
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)
