@@ -3,13 +3,13 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "app/Messages.h"
 #include "app/Plot.h"
-#include "app/ReportFile.h"
+#include "app/Outputs.h"
 #include "app/Run.h"
 #include "app/Warnings.h"
-#include "mylib/StrFunc.h"
 
 namespace descstat {
 
@@ -17,9 +17,14 @@ namespace {
 
 using myLib::RdTxtLn;
 
-// The end of a failed run: one line on standard error.
-int Fail(std::ostream& err, const Outcome& outcome, const std::string& name) {
+// The end of a failed run: one line on standard error, and after a refusal
+// to replace a file that holds no report, a second one on what to do.
+int Fail(std::ostream& err, const Outcome& outcome, const std::string& name,
+         Replaces replaces = Replaces::kReport) {
     err << kProgramPrefix << FailureText(outcome, name) << std::endl;
+    if (outcome.failure == Failure::kNotReport) {
+        err << kProgramPrefix << NotReportHint(name, replaces) << std::endl;
+    }
     return kExitFailure;
 }
 
@@ -29,19 +34,13 @@ std::unique_ptr<RdTxtLn> OpenData(const std::string& dataName, std::FILE* in) {
     return std::make_unique<RdTxtLn>(dataName);
 }
 
-// True when the report would be written into the data: the same file,
-// compared by the open data's identity (standard input's too), however the
-// report is named. A device such as the terminal is read and written apart.
-bool IsData(const RdTxtLn& reader, const std::string& reportName, std::FILE* out) {
-    if (reader.FlKind() == RdTxtLn::kDeviceFile) return false;
-    return reportName == "-" ? reader.IsOpenStrm(out) : reader.IsOpenFl(reportName);
-}
-
-// The report's place, checked before anything is made there.
-Failure CheckReport(const RdTxtLn& reader, const std::string& reportName, std::FILE* out) {
-    if (IsData(reader, reportName, out)) return Failure::kOutputIsInput;
-    if (!myLib::IsFlNm(reportName)) return Failure::kOpenOutput;
-    return Failure::kNone;
+// One output checked against the data and prepared; its name on failure.
+Outcome PrepareOutput(const RdTxtLn& reader, const std::string& name, Replaces replaces,
+                      const RunOptions& options, std::ostream& out, bool binary,
+                      OutputFile& file) {
+    const Failure checked = CheckOutput(reader, name, replaces, options.force);
+    if (checked != Failure::kNone) return {checked};
+    return file.Prepare(name, out, binary);
 }
 
 }  // namespace
@@ -56,39 +55,38 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     }
     const std::string openName = dataName == "-" ? std::string() : dataName;
 
-    const bool toStandardOutput = reportName == "-";
-    const Failure checked = CheckReport(*reader, reportName, stdout);
-    if (checked != Failure::kNone) return Fail(err, {checked, 0}, reportName);
-    if (!options.plot.empty()) {
-        const Failure chart = CheckReport(*reader, options.plot, stdout);
-        if (chart != Failure::kNone) return Fail(err, {chart, 0}, options.plot);
+    // Every output is checked and prepared before anything is read; none is
+    // put in place before everything has been read and written.
+    OutputFile report;
+    const Outcome reportReady =
+        PrepareOutput(*reader, reportName, Replaces::kReport, options, out, false, report);
+    if (reportReady.failure != Failure::kNone) return Fail(err, reportReady, reportName);
+    OutputFile chart;
+    const bool plot = !options.plot.empty();
+    if (plot) {
+        const Outcome chartReady = PrepareOutput(*reader, options.plot, Replaces::kProgramOutput,
+                                                 options, out, true, chart);
+        if (chartReady.failure != Failure::kNone) {
+            return Fail(err, chartReady, options.plot, Replaces::kProgramOutput);
+        }
     }
-    ReportFile file;
-    if (!toStandardOutput) {
-        const Outcome opened = file.Open(reportName);
-        if (opened.failure != Failure::kNone) return Fail(err, opened, reportName);
-    }
-    std::ostream& report = toStandardOutput ? out : file.Stream();
 
     Warnings warnings(err, dataName);
     Computed computed;
-    Outcome outcome = WriteReportAfterReading(*reader, dataName, openName, report, options,
-                                              warnings, hooks, &computed);
+    const Outcome outcome = WriteReportAfterReading(*reader, dataName, openName, report.Stream(),
+                                                    options, warnings, hooks, &computed);
     warnings.Finish();
-    if (outcome.failure == Failure::kNone) {
-        if (toStandardOutput) {
-            out.flush();
-            if (out.fail()) outcome = {Failure::kWriteOutput, 0};
-        } else {
-            outcome = {file.Commit(), 0};
-        }
-    }
     if (outcome.failure != Failure::kNone) return Fail(err, outcome, dataName);
-    if (!options.plot.empty()) {
+    if (plot) {
+        // Binary: the same bytes on every system, line ends included.
         const std::string svg = PlotSvg(dataName, computed, options.digits, options.language);
-        const Outcome plotted = WritePlotFile(options.plot, svg);
-        if (plotted.failure != Failure::kNone) return Fail(err, plotted, options.plot);
+        chart.Stream().write(svg.data(), static_cast<std::streamsize>(svg.size()));
     }
+    std::vector<OutputFile*> outputs = {&report};
+    if (plot) outputs.push_back(&chart);
+    std::size_t failed = 0;
+    const Outcome committed = CommitOutputs(outputs, failed);
+    if (committed.failure != Failure::kNone) return Fail(err, {committed.failure}, outputs[failed]->Name());
     return kExitSuccess;
 }
 

@@ -6,6 +6,7 @@
 #include "app/Console.h"
 #include "app/MachineRun.h"
 #include "app/Messages.h"
+#include "app/Outputs.h"
 #include "app/Plot.h"
 #include "app/Run.h"
 #include "mylib/StrFunc.h"
@@ -51,10 +52,13 @@ bool AnswerLost(const std::istream& in, std::ostream& con) {
 }
 
 // Why the report may not be made under this name, before anything is made:
-// it names the data file the reader has open, or it can name no file.
-Failure CheckReportName(const RdTxtLn& reader, const std::string& reportName) {
+// it names the data file the reader has open or the chart's file (compared
+// by what the names lead to), or it can name no file.
+Failure CheckReportName(const RdTxtLn& reader, const std::string& reportName,
+                        const std::string& plot) {
     if (reader.IsOpenFl(reportName)) return Failure::kOutputIsInput;
     if (!myLib::IsFlNm(reportName)) return Failure::kOpenOutput;
+    if (!plot.empty() && SameOutput(reportName, plot)) return Failure::kOutputIsChart;
     return Failure::kNone;
 }
 
@@ -85,16 +89,26 @@ int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
     const std::string dataName = ReadAnswer(in);
     if (AnswerLost(in, con)) return kExitFailure;
     RdTxtLn reader(dataName);
-    if (reader.status != RdTxtLn::kReady) return Fail(in, con, {Failure::kOpenInput});
+    if (reader.status != RdTxtLn::kReady) {
+        // A folder is named as such; any other failure keeps its plain message.
+        const std::string why = reader.IsFldr() ? FolderDetail(dataName) : std::string();
+        return Fail(in, con, {Failure::kOpenInput, 0, why});
+    }
 
     con << kReportPrompt;
     const std::string reportName = ReadAnswer(in);
     if (AnswerLost(in, con)) return kExitFailure;
-    const Failure f = CheckReportName(reader, reportName);
+    const Failure f = CheckReportName(reader, reportName, options.plot);
     if (f != Failure::kNone) return Fail(in, con, {f});
+    // The chart is written to a new file beside its own, made before the
+    // report, and put in place once the report is complete.
+    OutputFile chart;
     if (!options.plot.empty()) {
-        const Failure chart = CheckReportName(reader, options.plot);
-        if (chart != Failure::kNone) return Fail(in, con, {chart});
+        const Failure checked =
+            CheckOutput(reader, options.plot, Replaces::kProgramOutput, options.force);
+        if (checked != Failure::kNone) return Fail(in, con, {checked});
+        const Outcome prepared = chart.Prepare(options.plot, con, true);
+        if (prepared.failure != Failure::kNone) return Fail(in, con, {prepared.failure});
     }
     // Unbuffered: every write of the report reaches the file at once, so that
     // it is readable up to its last line whatever happens to the run, and a
@@ -114,8 +128,10 @@ int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
         if (report.fail()) outcome = {Failure::kWriteOutput};
     }
     if (outcome.failure == Failure::kNone && !options.plot.empty()) {
-        outcome = WritePlotFile(options.plot,
-                                PlotSvg(dataName, computed, options.digits, options.language));
+        const std::string svg = PlotSvg(dataName, computed, options.digits, options.language);
+        chart.Stream().write(svg.data(), static_cast<std::streamsize>(svg.size()));
+        std::size_t failed = 0;
+        outcome = {CommitOutputs({&chart}, failed).failure};
     }
     if (outcome.failure != Failure::kNone) return Fail(in, con, outcome);
     return Finish(in, con, options.console);

@@ -5,7 +5,7 @@
 
 #include "app/Machine.h"
 #include "app/Messages.h"
-#include "app/ReportFile.h"
+#include "app/Outputs.h"
 #include "app/Run.h"
 #include "app/Warnings.h"
 
@@ -24,7 +24,7 @@ int DigitsOf(const RunOptions& options) {
 // files. A device such as the terminal is read and written apart.
 bool IsOutput(const RdTxtLn& reader, const std::string& output) {
     if (reader.FlKind() == RdTxtLn::kDeviceFile) return false;
-    return output.empty() ? reader.IsOpenStrm(stdout) : reader.IsOpenFl(output);
+    return IsStandardOutput(output) ? reader.IsOpenStrm(stdout) : reader.IsOpenFl(output);
 }
 
 // The row of one data file, read and computed; its warnings go to `err`.
@@ -56,8 +56,20 @@ void WriteRows(std::ostream& out, const std::vector<MachineRow>& rows, const Run
     }
 }
 
+// True when the output is one of the named data files, which the reading
+// refuses with its own message as it opens that file.
+bool NamesData(const std::string& output, const std::vector<std::string>& dataNames) {
+    for (const std::string& name : dataNames) {
+        if (name != "-" && SameOutput(output, name)) return true;
+    }
+    return false;
+}
+
 int Fail(std::ostream& err, const Outcome& outcome, const std::string& name) {
     err << kProgramPrefix << FailureText(outcome, name) << std::endl;
+    if (outcome.failure == Failure::kNotReport) {
+        err << kProgramPrefix << NotReportHint(name, Replaces::kProgramOutput) << std::endl;
+    }
     return kExitFailure;
 }
 
@@ -65,29 +77,29 @@ int Fail(std::ostream& err, const Outcome& outcome, const std::string& name) {
 
 int RunMachine(const std::vector<std::string>& dataNames, std::FILE* in, std::ostream& out,
                std::ostream& err, const RunOptions& options, const RunHooks& hooks) {
-    // Every file is read before anything is written, so that an output that
-    // is one of the data files is found before it is touched.
-    const std::string output = options.output == "-" ? std::string() : options.output;
+    // The output is checked and prepared first; every file is read before
+    // anything is written, so that an output that is one of the data files
+    // is found before it is touched.
+    const std::string output = options.output.empty() ? std::string("-") : options.output;
+    if (!options.force && !IsStandardOutput(output) && !NamesData(output, dataNames) &&
+        !MayReplace(output, Replaces::kProgramOutput)) {
+        return Fail(err, {Failure::kNotReport}, output);
+    }
+    OutputFile file;
+    const Outcome prepared = file.Prepare(output, out);
+    if (prepared.failure != Failure::kNone) return Fail(err, prepared, output);
     std::vector<MachineRow> rows(dataNames.size());
     bool anyFailed = false;
     for (std::size_t i = 0; i < dataNames.size(); ++i) {
         if (!ReadRow(dataNames[i], in, err, options, output, hooks, rows[i])) {
-            return Fail(err, {Failure::kOutputIsInput}, output.empty() ? "-" : output);
+            return Fail(err, {Failure::kOutputIsInput}, output);
         }
         anyFailed = anyFailed || !rows[i].ok;
     }
-    if (output.empty()) {
-        WriteRows(out, rows, options);
-        out.flush();
-        if (out.fail()) return Fail(err, {Failure::kWriteOutput}, "-");
-    } else {
-        ReportFile file;
-        const Outcome opened = file.Open(output);
-        if (opened.failure != Failure::kNone) return Fail(err, opened, output);
-        WriteRows(file.Stream(), rows, options);
-        const Failure committed = file.Commit();
-        if (committed != Failure::kNone) return Fail(err, {committed}, output);
-    }
+    WriteRows(file.Stream(), rows, options);
+    std::size_t failed = 0;
+    const Outcome committed = CommitOutputs({&file}, failed);
+    if (committed.failure != Failure::kNone) return Fail(err, {committed.failure}, output);
     return anyFailed ? kExitFailure : kExitSuccess;
 }
 

@@ -71,8 +71,8 @@ bool CommitMemory(void* base, std::size_t bytes);
 // Gives a reservation back.
 void ReleaseMemory(void* base, std::size_t bytes);
 
-// How a named report is written. A report that is absent or a regular file
-// is replaced whole: `path` is the file that gets it, with links followed.
+// How a named output is written. One that is absent or a regular file is
+// replaced whole: `path` is the file that gets it, with links followed.
 // Anything else (a device, a FIFO, a terminal, a dangling link) is written in
 // place, as the system opens it.
 struct ReportTarget {
@@ -81,10 +81,45 @@ struct ReportTarget {
 };
 ReportTarget TargetOf(const std::string& report);
 
+// What a name of an output is or would be when opened, so that two names of
+// one file are told apart from two files: an existing file by its device and
+// file number (links followed); a new one by its folder's and its own last
+// name. `regular` is false for a device, a FIFO or a terminal, which hold
+// nothing of the user's that a second output could overwrite.
+struct FileIdentity {
+    bool known = false;
+    bool exists = false;
+    bool regular = false;
+    unsigned long long device = 0;
+    unsigned long long number = 0;
+    std::string newName;  // the last name in its folder, for a new file
+};
+FileIdentity IdentityOf(const std::string& name);
+
+// The identity of what an open descriptor (1: standard output) writes to.
+FileIdentity IdentityOfDescriptor(int fd);
+
+// The descriptor that a name leads to when it is a link to one of this
+// process's open descriptors (/dev/stdout, /dev/fd/N, /proc/self/fd/N, or a
+// link to one of those); -1 for any other name, and always on Windows. Such a
+// name is written through the descriptor, never replaced.
+int DescriptorOfName(const std::string& name);
+
+// Writes all the bytes to the descriptor, where it stands (at its end when it
+// was opened for appending); false when any could not be written.
+bool WriteToDescriptor(int fd, const std::string& bytes);
+
+// Writes the bytes over the named file in place, locked against another run
+// doing the same, so that two such runs leave one whole output; false (errno
+// set) when it cannot be opened or written completely.
+// `text`: the system's text line ends (Windows: CR LF for each LF).
+bool WriteInPlace(const std::string& name, const std::string& bytes, bool text);
+
 // Creates a new, empty file beside `path` (in the same folder, under a name
-// no other file has) and stores its name; false (errno set) when it cannot be
-// made there. From the moment it exists it is removed if the program is ended
-// by a signal, as RemoveOnSignal says, until ForgetOnSignal.
+// no other file has, short enough for the system however long `path`'s last
+// name is) and stores its name; false (errno set) when it cannot be made
+// there. From the moment it exists it is removed if the program is ended by
+// a signal, as RemoveOnSignal says, until ForgetOnSignal.
 bool CreateFileBeside(const std::string& path, std::string& name);
 
 // Gives the new file the permission bits `path` has, or those a new file
@@ -96,14 +131,27 @@ void TakePermissions(const std::string& path, const std::string& newFile);
 bool PutInPlace(const std::string& newFile, const std::string& path);
 
 // Removes the named file if the program is interrupted or ended by a signal
-// (SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ; on Windows Ctrl+C and the
-// console closing) before ForgetOnSignal, so that no part of a report is left
-// behind. One file at a time.
+// (SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ, SIGQUIT, SIGXCPU, SIGALRM,
+// SIGUSR1, SIGUSR2; on Windows Ctrl+C and the console closing) before
+// ForgetOnSignal forgets it, so that no part of an output is left behind. A
+// few files at a time (the outputs of one run).
 void RemoveOnSignal(const std::string& name);
-void ForgetOnSignal();
+void ForgetOnSignal(const std::string& name);
 
 // This process's number, for scratch names that no other process uses.
 int ProcessId();
+
+// The character set standard error is read in, for the data's text shown
+// there: the locale's (UserCharset), UTF-8 where the locale says nothing;
+// empty on Windows, whose console and pipes take the program's bytes as they
+// are, in the system's code page.
+std::string MessageCharset();
+
+// Converts Shift_JIS (code page 932) bytes into the character set by the
+// system's converter (iconv); false when a byte is no Shift_JIS or a character
+// has no place in the set, and always on Windows.
+bool ConvertFromShiftJis(const std::string& bytes, const std::string& charset,
+                         std::string& converted);
 
 }  // namespace platform
 }  // namespace descstat

@@ -1,16 +1,19 @@
 // The platform layer on POSIX systems (Linux and the like).
 #include <fcntl.h>
 #include <iconv.h>
+#include <sys/file.h>
 #include <langinfo.h>
 #include <stdlib.h>  // getenv, mkstemp, realpath
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <iterator>
 
 #include "app/Platform.h"
@@ -137,7 +140,118 @@ ReportTarget TargetOf(const std::string& report) {
 
 namespace {
 
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ};
+// The descriptor a path names by the system's own links to descriptors:
+// /dev/stdin, /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N (also by
+// the process's number, or as the thread's); -1 for any other path.
+int DescriptorInPath(const std::string& path) {
+    if (path == "/dev/stdin") return 0;
+    if (path == "/dev/stdout") return 1;
+    if (path == "/dev/stderr") return 2;
+    const std::string self = "/proc/" + std::to_string(getpid()) + "/fd/";
+    for (const std::string& folder :
+         {std::string("/dev/fd/"), std::string("/proc/self/fd/"), std::string("/proc/thread-self/fd/"), self}) {
+        if (path.compare(0, folder.size(), folder) != 0 || path.size() == folder.size()) continue;
+        int fd = 0;
+        for (std::size_t i = folder.size(); i < path.size(); ++i) {
+            if (path[i] < '0' || path[i] > '9' || fd > 100000) return -1;
+            fd = fd * 10 + (path[i] - '0');
+        }
+        return fd;
+    }
+    return -1;
+}
+
+FileIdentity IdentityOfStat(const struct stat& info) {
+    FileIdentity id;
+    id.known = true;
+    id.exists = true;
+    id.regular = S_ISREG(info.st_mode);
+    id.device = static_cast<unsigned long long>(info.st_dev);
+    id.number = static_cast<unsigned long long>(info.st_ino);
+    return id;
+}
+
+}  // namespace
+
+FileIdentity IdentityOf(const std::string& name) {
+    struct stat info {};
+    if (stat(name.c_str(), &info) == 0) return IdentityOfStat(info);
+    if (errno != ENOENT) return {};
+    // A new file: the folder it would be made in, and its last name there.
+    const std::size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+    const std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
+    if (last.empty() || stat(folder.c_str(), &info) != 0) return {};
+    FileIdentity id = IdentityOfStat(info);
+    id.exists = false;
+    id.regular = true;
+    id.newName = last;
+    return id;
+}
+
+FileIdentity IdentityOfDescriptor(int fd) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0) return {};
+    return IdentityOfStat(info);
+}
+
+int DescriptorOfName(const std::string& name) {
+    std::string path = name;
+    constexpr int kMostLinks = 40;  // as the system follows them
+    for (int hop = 0; hop < kMostLinks; ++hop) {
+        const int fd = DescriptorInPath(path);
+        if (fd >= 0) return fcntl(fd, F_GETFD) != -1 ? fd : -1;
+        struct stat link {};
+        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return -1;
+        std::string target(4096, '\0');
+        const ssize_t n = readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return -1;
+        target.resize(static_cast<std::size_t>(n));
+        if (target[0] != '/') {
+            const std::size_t slash = path.rfind('/');
+            target = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
+                     target;
+        }
+        path = target;
+    }
+    return -1;
+}
+
+bool WriteToDescriptor(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool WriteInPlace(const std::string& name, const std::string& bytes, bool /*text*/) {
+    // Opened without emptying it: another run may be writing it. Once this
+    // run holds the lock, it empties the file and writes it whole.
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC,  // NOLINT(cppcoreguidelines-pro-type-vararg)
+                        0666);
+    if (fd == -1) return false;
+    (void)flock(fd, LOCK_EX);
+    struct stat info {};
+    bool ok = fstat(fd, &info) == 0 && (!S_ISREG(info.st_mode) || ftruncate(fd, 0) == 0) &&
+              WriteToDescriptor(fd, bytes);
+    const int failed = errno;
+    if (close(fd) != 0) ok = false;
+    if (!ok && errno == 0) errno = failed;
+    return ok;
+}
+
+namespace {
+
+constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGPIPE, SIGXFSZ,
+                                  SIGQUIT, SIGXCPU, SIGALRM, SIGUSR1, SIGUSR2};
+
+// The longest last name of a new file's base: with its suffix it stays
+// within the 255 bytes a name may have on the usual file systems.
+constexpr std::size_t kLongestBase = 200;
 
 }  // namespace
 
@@ -149,8 +263,12 @@ bool CreateFileBeside(const std::string& path, std::string& name) {
     sigemptyset(&ending);
     for (const int s : kEndingSignals) sigaddset(&ending, s);
     (void)sigprocmask(SIG_BLOCK, &ending, &previousMask);
-    // The same folder: the name with a suffix of its own.
-    std::string pattern = path + ".descstat-XXXXXX";
+    // The same folder: the name (or its start, for a long one) with a suffix
+    // of its own.
+    const std::size_t slash = path.rfind('/');
+    const std::size_t baseStart = slash == std::string::npos ? 0 : slash + 1;
+    std::string pattern = path.substr(0, baseStart + std::min(path.size() - baseStart, kLongestBase)) +
+                          ".descstat-XXXXXX";
     const int fd = mkstemp(pattern.data());
     const int made = errno;
     if (fd != -1) {
@@ -182,26 +300,32 @@ bool PutInPlace(const std::string& newFile, const std::string& path) {
 
 namespace {
 
+// The new files of one run's outputs, each removed if a signal ends the run.
 constexpr std::size_t kMaxProtectedName = 4096;
+constexpr std::size_t kMaxProtected = 4;
 
-char protectedName[kMaxProtectedName];
-volatile std::sig_atomic_t protectedArmed = 0;
+char protectedName[kMaxProtected][kMaxProtectedName];
+volatile std::sig_atomic_t protectedArmed[kMaxProtected] = {0, 0, 0, 0};
 struct sigaction previous[std::size(kEndingSignals)];
 bool installed[std::size(kEndingSignals)];
 
-// Removes the protected file, then ends the program as the signal would have.
+// Removes the protected files, then ends the program as the signal would have.
 void RemoveAndEnd(int signal) {
-    if (protectedArmed != 0) (void)unlink(protectedName);
+    for (std::size_t i = 0; i < kMaxProtected; ++i) {
+        if (protectedArmed[i] != 0) (void)unlink(protectedName[i]);
+    }
     (void)std::signal(signal, SIG_DFL);  // async-signal-safe, as raise is
     (void)raise(signal);
 }
 
-}  // namespace
+bool AnyProtected() {
+    for (std::size_t i = 0; i < kMaxProtected; ++i) {
+        if (protectedArmed[i] != 0) return true;
+    }
+    return false;
+}
 
-void RemoveOnSignal(const std::string& name) {
-    if (name.size() >= kMaxProtectedName) return;
-    std::memcpy(protectedName, name.c_str(), name.size() + 1);
-    protectedArmed = 1;
+void InstallHandlers() {
     for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
         struct sigaction now {};
         installed[i] = false;
@@ -216,8 +340,25 @@ void RemoveOnSignal(const std::string& name) {
     }
 }
 
-void ForgetOnSignal() {
-    protectedArmed = 0;
+}  // namespace
+
+void RemoveOnSignal(const std::string& name) {
+    if (name.size() >= kMaxProtectedName) return;
+    const bool first = !AnyProtected();
+    for (std::size_t i = 0; i < kMaxProtected; ++i) {
+        if (protectedArmed[i] != 0) continue;
+        std::memcpy(protectedName[i], name.c_str(), name.size() + 1);
+        protectedArmed[i] = 1;
+        break;
+    }
+    if (first) InstallHandlers();
+}
+
+void ForgetOnSignal(const std::string& name) {
+    for (std::size_t i = 0; i < kMaxProtected; ++i) {
+        if (protectedArmed[i] != 0 && name == protectedName[i]) protectedArmed[i] = 0;
+    }
+    if (AnyProtected()) return;
     for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
         if (installed[i]) (void)sigaction(kEndingSignals[i], &previous[i], nullptr);
         installed[i] = false;
@@ -225,6 +366,28 @@ void ForgetOnSignal() {
 }
 
 int ProcessId() { return static_cast<int>(getpid()); }
+
+std::string MessageCharset() {
+    const std::string charset = UserCharset();
+    return charset.empty() ? "UTF-8" : charset;
+}
+
+bool ConvertFromShiftJis(const std::string& bytes, const std::string& charset,
+                         std::string& converted) {
+    const iconv_t cd = iconv_open(charset.c_str(), "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;  // NOLINT(performance-no-int-to-ptr)
+    std::string in = bytes;
+    converted.assign(in.size() * 4 + 16, '\0');
+    char* from = in.data();
+    std::size_t fromLeft = in.size();
+    char* to = converted.data();
+    std::size_t toLeft = converted.size();
+    const bool ok = iconv(cd, &from, &fromLeft, &to, &toLeft) != static_cast<std::size_t>(-1) &&
+                    iconv(cd, nullptr, nullptr, &to, &toLeft) != static_cast<std::size_t>(-1);
+    (void)iconv_close(cd);
+    converted.resize(converted.size() - toLeft);
+    return ok && fromLeft == 0;
+}
 
 }  // namespace platform
 }  // namespace descstat

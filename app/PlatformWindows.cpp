@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "app/Platform.h"
@@ -96,6 +97,71 @@ ReportTarget TargetOf(const std::string& report) {
     return {disk && !folder, report};
 }
 
+FileIdentity IdentityOf(const std::string& name) {
+    const HANDLE h =
+        CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (h != INVALID_HANDLE_VALUE) {
+        FileIdentity id;
+        if (GetFileInformationByHandle(h, &info) != 0) {
+            id.known = true;
+            id.exists = true;
+            id.regular = GetFileType(h) == FILE_TYPE_DISK &&
+                         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+            id.device = info.dwVolumeSerialNumber;
+            id.number =
+                (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        }
+        CloseHandle(h);
+        return id;
+    }
+    // A new file: its folder and its last name there, in any case (Windows
+    // names are the same file whatever their case).
+    const std::size_t slash = name.find_last_of("\\/:");
+    const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+    std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
+    if (last.empty()) return {};
+    FileIdentity id = IdentityOf(folder);
+    if (!id.known) return {};
+    for (char& c : last) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    id.exists = false;
+    id.regular = true;
+    id.newName = last;
+    return id;
+}
+
+FileIdentity IdentityOfDescriptor(int fd) {
+    const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (h == INVALID_HANDLE_VALUE || GetFileInformationByHandle(h, &info) == 0) return {};
+    FileIdentity id;
+    id.known = true;
+    id.exists = true;
+    id.regular = GetFileType(h) == FILE_TYPE_DISK;
+    id.device = info.dwVolumeSerialNumber;
+    id.number = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return id;
+}
+
+// Windows has no names for its descriptors.
+int DescriptorOfName(const std::string& /*name*/) { return -1; }
+
+bool WriteToDescriptor(int fd, const std::string& bytes) {
+    return _write(fd, bytes.data(), static_cast<unsigned>(bytes.size())) ==
+           static_cast<int>(bytes.size());
+}
+
+bool WriteInPlace(const std::string& name, const std::string& bytes, bool text) {
+    std::FILE* f = std::fopen(name.c_str(), text ? "w" : "wb");
+    if (f == nullptr) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && written;
+}
+
 bool CreateFileBeside(const std::string& path, std::string& name) {
     const std::size_t slash = path.find_last_of("\\/:");
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
@@ -123,31 +189,58 @@ bool PutInPlace(const std::string& newFile, const std::string& path) {
 
 namespace {
 
-char protectedName[MAX_PATH + 1];
-volatile LONG protectedArmed = 0;
+// The new files of one run's outputs, each removed if the run is ended.
+constexpr int kMaxProtected = 4;
+char protectedName[kMaxProtected][MAX_PATH + 1];
+volatile LONG protectedArmed[kMaxProtected] = {0, 0, 0, 0};
 
-// Ctrl+C, Ctrl+Break and the console closing: the file goes, then the
+// Ctrl+C, Ctrl+Break and the console closing: the files go, then the
 // system's own handling ends the program.
 BOOL WINAPI RemoveAndEnd(DWORD /*event*/) {
-    if (protectedArmed != 0) (void)DeleteFileA(protectedName);
+    for (int i = 0; i < kMaxProtected; ++i) {
+        if (protectedArmed[i] != 0) (void)DeleteFileA(protectedName[i]);
+    }
     return FALSE;
+}
+
+bool AnyProtected() {
+    for (int i = 0; i < kMaxProtected; ++i) {
+        if (protectedArmed[i] != 0) return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 void RemoveOnSignal(const std::string& name) {
     if (name.size() > MAX_PATH) return;
-    std::memcpy(protectedName, name.c_str(), name.size() + 1);
-    protectedArmed = 1;
-    (void)SetConsoleCtrlHandler(RemoveAndEnd, TRUE);
+    const bool first = !AnyProtected();
+    for (int i = 0; i < kMaxProtected; ++i) {
+        if (protectedArmed[i] != 0) continue;
+        std::memcpy(protectedName[i], name.c_str(), name.size() + 1);
+        protectedArmed[i] = 1;
+        break;
+    }
+    if (first) (void)SetConsoleCtrlHandler(RemoveAndEnd, TRUE);
 }
 
-void ForgetOnSignal() {
-    protectedArmed = 0;
-    (void)SetConsoleCtrlHandler(RemoveAndEnd, FALSE);
+void ForgetOnSignal(const std::string& name) {
+    for (int i = 0; i < kMaxProtected; ++i) {
+        if (protectedArmed[i] != 0 && name == protectedName[i]) protectedArmed[i] = 0;
+    }
+    if (!AnyProtected()) (void)SetConsoleCtrlHandler(RemoveAndEnd, FALSE);
 }
 
 int ProcessId() { return _getpid(); }
+
+// The console shows narrow text in its code page, and a pipe takes it as it
+// is: the data's bytes are left as they are, but for control characters.
+std::string MessageCharset() { return {}; }
+
+bool ConvertFromShiftJis(const std::string& /*bytes*/, const std::string& /*charset*/,
+                         std::string& /*converted*/) {
+    return false;
+}
 
 }  // namespace platform
 }  // namespace descstat

@@ -1,15 +1,12 @@
 #include "app/Plot.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <limits>
-#include <system_error>
 #include <vector>
 
+#include "app/Histogram.h"
 #include "app/Report.h"
-#include "app/ReportFile.h"
 #include "app/Text.h"
 
 namespace descstat {
@@ -67,14 +64,34 @@ std::string Coord(double v) {
     return s;
 }
 
-// The text as XML character data: valid UTF-8 only (any other byte, and a
-// control byte XML cannot hold, becomes U+FFFD), with its markup escaped.
+// The length of a character XML 1.0 cannot hold at s[i], 0 where it holds
+// the one there: a C0 control other than tab, LF and CR, a surrogate's
+// three bytes (which are no UTF-8, yet stand for one code point), U+FFFE or
+// U+FFFF.
+std::size_t NoXmlCharacter(const std::string& s, std::size_t i) {
+    const auto at = [&s](std::size_t k) {
+        return k < s.size() ? static_cast<unsigned char>(s[k]) : 0u;
+    };
+    const unsigned b = at(i);
+    if (b < 0x20) return b == '\t' || b == '\n' || b == '\r' ? 0 : 1;
+    const bool continued = (at(i + 2) & 0xC0) == 0x80;
+    if (b == 0xED && at(i + 1) >= 0xA0 && at(i + 1) <= 0xBF && continued) return 3;
+    if (b == 0xEF && at(i + 1) == 0xBF && (at(i + 2) == 0xBE || at(i + 2) == 0xBF)) return 3;
+    return 0;
+}
+
+// The text as XML character data: what XML 1.0 cannot hold is left out, any
+// other byte that is no UTF-8 becomes U+FFFD, and the markup is escaped.
 std::string XmlText(const std::string& s) {
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
         const std::size_t n = Utf8Length(s, i);
-        if (n == 0 || (b < 0x20 && b != '\t')) {
+        if (const std::size_t dropped = NoXmlCharacter(s, i); dropped > 0) {
+            i += dropped;
+            continue;
+        }
+        if (n == 0) {
             out += "\xEF\xBF\xBD";
             ++i;
             continue;
@@ -101,19 +118,6 @@ double TextWidth(const std::string& s, double size) {
         ems += Utf8Length(s, i) > 2 ? kWideEm : kNarrowEm;
     }
     return ems * size;
-}
-
-// A double from an edge's exact decimal text, for its place on the axis; an
-// edge beyond the doubles' range (the last bin of values near the largest
-// double may end there) is placed at the largest double.
-double EdgeValue(const std::string& text) {
-    double v = 0;
-    const std::from_chars_result r = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (r.ec == std::errc::result_out_of_range) {
-        const bool tiny = text.find("e-") != std::string::npos;
-        v = tiny ? 0.0 : std::numeric_limits<double>::max() * (text[0] == '-' ? -1 : 1);
-    }
-    return v;
 }
 
 // The horizontal scale: from the first bin's lower edge to the last's upper
@@ -217,7 +221,7 @@ void WriteEdgeAxis(std::string& svg, const Histogram& h, const Scale& scale) {
     const auto every = static_cast<std::size_t>(std::ceil((widest + kGap) / spacing));
     double taken = -kGap;  // where the last number shown ends
     for (std::size_t i = 0; i < edges.size(); ++i) {
-        const double x = scale.X(EdgeValue(edges[i]));
+        const double x = scale.X(EdgeDouble(edges[i]));
         Line(svg, x, kBottom, x, kBottom + 4, "stroke=\"#333333\" stroke-width=\"1\"");
         if (i % every != 0) continue;
         const double half = TextWidth(edges[i], kTextSize) / 2;
@@ -231,8 +235,8 @@ void WriteEdgeAxis(std::string& svg, const Histogram& h, const Scale& scale) {
 void WriteBars(std::string& svg, const Histogram& h, const Scale& scale, double perCount) {
     for (const HistogramBin& bin : h.bins) {
         if (bin.count == 0) continue;
-        const double x1 = scale.X(EdgeValue(bin.low));
-        const double x2 = scale.X(EdgeValue(bin.high));
+        const double x1 = scale.X(EdgeDouble(bin.low));
+        const double x2 = scale.X(EdgeDouble(bin.high));
         const double height = static_cast<double>(bin.count) * perCount;
         Rect(svg, x1, kBottom - height, x2 - x1, height,
              "fill=\"#4a7ebb\" stroke=\"#ffffff\" stroke-width=\"1\" class=\"bar\" data-count=\"" +
@@ -307,7 +311,7 @@ std::string PlotSvg(const std::string& title, const Computed& computed, int digi
         Line(svg, kLeft, kBottom, kRight, kBottom, "stroke=\"#333333\" stroke-width=\"1\"");
         Text(svg, (kLeft + kRight) / 2, (kTop + kBottom) / 2, "middle", 14, texts.noValues);
     } else {
-        const Scale scale{EdgeValue(h.bins.front().low), EdgeValue(h.bins.back().high)};
+        const Scale scale{EdgeDouble(h.bins.front().low), EdgeDouble(h.bins.back().high)};
         const bool summarized = std::isfinite(computed.summary.minimum);
         WriteBars(svg, h, scale, perCount);
         if (std::isfinite(r.mean) && std::isfinite(r.unbiasedSd)) WriteBand(svg, r, scale);
@@ -319,15 +323,6 @@ std::string PlotSvg(const std::string& title, const Computed& computed, int digi
     if (std::isfinite(r.mean)) WriteLegend(svg, texts, std::isfinite(r.unbiasedSd));
     svg += "</svg>\n";
     return svg;
-}
-
-Outcome WritePlotFile(const std::string& name, const std::string& svg) {
-    ReportFile file;
-    // Binary: the same bytes on every system, line ends included.
-    Outcome opened = file.Open(name, std::ios_base::out | std::ios_base::binary);
-    if (opened.failure != Failure::kNone) return opened;
-    file.Stream().write(svg.data(), static_cast<std::streamsize>(svg.size()));
-    return {file.Commit(), 0};
 }
 
 }  // namespace descstat

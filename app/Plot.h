@@ -15,7 +15,6 @@
 #include <string>
 
 #include "app/Japanese.h"
-#include "app/Messages.h"
 #include "app/Run.h"
 
 namespace descstat {
@@ -24,10 +23,6 @@ namespace descstat {
 // results, the summary and the histogram.
 std::string PlotSvg(const std::string& title, const Computed& computed, int digits,
                     Language language);
-
-// Writes the chart to the file `name`, replaced whole as reports are
-// (kOpenOutput or kWriteOutput when it cannot be).
-Outcome WritePlotFile(const std::string& name, const std::string& svg);
 
 }  // namespace descstat
 

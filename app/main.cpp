@@ -17,6 +17,7 @@
 #include "app/Dialogue.h"
 #include "app/MachineRun.h"
 #include "app/Messages.h"
+#include "app/Outputs.h"
 #include "app/Platform.h"
 
 namespace {
@@ -103,6 +104,28 @@ int ArgumentsOnConsole(const descstat::CommandLine& cl) {
     return code;
 }
 
+// What the outputs of the command line cannot be, found by looking at the
+// files they name before anything is read or written: two outputs that are
+// one file however named (a link, another spelling, standard output
+// redirected to it), or the chart on standard output when that is taken by
+// the report or the dialogue's console. Empty when they are apart.
+std::string OutputsClash(const descstat::CommandLine& cl) {
+    const std::string& plot = cl.options.plot;
+    if (plot.empty() || cl.options.format != descstat::Format::kReport) return {};
+    if (cl.operands.empty()) {
+        if (!descstat::IsStandardOutput(plot)) return {};
+        return "the chart cannot go to standard output, which shows the dialogue";
+    }
+    const std::string report = cl.operands.size() > 1 ? cl.operands[1] : "-";
+    if (descstat::IsStandardOutput(plot) && descstat::IsStandardOutput(report)) {
+        return "the chart and the report would both go to standard output (name a REPORT)";
+    }
+    if (descstat::SameOutput(plot, report)) {
+        return "the chart and the report would be the same file '" + plot + "'";
+    }
+    return {};
+}
+
 // Help or version on standard output; a failure to write it is a failure.
 int Show(const char* text) {
     std::cout << text << std::flush;
@@ -116,7 +139,8 @@ int Show(const char* text) {
 int main(int argc, char** argv) {
     descstat::platform::HoldStandardDescriptors();
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const descstat::CommandLine cl = descstat::ParseCommandLine(args);
+    descstat::CommandLine cl = descstat::ParseCommandLine(args);
+    if (cl.error.empty() && !cl.help && !cl.version) cl.error = OutputsClash(cl);
     if (!cl.error.empty()) {
         std::cerr << descstat::kProgramPrefix << cl.error << "\n"
                   << descstat::kTryHelp << std::endl;
