@@ -60,7 +60,7 @@ void WriteRows(std::ostream& out, const std::vector<MachineRow>& rows, const Run
 // refuses with its own message as it opens that file.
 bool NamesData(const std::string& output, const std::vector<std::string>& dataNames) {
     for (const std::string& name : dataNames) {
-        if (name != "-" && SameOutput(output, name)) return true;
+        if (IsDataFile(output, name)) return true;
     }
     return false;
 }

@@ -91,6 +91,15 @@ bool SameOutput(const std::string& a, const std::string& b) {
            x.newName == y.newName;
 }
 
+bool IsDataFile(const std::string& output, const std::string& data) {
+    const platform::FileIdentity x = IsStandardOutput(output) ? platform::IdentityOfDescriptor(1)
+                                                              : platform::IdentityOf(output);
+    const platform::FileIdentity y =
+        data == "-" ? platform::IdentityOfDescriptor(0) : platform::IdentityOf(data);
+    return x.known && y.known && x.exists && y.exists && x.regular && y.regular &&
+           x.device == y.device && x.number == y.number;
+}
+
 Failure CheckOutput(const myLib::RdTxtLn& reader, const std::string& name, Replaces replaces,
                     bool force) {
     if (name.empty() || !myLib::IsFlNm(name)) return Failure::kOpenOutput;

@@ -49,6 +49,11 @@ bool IsStandardOutput(const std::string& name);
 // that a second output could overwrite.
 bool SameOutput(const std::string& a, const std::string& b);
 
+// True when the output named `output` is the data file `data` ("-":
+// standard input) by identity, as far as the names tell before either is
+// opened.
+bool IsDataFile(const std::string& output, const std::string& data);
+
 // One output of a run.
 class OutputFile {
 public:

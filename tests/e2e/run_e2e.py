@@ -409,10 +409,10 @@ CASES = [
     Case("empty data file", **data_only(b"", console=NO_MARKER, code=9, report=b"Input data file = data.txt\n\n")),
     Case("no marker line", **data_only(b"title\n 1\n\t/2\n3\n", console=NO_MARKER, code=9,
                                        report=b"Input data file = data.txt\n\n")),
-    # Windows cannot open a folder as a file at all.
-    Case("data file is a folder", setup=make_dir("data.txt"), console=NO_MARKER, code=9,
-         report=b"Input data file = data.txt\n\n", untouched=(),
-         windows=dict(console=OPEN_INPUT, report=None)),
+    # A folder cannot be opened as the data file; it is named as such.
+    Case("data file is a folder", setup=make_dir("data.txt"), code=9, report=None, untouched=(),
+         console=failure("To open input data file failed: data.txt is a folder.",
+                         prompts=b"Input data file = ")),
     # No closing marker line: the data section ends at end of file.
     Case("no closing marker", **data_only(b"/\n1\n2\n", [1, 2])),
     Case("no closing marker, no last line end", **data_only(b"/\n1\n2", [1, 2])),
@@ -892,7 +892,7 @@ MACHINE_CASES = [
          console=b"file,n,mean,variance,sd,unbiased_variance,unbiased_sd,error\n"
                  b"a.txt,3,12.4,0.264,0.514,0.396,0.629,\n"),
     Case("format: --output replaced whole", args=["-F", "json", "-o", "out.json", "a.txt"],
-         files={"a.txt": WORKED_DATA, "out.json": b"old\n"}, stdin=b"", console=b"",
+         files={"a.txt": WORKED_DATA, "out.json": b'{"file": "old.txt", "n": 1}\n'}, stdin=b"", console=b"",
          report_name="out.json", report=lambda got: machine_check("json", [("a.txt", A, None)])(got)),
     Case("format: --output refused on a data file", args=["-F", "tsv", "a.txt", "b.txt", "-o", "b.txt"],
          files=MACHINE_DATA, stdin=b"", console=b"", code=9, untouched=tuple(MACHINE_DATA),
@@ -938,7 +938,7 @@ FORM_CASES = [
     form("semicolons with decimal points", ["-pH", "-t;", "-f", "y"], b"x;y\n1,5;2.25\n2,5;3\n",
          [2.25, 3.0]),
     form("semicolons with decimal commas warn", ["-pH", "-t;", "-f", "x"], b"x;y\n1,5;2\n",
-         [1.0], warnings=warn("data.txt", 2, "'1,5' read as 1")),
+         [NAN], warnings=warn("data.txt", 2, "'1,5' holds no number: read as nan")),
     # A data file with its marker lines, and a header line in its section.
     form("header line in the data section", ["-H", "-f", "b"],
          b"free text\n/\na b\n1 2\n3 4\n/\n", [2.0, 4.0]),
@@ -1039,7 +1039,7 @@ def write_fault(target, at, once=True):
 SUMMARY_REPORT = report("data.txt", WORKED_VALUES, with_summary=True)
 WRITE_FAILED = b"descstat: To write output file failed.\n"
 SAMPLED_BYTES = sorted({0, len(SUMMARY_REPORT) - 1} | set(range(3, len(SUMMARY_REPORT), 11)))
-OLD_REPORT = b"the report of an earlier run\n"
+OLD_REPORT = b"Input data file = earlier.txt\n\nthe report of an earlier run\n"
 
 
 def report_fault(at, once=True):
@@ -1304,7 +1304,7 @@ PLOT_CASES = [
          verify=chart_is("chart.svg", example_chart())),
     Case("plot: the report is unchanged, the chart replaced whole",
          args=["--histogram", "--plot", "chart.svg", "-s", "data.txt", "-"],
-         files={"data.txt": WORKED_DATA, "chart.svg": b"an old chart"}, stdin=b"", report=None,
+         files={"data.txt": WORKED_DATA, "chart.svg": b"<svg>an old chart</svg>"}, stdin=b"", report=None,
          untouched=("data.txt",),
          console=report("data.txt", WORKED_VALUES, with_summary=True)
          + histogram_block(WORKED_VALUES).encode(SJIS),
@@ -1321,9 +1321,9 @@ PLOT_CASES = [
     Case("plot: the dialogue refuses the data file", args=["--plot=data.txt"],
          files={"data.txt": WORKED_DATA}, stdin=b"data.txt\nout.txt\nx\n", report=None,
          untouched=("data.txt",), console=OUTPUT_IS_INPUT, code=9),
+    # Found before anything is read: no report either.
     Case("plot: a folder that is missing", args=["--plot=nodir/chart.svg", "data.txt", "-"],
-         files={"data.txt": WORKED_DATA}, stdin=b"", report=None, code=9,
-         console=report("data.txt", WORKED_VALUES),
+         files={"data.txt": WORKED_DATA}, stdin=b"", report=None, code=9, console=b"",
          stderr=lambda err: err.startswith(b"descstat: To open output file failed: nodir/chart.svg")),
     Case("plot: the same file as the report", args=["--plot=r.txt", "data.txt", "r.txt"],
          **usage_error("the chart and the report would be the same file 'r.txt'")),
