@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/Messages.h"
-#include "app/Plot.h"
 #include "app/Outputs.h"
+#include "app/Plot.h"
 #include "app/Run.h"
 #include "app/Warnings.h"
 
@@ -36,8 +36,7 @@ std::unique_ptr<RdTxtLn> OpenData(const std::string& dataName, std::FILE* in) {
 
 // One output checked against the data and prepared; its name on failure.
 Outcome PrepareOutput(const RdTxtLn& reader, const std::string& name, Replaces replaces,
-                      const RunOptions& options, std::ostream& out, bool binary,
-                      OutputFile& file) {
+                      const RunOptions& options, std::ostream& out, bool binary, OutputFile& file) {
     const Failure checked = CheckOutput(reader, name, replaces, options.force);
     if (checked != Failure::kNone) return {checked};
     return file.Prepare(name, out, binary);
@@ -86,7 +85,8 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     if (plot) outputs.push_back(&chart);
     std::size_t failed = 0;
     const Outcome committed = CommitOutputs(outputs, failed);
-    if (committed.failure != Failure::kNone) return Fail(err, {committed.failure}, outputs[failed]->Name());
+    if (committed.failure != Failure::kNone)
+        return Fail(err, {committed.failure}, outputs[failed]->Name());
     return kExitSuccess;
 }
 

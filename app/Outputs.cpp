@@ -92,8 +92,8 @@ bool SameOutput(const std::string& a, const std::string& b) {
 }
 
 bool IsDataFile(const std::string& output, const std::string& data) {
-    const platform::FileIdentity x = IsStandardOutput(output) ? platform::IdentityOfDescriptor(1)
-                                                              : platform::IdentityOf(output);
+    const platform::FileIdentity x =
+        IsStandardOutput(output) ? platform::IdentityOfDescriptor(1) : platform::IdentityOf(output);
     const platform::FileIdentity y =
         data == "-" ? platform::IdentityOfDescriptor(0) : platform::IdentityOf(data);
     return x.known && y.known && x.exists && y.exists && x.regular && y.regular &&
@@ -226,11 +226,11 @@ Failure OutputFile::Commit() {
         case Way::kDescriptor:
             errno = 0;
             return platform::WriteToDescriptor(descriptor_, memory_.str()) ? Failure::kNone
-                                                                            : Failure::kWriteOutput;
+                                                                           : Failure::kWriteOutput;
         case Way::kInPlace:
             errno = 0;
             return platform::WriteInPlace(target_, memory_.str(), !binary_) ? Failure::kNone
-                                                                             : Failure::kWriteOutput;
+                                                                            : Failure::kWriteOutput;
         case Way::kReplace:
             if (!platform::PutInPlace(newFile_, target_)) return Failure::kWriteOutput;
             platform::ForgetOnSignal(newFile_);

@@ -1,19 +1,19 @@
 // The platform layer on POSIX systems (Linux and the like).
 #include <fcntl.h>
 #include <iconv.h>
-#include <sys/file.h>
 #include <langinfo.h>
 #include <stdlib.h>  // getenv, mkstemp, realpath
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 #include <iterator>
 
 #include "app/Platform.h"
@@ -148,8 +148,8 @@ int DescriptorInPath(const std::string& path) {
     if (path == "/dev/stdout") return 1;
     if (path == "/dev/stderr") return 2;
     const std::string self = "/proc/" + std::to_string(getpid()) + "/fd/";
-    for (const std::string& folder :
-         {std::string("/dev/fd/"), std::string("/proc/self/fd/"), std::string("/proc/thread-self/fd/"), self}) {
+    for (const std::string& folder : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+                                      std::string("/proc/thread-self/fd/"), self}) {
         if (path.compare(0, folder.size(), folder) != 0 || path.size() == folder.size()) continue;
         int fd = 0;
         for (std::size_t i = folder.size(); i < path.size(); ++i) {
@@ -209,8 +209,8 @@ int DescriptorOfName(const std::string& name) {
         target.resize(static_cast<std::size_t>(n));
         if (target[0] != '/') {
             const std::size_t slash = path.rfind('/');
-            target = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
-                     target;
+            target =
+                (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
         }
         path = target;
     }
@@ -231,8 +231,9 @@ bool WriteToDescriptor(int fd, const std::string& bytes) {
 bool WriteInPlace(const std::string& name, const std::string& bytes, bool /*text*/) {
     // Opened without emptying it: another run may be writing it. Once this
     // run holds the lock, it empties the file and writes it whole.
-    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC,  // NOLINT(cppcoreguidelines-pro-type-vararg)
-                        0666);
+    const int fd = open(
+        name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC,  // NOLINT(cppcoreguidelines-pro-type-vararg)
+        0666);
     if (fd == -1) return false;
     (void)flock(fd, LOCK_EX);
     struct stat info {};
@@ -267,8 +268,9 @@ bool CreateFileBeside(const std::string& path, std::string& name) {
     // of its own.
     const std::size_t slash = path.rfind('/');
     const std::size_t baseStart = slash == std::string::npos ? 0 : slash + 1;
-    std::string pattern = path.substr(0, baseStart + std::min(path.size() - baseStart, kLongestBase)) +
-                          ".descstat-XXXXXX";
+    std::string pattern =
+        path.substr(0, baseStart + std::min(path.size() - baseStart, kLongestBase)) +
+        ".descstat-XXXXXX";
     const int fd = mkstemp(pattern.data());
     const int made = errno;
     if (fd != -1) {

@@ -98,10 +98,9 @@ ReportTarget TargetOf(const std::string& report) {
 }
 
 FileIdentity IdentityOf(const std::string& name) {
-    const HANDLE h =
-        CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE h = CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION info{};
     if (h != INVALID_HANDLE_VALUE) {
         FileIdentity id;
