@@ -22,6 +22,7 @@ enum class Opt {
     kSeparator,
     kSkipInvalid,
     kNoListing,
+    kForce,
     kHistogram,
     kBins,
     kPlot,
@@ -52,6 +53,7 @@ constexpr OptionName kOptions[] = {
     {"separator", 't', Opt::kSeparator, true},
     {"skip-invalid", '\0', Opt::kSkipInvalid, false},
     {"no-listing", '\0', Opt::kNoListing, false},
+    {"force", '\0', Opt::kForce, false},
     {"histogram", '\0', Opt::kHistogram, false},
     {"bins", '\0', Opt::kBins, true},
     {"plot", '\0', Opt::kPlot, true},
@@ -219,6 +221,7 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
             return false;
         case Opt::kSkipInvalid: cl.options.data.skipInvalid = true; return true;
         case Opt::kNoListing: cl.options.listing = false; return true;
+        case Opt::kForce: cl.options.force = true; return true;
         case Opt::kHistogram: cl.options.histogram = true; return true;
         case Opt::kPlot:
             if (TakeFileName(value, cl.options.plot)) return true;
@@ -305,7 +308,9 @@ bool ParseShort(const std::vector<std::string>& args, std::size_t& i, CommandLin
 // of a text report (a machine format takes any number of data files, but
 // standard input once), an output file without a machine format, a field
 // name without a header line, a number of bins without a histogram or a
-// chart, a chart with a machine format or in the report's own file.
+// chart, a chart with a machine format, an output file in the dialogue
+// (which asks for its report file). Outputs that are one file are told apart
+// by the front end, which looks at the files.
 void CheckCombination(CommandLine& cl) {
     const RunOptions& o = cl.options;
     const bool machine = o.format != Format::kReport;
@@ -319,8 +324,8 @@ void CheckCombination(CommandLine& cl) {
         cl.error = "option '--bins' needs --histogram or --plot";
     } else if (machine && !o.plot.empty()) {
         cl.error = "option '--plot' needs the text report (--format=report)";
-    } else if (!o.plot.empty() && cl.operands.size() == 2 && o.plot == cl.operands[1]) {
-        cl.error = "the chart and the report would be the same file '" + o.plot + "'";
+    } else if (cl.operands.empty() && !o.output.empty()) {
+        cl.error = "option '--output' needs data files named on the command line";
     } else if (!o.data.fieldName.empty() && !o.data.header) {
         cl.error = "a field named '" + o.data.fieldName + "' needs --header";
     }
@@ -346,6 +351,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         cl.operands.push_back(arg);
     }
     CheckCombination(cl);
+    // The dialogue keeps its own line rule; a run given its data by name, or
+    // data options, also takes the CR line ends of old Mac files.
+    cl.options.data.loneCrEnds = !cl.operands.empty() || ChangesDataRules(cl.options.data);
     return cl;
 }
 

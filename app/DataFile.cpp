@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <cmath>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "app/Fields.h"
+#include "app/Shown.h"
 #include "mylib/StrFunc.h"
 
 namespace descstat {
@@ -20,7 +22,9 @@ struct Lines {
     RdTxtLn& reader;
     const DataRules& rules;
     std::int64_t number = 0;
-    std::string field;  // the last value line's field, its room kept from line to line
+    std::string field;             // the last value line's field, its room kept from line to line
+    std::int64_t recordStart = 0;  // the number of the first line of the last value line
+    std::string more;              // a line that goes on a quoted field, its room kept
 };
 
 // Reads the next line into `line` (only its first byte unless `whole`), or
@@ -44,6 +48,46 @@ bool EndsSection(const Lines& lines, const std::string& line) {
     return !lines.rules.plain && IsMarker(line);
 }
 
+// Reads the next line of the data section as NextLine does (only its first
+// byte unless `whole`). With a separator it is read whole, and a quoted field
+// still open at its end goes on over the next lines, which join it after a
+// line feed: one value line, as a CSV file holds a line break typed in a
+// cell, of at most kMaxLine bytes in all. A quote still open at the end of
+// the file is kOpenQuote; `recordStart` tells where the value line began.
+Failure NextRecord(Lines& lines, std::string& line, bool& end, bool whole = true) {
+    const char separator = lines.rules.separator;
+    const Failure f = NextLine(lines, line, end, whole || separator != '\0');
+    lines.recordStart = lines.number;
+    if (separator == '\0' || f != Failure::kNone || end || EndsSection(lines, line)) return f;
+    while (QuoteOpen(line, separator)) {
+        bool last = false;
+        const Failure g = NextLine(lines, lines.more, last);
+        if (g != Failure::kNone) return g;
+        if (last) return Failure::kOpenQuote;
+        if (line.size() + 1 + lines.more.size() > RdTxtLn::kMaxLine) return Failure::kLongLine;
+        line += '\n';
+        line += lines.more;
+    }
+    return Failure::kNone;
+}
+
+// The outcome of a pass that failed, with the line a quote opened on that
+// no quote closed.
+Outcome Failed(const Lines& lines, Failure f) {
+    if (f != Failure::kOpenQuote) return {f, 0};
+    return {
+        f, 0,
+        "a quoted field opened on line " + std::to_string(lines.recordStart) + " is not closed."};
+}
+
+// True when nothing but blanks stands from `p` to `last`.
+bool OnlyBlanks(const char* p, const char* last) {
+    for (; p < last; ++p) {
+        if (!myLib::IsBlnk(*p)) return false;
+    }
+    return true;
+}
+
 bool IsBlankLine(const std::string& line) {
     for (const char c : line) {
         if (!myLib::IsBlnk(c)) return false;
@@ -54,8 +98,11 @@ bool IsBlankLine(const std::string& line) {
 // The value of a value line: its chosen field (into `field`) as a number;
 // `whole` tells that the field is wholly a number. A field between blanks
 // is read where it stands in the line and copied only when it is not wholly
-// a number (for the remark); a separated field may hold quotes, so it is
-// always taken out first.
+// a number (for the remark), and a number at its start is its value. A
+// separated field may hold quotes, so it is always taken out first, and it
+// holds a number only when it is wholly one (blanks around it aside): in a
+// file with decimal commas, '5,1' must not pass as 5. A field beyond the
+// line's fields holds none.
 double ValueOf(const std::string& line, char separator, int index, std::string& field,
                bool& present, bool& whole) {
     if (separator == '\0') {
@@ -71,10 +118,11 @@ double ValueOf(const std::string& line, char separator, int index, std::string& 
         return value;
     }
     present = NthField(line, separator, index, field);
+    if (!present) field.clear();
     std::size_t end = 0;
     const auto value = static_cast<double>(myLib::StrToDbl(field, end));
-    whole = end != 0 && end == field.size();
-    return value;
+    whole = end != 0 && OnlyBlanks(field.data() + end, field.data() + field.size());
+    return present && (whole || std::isnan(value)) ? value : std::nan("");
 }
 
 // What a value line whose field is not wholly a number is remarked as.
@@ -88,7 +136,7 @@ LineRemark RemarkOf(const Lines& lines, const std::string& line, int index, std:
     } else {
         remark.kind = present ? LineRemark::kNoNumber : LineRemark::kNoSuchField;
     }
-    remark.line = lines.number;
+    remark.line = lines.recordStart;
     remark.field = std::move(field);
     remark.fieldNumber = index + 1;
     remark.value = value;
@@ -96,14 +144,22 @@ LineRemark RemarkOf(const Lines& lines, const std::string& line, int index, std:
     return remark;
 }
 
-// "'a', 'b' and 'c'": the names a header line holds.
-std::string NameList(const std::vector<std::string>& names) {
+// "a, b and c": the items in a sentence.
+std::string JoinedList(const std::vector<std::string>& items) {
     std::string list;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) list += i + 1 == names.size() ? " and " : ", ";
-        list += "'" + names[i] + "'";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) list += i + 1 == items.size() ? " and " : ", ";
+        list += items[i];
     }
     return list;
+}
+
+// "'a', 'b' and 'c'": the names a header line holds.
+std::string NameList(const std::vector<std::string>& names) {
+    std::vector<std::string> quoted;
+    quoted.reserve(names.size());
+    for (const std::string& name : names) quoted.push_back("'" + Shown(name) + "'");
+    return JoinedList(quoted);
 }
 
 // The index of the field that holds the values: the number asked for, or the
@@ -112,16 +168,25 @@ std::string NameList(const std::vector<std::string>& names) {
 Outcome FieldIndex(const DataRules& rules, const std::string* names, int& index) {
     index = rules.field - 1;
     if (rules.fieldName.empty()) return {};
-    const std::string wanted = "no field named '" + rules.fieldName + "'";
+    const std::string wanted = "no field named '" + Shown(rules.fieldName) + "'";
     if (names == nullptr) return {Failure::kNoField, 0, wanted + " (the data has no header line)"};
     const std::vector<std::string> found = AllFields(*names, rules.separator);
+    std::vector<std::string> places;  // where the name stands, counted from 1
     for (std::size_t i = 0; i < found.size(); ++i) {
-        if (found[i] == rules.fieldName) {
-            index = static_cast<int>(i);
-            return {};
-        }
+        if (found[i] != rules.fieldName) continue;
+        if (places.empty()) index = static_cast<int>(i);
+        places.push_back(std::to_string(i + 1));
     }
-    return {Failure::kNoField, 0, wanted + " (the header line names " + NameList(found) + ")"};
+    if (places.empty()) {
+        return {Failure::kNoField, 0, wanted + " (the header line names " + NameList(found) + ")"};
+    }
+    if (places.size() > 1) {
+        // Taking either would be a guess.
+        return {Failure::kNoField, 0,
+                "'" + Shown(rules.fieldName) + "' names fields " + JoinedList(places) +
+                    " of the header line"};
+    }
+    return {};
 }
 
 // Reads up to and including the opening marker line; a plain list has none.
@@ -140,7 +205,7 @@ Failure SkipHeader(Lines& lines, std::string& line) {
 // pass: the closing marker line, or the end of the file.
 Failure CheckSectionEnd(Lines& lines, std::string& line, bool closedByMarker) {
     bool end = false;
-    const Failure f = NextLine(lines, line, end);
+    const Failure f = NextRecord(lines, line, end);
     if (f == Failure::kReadError) return f;
     const bool atMarker = f == Failure::kNone && !end && EndsSection(lines, line);
     const bool atEnd = f == Failure::kNone && end;
@@ -162,8 +227,8 @@ Outcome StartSection(Lines& lines, std::string& line, int& fieldIndex, SectionSt
     fieldIndex = lines.rules.field - 1;
     if (!lines.rules.header) return {};
     bool end = false;
-    const Failure f = NextLine(lines, line, end);
-    if (f != Failure::kNone) return {f};
+    const Failure f = NextRecord(lines, line, end);
+    if (f != Failure::kNone) return Failed(lines, f);
     if (end || EndsSection(lines, line)) {
         start.ended = true;
         start.closedByMarker = !end;
@@ -204,7 +269,7 @@ Failure ReadValues(Lines& lines, const Section& section, Values& values, ValueSi
     double* data = values.Data();
     for (std::int32_t p = 0; p < lineCount; ++p) {
         bool end = false;
-        const Failure f = NextLine(lines, line, end);
+        const Failure f = NextRecord(lines, line, end);
         if (f != Failure::kNone) return f;
         if (end || EndsSection(lines, line)) return Failure::kChanged;
         if (p == 0 && section.namesLine) continue;
@@ -217,12 +282,34 @@ Failure ReadValues(Lines& lines, const Section& section, Values& values, ValueSi
     return CheckSectionEnd(lines, line, section.closedByMarker);
 }
 
+// The one pass of ReadOnce over the lines of data read only once.
+Outcome ReadSectionOnce(Lines& lines, ValueSink& sink, const RunHooks& hooks, Values& values) {
+    std::string line;
+    const Failure header = SkipHeader(lines, line);
+    if (header != Failure::kNone) return {header, 0};
+    int fieldIndex = 0;
+    SectionStart start;
+    Outcome started = StartSection(lines, line, fieldIndex, start);
+    if (started.failure != Failure::kNone || start.ended) return started;
+    for (;;) {
+        bool end = false;
+        const Failure f = NextRecord(lines, line, end);
+        if (f != Failure::kNone) return Failed(lines, f);
+        if (end || EndsSection(lines, line)) return {};
+        double value = 0.0;
+        if (!ReadValueLine(lines, line, fieldIndex, sink, value)) continue;
+        if (values.Count() >= hooks.maxCount) return {Failure::kTooManyLines, 0};
+        if (!values.Append(value)) return {Failure::kNoMemory, 0};
+    }
+}
+
 }  // namespace
 
 Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t maxCount,
                         Section& section) {
     section = Section();
-    Lines lines{reader, rules, 0, {}};
+    reader.CrEndsLn(rules.loneCrEnds);
+    Lines lines{reader, rules, 0, {}, 0, {}};
     std::string line;
     const Failure header = SkipHeader(lines, line);
     if (header != Failure::kNone) return {header, 0};
@@ -235,10 +322,11 @@ Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t ma
         return {};
     }
     for (;;) {
-        // Counting needs no more of a line than whether it is a marker line.
+        // Counting needs no more of a line than whether it is a marker line,
+        // but for the quotes of separated fields.
         bool end = false;
-        const Failure f = NextLine(lines, line, end, false);
-        if (f != Failure::kNone) return {f, 0};
+        const Failure f = NextRecord(lines, line, end, false);
+        if (f != Failure::kNone) return Failed(lines, f);
         if (end || EndsSection(lines, line)) {
             section.closedByMarker = !end;
             return {};
@@ -262,9 +350,10 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRul
     reader.ReOpen(openName);
     if (reader.status != RdTxtLn::kReady) return {Failure::kReopenInput, errno};
 
-    Lines lines{reader, rules, 0, {}};
+    Lines lines{reader, rules, 0, {}, 0, {}};
     const Failure read = ReadValues(lines, section, values, sink);
-    if (read != Failure::kNone) return {read, 0};
+    if (reader.MetLoneCr()) sink.CrLineEnds();
+    if (read != Failure::kNone) return Failed(lines, read);
     reader.Close();
     return {};
 }
@@ -275,24 +364,11 @@ bool ReadableOnce(const RdTxtLn& reader, const std::string& openName) {
 
 Outcome ReadOnce(RdTxtLn& reader, const DataRules& rules, ValueSink& sink, const RunHooks& hooks,
                  Values& values) {
-    Lines lines{reader, rules, 0, {}};
-    std::string line;
-    const Failure header = SkipHeader(lines, line);
-    if (header != Failure::kNone) return {header, 0};
-    int fieldIndex = 0;
-    SectionStart start;
-    Outcome started = StartSection(lines, line, fieldIndex, start);
-    if (started.failure != Failure::kNone || start.ended) return started;
-    for (;;) {
-        bool end = false;
-        const Failure f = NextLine(lines, line, end);
-        if (f != Failure::kNone) return {f, 0};
-        if (end || EndsSection(lines, line)) return {};
-        double value = 0.0;
-        if (!ReadValueLine(lines, line, fieldIndex, sink, value)) continue;
-        if (values.Count() >= hooks.maxCount) return {Failure::kTooManyLines, 0};
-        if (!values.Append(value)) return {Failure::kNoMemory, 0};
-    }
+    reader.CrEndsLn(rules.loneCrEnds);
+    Lines lines{reader, rules, 0, {}, 0, {}};
+    Outcome read = ReadSectionOnce(lines, sink, hooks, values);
+    if (reader.MetLoneCr()) sink.CrLineEnds();
+    return read;
 }
 
 }  // namespace descstat

@@ -15,9 +15,11 @@
 // The data rules (the command line's) may change how lines are read: a plain
 // list, whose every line is a value line; a first value line that names the
 // fields; another field than the first, by number or by name; a separator
-// byte with quoted fields (Fields.h); value lines without a number left out.
-// Every value line whose field is not wholly a number is remarked to the sink
-// with its line number, for the argument run's warnings.
+// byte with quoted fields (Fields.h), where a quoted field may go on over
+// several lines and a field holds a number only when it is wholly one; value
+// lines without a number left out; a lone CR as a line end. Every value line
+// whose field is not wholly a number is remarked to the sink with its line
+// number, for the argument run's warnings, and so are CR line ends.
 #ifndef DESCSTAT_DATAFILE_H
 #define DESCSTAT_DATAFILE_H
 
@@ -41,7 +43,7 @@ struct LineRemark {
         kNumberAtStart,  // only the field's start is a number, which was read
     };
     Kind kind = kNoNumber;
-    std::int64_t line = 0;  // the line's number in the file, counted from 1
+    std::int64_t line = 0;  // the line's (its first line's) number in the file, from 1
     std::string field;      // the field's text
     int fieldNumber = 1;    // which field, counted from 1
     double value = 0.0;     // the value read (kNumberAtStart)
@@ -69,6 +71,9 @@ public:
     // A value line whose field is not wholly a number, before its Take (if
     // it is kept).
     virtual void Remark(const LineRemark& remark) { (void)remark; }
+    // The data has CR line ends (a lone CR ended a line): once, after the
+    // reading pass.
+    virtual void CrLineEnds() {}
 };
 
 // Seams for tests and fuzzing: they let a caller change the data file between
@@ -93,7 +98,9 @@ struct Section {
 // Counting pass over a freshly opened reader: skips the header and the opening
 // marker line, then counts the value lines of the data section (a line that
 // names the fields is none). A count beyond maxCount fails with
-// kTooManyLines; a field name the header line does not hold, with kNoField.
+// kTooManyLines; a field name the header line does not hold, or holds twice,
+// with kNoField; a quote that no line closes, with kOpenQuote. It sets the
+// reader's line rule for CR from the rules, which the reading pass keeps.
 Outcome CountValueLines(myLib::RdTxtLn& reader, const DataRules& rules, std::int32_t maxCount,
                         Section& section);
 

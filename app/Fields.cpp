@@ -39,7 +39,37 @@ std::size_t ReadField(const std::string& line, std::size_t pos, char separator,
     return pos;
 }
 
+// From a quoted field's opening quote at `pos`, the index just after its
+// closing quote (a doubled quote is none), or npos when none closes it.
+std::size_t AfterClosingQuote(const std::string& line, std::size_t pos) {
+    const std::size_t n = line.size();
+    for (++pos; pos < n; ++pos) {
+        if (line[pos] != '"') continue;
+        if (pos + 1 < n && line[pos + 1] == '"') {
+            ++pos;
+        } else {
+            return pos + 1;
+        }
+    }
+    return std::string::npos;
+}
+
 }  // namespace
+
+bool QuoteOpen(const std::string& line, char separator) {
+    const std::size_t n = line.size();
+    std::size_t pos = 0;
+    for (;;) {
+        while (pos < n && IsPadding(line[pos], separator)) ++pos;
+        if (pos < n && line[pos] == '"') {
+            pos = AfterClosingQuote(line, pos);
+            if (pos == std::string::npos) return true;
+        }
+        while (pos < n && line[pos] != separator) ++pos;
+        if (pos >= n) return false;
+        ++pos;
+    }
+}
 
 bool NthField(const std::string& line, char separator, int index, std::string& field) {
     if (separator == '\0') {

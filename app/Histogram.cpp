@@ -1,7 +1,10 @@
 #include "app/Histogram.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <limits>
+#include <system_error>
 
 #include "app/Decimal.h"
 
@@ -164,6 +167,16 @@ int BarLength(std::int64_t count, std::int64_t most) {
     if (count <= 0 || most <= 0) return 0;
     const std::int64_t rounded = (count * kLongest * 2 + most) / (most * 2);
     return static_cast<int>(std::max<std::int64_t>(rounded, 1));
+}
+
+double EdgeDouble(const std::string& edge) {
+    double v = 0;
+    const std::from_chars_result r = std::from_chars(edge.data(), edge.data() + edge.size(), v);
+    if (r.ec == std::errc::result_out_of_range) {
+        const bool tiny = edge.find("e-") != std::string::npos;
+        v = tiny ? 0.0 : std::numeric_limits<double>::max() * (edge[0] == '-' ? -1 : 1);
+    }
+    return v;
 }
 
 }  // namespace descstat

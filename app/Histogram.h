@@ -42,6 +42,12 @@ Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins)
 // proportional, at most 50, and at least one for any count above 0.
 int BarLength(std::int64_t count, std::int64_t most);
 
+// An edge as a double: the nearest one, and for an edge beyond the doubles'
+// range (the last bin of values near the largest double may end at 2e+308)
+// the largest finite double of its sign, so that a chart can place it and
+// JSON carry it as a number every reader takes.
+double EdgeDouble(const std::string& edge);
+
 }  // namespace descstat
 
 #endif  // DESCSTAT_HISTOGRAM_H

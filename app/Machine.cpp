@@ -1,7 +1,9 @@
 #include "app/Machine.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 #include <vector>
 
 #include "app/Report.h"
@@ -33,7 +35,40 @@ std::vector<double> Numbers(const Computed& c, bool summary) {
     return v;
 }
 
-std::string TsvField(const std::string& s) {
+// True when the text is a decimal number as a spreadsheet reads it: a sign,
+// digits with at most one point, and an exponent.
+bool IsDecimalNumber(const std::string& s) {
+    std::size_t i = s.empty() || (s[0] != '+' && s[0] != '-') ? 0 : 1;
+    const auto digits = [&s, &i]() {
+        const std::size_t start = i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+        return i - start;
+    };
+    std::size_t mantissa = digits();
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    return i == s.size();
+}
+
+// A text a spreadsheet would take for a formula (it begins with =, +, - or @,
+// or with a tab or CR, and is no number) gets a leading apostrophe, which
+// the spreadsheet shows as text (OWASP's rule against CSV injection). A lone
+// "-", standard input's name, is no formula.
+std::string NoFormula(const std::string& s) {
+    if (s.size() < 2 || std::string("=+-@\t\r").find(s[0]) == std::string::npos) return s;
+    return IsDecimalNumber(s) ? s : "'" + s;
+}
+
+std::string TsvField(const std::string& text) {
+    const std::string s = NoFormula(text);
     std::string out;
     for (const char c : s) {
         switch (c) {
@@ -47,7 +82,8 @@ std::string TsvField(const std::string& s) {
     return out;
 }
 
-std::string CsvField(const std::string& s) {
+std::string CsvField(const std::string& text) {
+    std::string s = NoFormula(text);
     if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
     std::string out = "\"";
     for (const char c : s) {
@@ -87,13 +123,24 @@ std::string JsonNumber(double v, int digits) {
     return std::isfinite(v) ? NumberText(v, digits) : "null";
 }
 
+// An edge as its exact decimal, or, beyond the doubles' range, the largest
+// finite double of its sign: a reader would take 2e+308 for infinity.
+std::string JsonEdge(const std::string& edge) {
+    double v = 0;
+    const std::from_chars_result r = std::from_chars(edge.data(), edge.data() + edge.size(), v);
+    const bool beyond =
+        r.ec == std::errc::result_out_of_range && edge.find("e-") == std::string::npos;
+    return beyond ? NumberText(EdgeDouble(edge), kShortestDigits) : edge;
+}
+
 // The histogram's bins as [low, high, count] arrays, the edges as their exact
 // decimals (which are JSON numbers as they are written).
 void WriteJsonHistogram(std::ostream& out, const Histogram& histogram) {
     out << ", \"histogram\": [";
     for (std::size_t i = 0; i < histogram.bins.size(); ++i) {
         const HistogramBin& bin = histogram.bins[i];
-        out << (i > 0 ? ", [" : "[") << bin.low << ", " << bin.high << ", " << bin.count << "]";
+        out << (i > 0 ? ", [" : "[") << JsonEdge(bin.low) << ", " << JsonEdge(bin.high) << ", "
+            << bin.count << "]";
     }
     out << "]";
 }

@@ -7,13 +7,17 @@
 // back as the same double (1e+300 with its sign), or the digits asked for;
 // NaN is "nan" and an infinite result "inf" (null in JSON); the count is an
 // integer. With the histogram, a JSON object also has "histogram": its bins
-// as [low, high, count]. Every row ends with a line feed.
+// as [low, high, count], an edge beyond the doubles' range as the largest
+// double of its sign. Every row ends with a line feed.
 //
 // A name a format cannot carry as it is gets a reversible escape: in tsv a
 // backslash, a tab, a CR or an LF is written \\, \t, \r, \n; in csv a field
 // with a comma, a quote, a CR or an LF is quoted, its quotes doubled; in JSON
 // a byte that is not part of valid UTF-8 is written \udcXX (XX its value, as
 // Python's surrogateescape reads it back), besides JSON's own escapes.
+// In tsv and csv a name or message a spreadsheet would take for a formula
+// (it begins with =, +, -, @, a tab or a CR, and is no number) gets a leading
+// apostrophe: `'=HYPERLINK(...)`, `'-x.txt`; `-1.5` stays as it is.
 #ifndef DESCSTAT_MACHINE_H
 #define DESCSTAT_MACHINE_H
 

@@ -1,6 +1,9 @@
 #include "app/Messages.h"
 
+#include <cerrno>
 #include <cstring>
+
+#include "app/Shown.h"
 
 namespace descstat {
 
@@ -24,6 +27,10 @@ const char* Message(Failure f) {
         // know the message by it, so it is kept on purpose.
         case Failure::kReopenInput: return "To re-open the inpur file failed.";
         case Failure::kWriteOutput: return "To write output file failed.";
+        case Failure::kNotReport: return "To open output file failed: it exists and is no report.";
+        case Failure::kOutputIsChart: return "To open output file failed: it is the chart file.";
+        // Said with the line where the quote opened, as the detail.
+        case Failure::kOpenQuote: return "To read input data file failed.";
         case Failure::kNone: break;
     }
     return "";
@@ -38,9 +45,16 @@ std::string MessageWith(Failure f, const std::string& detail) {
     return message;
 }
 
-std::string FailureText(const Outcome& outcome, const std::string& name) {
+std::string FolderDetail(const std::string& name) {
+    return (name == "-" ? std::string("standard input") : name) + " is a folder.";
+}
+
+std::string FailureText(const Outcome& outcome, const std::string& typed) {
+    const std::string name = Shown(typed);  // the file name shown safely
     std::string detail;
-    if (outcome.reason != 0) {
+    if (outcome.failure == Failure::kOpenInput && outcome.reason == EISDIR) {
+        detail = FolderDetail(name);
+    } else if (outcome.reason != 0) {
         detail = name + ": " + std::strerror(outcome.reason);
     } else if (!outcome.detail.empty()) {
         detail = name + ": " + outcome.detail;
@@ -64,14 +78,19 @@ const char* UsageText() {
            "REPORT, or to standard output when REPORT is omitted or -, without asking\n"
            "anything; a failure is one line on standard error. Data that can be read\n"
            "only once (standard input, a pipe) is read in one pass. The report is\n"
-           "written once the data has been read; a named REPORT is replaced whole, and\n"
-           "a failed run leaves it as it was. A report that is the data is refused.\n"
+           "written once the data has been read; a named REPORT (and the chart, and\n"
+           "-o FILE) is replaced whole, all together, and a failed run leaves each as it\n"
+           "was. A report that is the data is refused, and so is a REPORT that exists\n"
+           "and is no report (two data files, say; -F tsv gives a row for each), or a\n"
+           "--plot or -o file that holds anything but what descstat writes. /dev/stdout\n"
+           "and /dev/fd/N are written through their descriptor, never replaced.\n"
            "A report on a terminal is written in the terminal's character set (UTF-8\n"
            "also for the C locale; English where Japanese cannot be shown) unless\n"
            "--encoding is given; a file or a pipe gets Shift_JIS unless told otherwise.\n"
            "With DATA, each value line whose field is not wholly a number ('NA', '2kg',\n"
            "'1,234') is named on standard error, FILE:LINE, at most 10 and then how\n"
-           "many more; the exit status stays 0.\n"
+           "many more; the exit status stays 0. With DATA or a data option (-p, -H,\n"
+           "-f, -t, --skip-invalid) a lone CR ends a line (old Mac line ends).\n"
            "\n"
            "Options:\n"
            "  -e, --encoding=NAME  the report's Japanese text in NAME: shift_jis (the\n"
@@ -95,8 +114,12 @@ const char* UsageText() {
            "                       plus and minus one SD (unbiased variance)\n"
            "  -F, --format=FORMAT  report (the default), or the statistics alone, one\n"
            "                       row per data file (every operand is one): tsv, csv\n"
-           "                       or json (JSON Lines); shortest digits unless -d\n"
+           "                       or json (JSON Lines); shortest digits unless -d;\n"
+           "                       in tsv and csv a name that begins with = + - @\n"
+           "                       and is no number gets a leading ' (no formula)\n"
            "  -o, --output=FILE    a machine format's rows into FILE, replaced whole\n"
+           "      --force          replace a REPORT, --plot or -o file even when it holds\n"
+           "                       something else than what descstat writes\n"
            "  -s, --summary        add the count, minimum, quartiles, median and\n"
            "                       maximum after the results\n"
            "  -p, --plain          the data file is a list of values: every line is a\n"
@@ -107,6 +130,8 @@ const char* UsageText() {
            "                       (needs --header)\n"
            "  -t, --separator=C    fields are separated by the byte C (, ; | or tab)\n"
            "                       instead of blanks, and may be quoted as in CSV\n"
+           "                       (line breaks inside the quotes too); a field is\n"
+           "                       then a number only when it is wholly one\n"
            "      --skip-invalid   leave out every value line whose field holds no\n"
            "                       number (empty, NA, a word)\n"
            "  -h, --help           show this help and exit\n"

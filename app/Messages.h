@@ -47,6 +47,9 @@ enum class Failure {
     kNoMemory,
     kReopenInput,
     kWriteOutput,
+    kNotReport,
+    kOutputIsChart,
+    kOpenQuote,
 };
 
 // How a step of a run ended: a failure, and where the system said why a file
@@ -71,11 +74,16 @@ const char* Message(Failure f);
 // when there is one.
 std::string MessageWith(Failure f, const std::string& detail);
 
-// The message of a failure of a run over the file `name`, followed (in
-// place of its full stop) by what there is more to say: the system's reason
-// for a file that could not be opened, what was looked for and found, or
-// what to do about a file without a marker line.
-std::string FailureText(const Outcome& outcome, const std::string& name);
+// The message of a failure of a run over the file named `typed` (shown
+// safely, as Shown.h says), followed (in place of its full stop) by what
+// there is more to say: the system's reason for a file that could not be
+// opened, what was looked for and found, or what to do about a file without
+// a marker line.
+std::string FailureText(const Outcome& outcome, const std::string& typed);
+
+// What to say of a data file `name` that is a folder, which holds no data:
+// "NAME is a folder." ("standard input" for "-").
+std::string FolderDetail(const std::string& name);
 
 // The text of --help.
 const char* UsageText();

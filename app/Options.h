@@ -64,7 +64,15 @@ struct DataRules {
     std::string fieldName;     // the field the header line names so, when not empty
     char separator = '\0';     // the byte between fields; '\0': blanks
     bool skipInvalid = false;  // a line whose field holds no number is left out
+    bool loneCrEnds = false;   // a lone CR ends a line (CR line ends), as LF does
 };
+
+// True when the rules read the data file other than by its own rules: a
+// data option was given.
+inline bool ChangesDataRules(const DataRules& r) {
+    return r.plain || r.header || r.field != 1 || !r.fieldName.empty() || r.separator != '\0' ||
+           r.skipInvalid;
+}
 
 // What a run is asked to do beyond the dialogue's defaults. The command line
 // sets all but the last two; the entry then decides how the report and the console
@@ -82,6 +90,7 @@ struct RunOptions {
     std::string plot;                         // the chart's file; empty: no chart
     Format format = Format::kReport;          // the text report or a machine format
     std::string output;                       // a machine format's file; empty: standard output
+    bool force = false;                       // replace an output that holds something else
     DataRules data;                           // how the data file's lines are read
     TextStyle report;                         // how the report's texts are written
     TextStyle console;                        // how the closing lines are written

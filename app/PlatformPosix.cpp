@@ -207,12 +207,14 @@ int DescriptorOfName(const std::string& name) {
         const ssize_t n = readlink(path.c_str(), target.data(), target.size());
         if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return -1;
         target.resize(static_cast<std::size_t>(n));
-        if (target[0] != '/') {
-            const std::size_t slash = path.rfind('/');
-            target =
-                (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
+        // A relative link is relative to the folder that holds it.
+        const std::size_t slash = path.rfind('/');
+        if (target[0] == '/' || slash == std::string::npos) {
+            path = target;
+        } else {
+            path.resize(slash + 1);
+            path += target;
         }
-        path = target;
     }
     return -1;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/Messages.h"
+#include "app/Shown.h"
 
 namespace descstat {
 
@@ -22,8 +23,8 @@ std::string WarningText(const LineRemark& remark) {
     const char* fate = remark.leftOut ? ": left out" : ": read as nan";
     switch (remark.kind) {
         case LineRemark::kNumberAtStart:
-            return "'" + remark.field + "' read as " + Shortest(remark.value);
-        case LineRemark::kNoNumber: return "'" + remark.field + "' holds no number" + fate;
+            return "'" + Shown(remark.field) + "' read as " + Shortest(remark.value);
+        case LineRemark::kNoNumber: return "'" + Shown(remark.field) + "' holds no number" + fate;
         case LineRemark::kEmptyLine: return std::string("an empty line holds no number") + fate;
         case LineRemark::kNoSuchField:
             return "the line has no field " + std::to_string(remark.fieldNumber) + fate;
@@ -33,13 +34,18 @@ std::string WarningText(const LineRemark& remark) {
 
 void Warnings::Remark(const LineRemark& remark) {
     if (++count_ > kMaxWarnings) return;
-    err_ << kProgramPrefix << file_ << ':' << remark.line << ": " << WarningText(remark)
+    err_ << kProgramPrefix << Shown(file_) << ':' << remark.line << ": " << WarningText(remark)
+         << std::endl;
+}
+
+void Warnings::CrLineEnds() {
+    err_ << kProgramPrefix << Shown(file_) << ": CR line ends (each lone CR ends a line)"
          << std::endl;
 }
 
 void Warnings::Finish() {
     if (count_ <= kMaxWarnings) return;
-    err_ << kProgramPrefix << file_ << ": " << count_ - kMaxWarnings
+    err_ << kProgramPrefix << Shown(file_) << ": " << count_ - kMaxWarnings
          << " more lines whose field is not wholly a number" << std::endl;
 }
 

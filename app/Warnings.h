@@ -29,6 +29,9 @@ class Warnings : public ValueSink {
 public:
     Warnings(std::ostream& err, std::string file) : err_(err), file_(std::move(file)) {}
     void Remark(const LineRemark& remark) override;
+    // One line, `descstat: FILE: CR line ends (each lone CR ends a line)`,
+    // so that a file saved with old Mac line ends is known to be read so.
+    void CrLineEnds() override;
     // The line that tells how many warnings were left out, if any were.
     void Finish();
 

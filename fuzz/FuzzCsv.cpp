@@ -3,7 +3,9 @@
 // as a CSV writer quotes it (quotes doubled), with blanks around, and joined
 // by the separator, must split back into exactly those fields. The bytes as
 // one line must split without fault, every field by index agreeing with the
-// whole list.
+// whole list. A line as a writer writes it leaves no quote open; without
+// its last closing quote it leaves one open, so that the data file's reader
+// takes the next line to it.
 #include <string>
 #include <vector>
 
@@ -48,6 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fuzz::Check(descstat::AllFields(line, separator) == fields,
                 "quoted fields split back into themselves");
+    fuzz::Check(!descstat::QuoteOpen(line, separator), "a written line closes its quotes");
+    const std::size_t lastQuote = line.rfind('"');
+    fuzz::Check(descstat::QuoteOpen(line.substr(0, lastQuote), separator),
+                "a line without its last closing quote leaves it open");
 
     const std::vector<std::string> all = descstat::AllFields(rest, separator);
     std::string field;

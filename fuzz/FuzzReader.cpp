@@ -1,5 +1,6 @@
 // Fuzz target: arbitrary bytes as a data file. The reader must deliver the same
-// sequence of lines and results as a small independent model of the line rules.
+// sequence of lines and results as a small independent model of the line rules,
+// both its own and with every lone CR as a line end.
 #include <string>
 #include <vector>
 
@@ -20,9 +21,10 @@ constexpr std::size_t kMaxLine = 998;
 // line end a line; other CRs are dropped; a line past kMaxLine bytes gives
 // result 9 and leaves the line alone; end of data delivers what is gathered
 // and then every call gives result 1; a UTF-8 byte order mark that opens the
-// data is no part of it. The model sees the file's raw bytes, as the reader
-// does where text mode translates nothing.
-std::vector<Call> Model(const std::uint8_t* d, std::size_t n) {
+// data is no part of it. With `crEnds` every CR ends a line (with the LF
+// after it, if one follows). The model sees the file's raw bytes, as the
+// reader does where text mode translates nothing.
+std::vector<Call> Model(const std::uint8_t* d, std::size_t n, bool crEnds) {
     std::vector<Call> calls;
     std::string line = "?";
     const bool mark = n >= 3 && d[0] == 0xEF && d[1] == 0xBB && d[2] == 0xBF;
@@ -42,7 +44,7 @@ std::vector<Call> Model(const std::uint8_t* d, std::size_t n) {
                     ++i;
                     break;
                 }
-                if (cur.empty()) break;
+                if (cur.empty() || crEnds) break;
                 continue;
             }
             cur += c;
@@ -57,8 +59,9 @@ std::vector<Call> Model(const std::uint8_t* d, std::size_t n) {
     }
 }
 
-std::vector<Call> Read(const std::string& name, std::size_t maxCalls) {
+std::vector<Call> Read(const std::string& name, std::size_t maxCalls, bool crEnds) {
     myLib::RdTxtLn reader(name);
+    reader.CrEndsLn(crEnds);
     fuzz::Check(reader.status == myLib::RdTxtLn::kReady, "the file opens");
     std::vector<Call> calls;
     std::string line = "?";
@@ -75,7 +78,10 @@ std::vector<Call> Read(const std::string& name, std::size_t maxCalls) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string name = fuzz::ScratchPath("reader");
     fuzz::WriteFile(name, data, size);
-    const std::vector<Call> expected = Model(data, size);
-    fuzz::Check(Read(name, expected.size() + 1) == expected, "reader agrees with the model");
+    for (const bool crEnds : {false, true}) {
+        const std::vector<Call> expected = Model(data, size, crEnds);
+        fuzz::Check(Read(name, expected.size() + 1, crEnds) == expected,
+                    "reader agrees with the model");
+    }
     return 0;
 }

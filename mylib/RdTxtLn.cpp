@@ -4,6 +4,7 @@
 #include "mylib/StrFunc.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -89,11 +90,10 @@ bool IsFolder(std::FILE* fp) {
     return fstat(fileno(fp), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// A folder counts as a regular file: it reads as an empty one.
 int KindOf(std::FILE* fp) {
     struct stat info {};
     if (fstat(fileno(fp), &info) != 0) return RdTxtLn::kStreamFile;
-    if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return RdTxtLn::kRegularFile;
+    if (S_ISREG(info.st_mode)) return RdTxtLn::kRegularFile;
     if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return RdTxtLn::kDeviceFile;
     return RdTxtLn::kStreamFile;
 }
@@ -131,28 +131,43 @@ RdTxtLn::RdTxtLn(std::string name) { Open(name); }  // NOLINT(performance-unnece
 
 RdTxtLn::~RdTxtLn() { Release(); }
 
-RdTxtLn::RdTxtLn(std::FILE* stream) {
-    Take(stream);
-    owned_ = false;
-    folder_ = false;  // a folder given as a stream is a stream that cannot be read
-}
+RdTxtLn::RdTxtLn(std::FILE* stream) { Take(stream, false); }
 
 void RdTxtLn::Open(const std::string& name) {
-    Take(IsFlNm(name) ? std::fopen(name.c_str(), "r") : nullptr);
+    std::FILE* const fp = IsFlNm(name) ? std::fopen(name.c_str(), "r") : nullptr;
+#ifdef _WIN32
+    // Windows cannot open a folder as a file; its attributes tell why.
+    if (fp == nullptr && IsFlNm(name)) {
+        const DWORD attributes = GetFileAttributesA(name.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            Take(nullptr, true);
+            folder_ = true;
+            errno = EISDIR;
+            return;
+        }
+    }
+#endif
+    Take(fp, true);
 }
 
-// Starts reading the handle (null: the open failed).
-void RdTxtLn::Take(std::FILE* fp) {
+// Starts reading the handle (null: the open failed). A folder that the
+// system opened by its name holds no lines: it is let go and the open counts
+// as failed. A folder given as a stream is a stream that cannot be read.
+void RdTxtLn::Take(std::FILE* fp, bool owned) {
     fp_ = fp;
-    owned_ = true;
+    owned_ = owned;
+    folder_ = false;
+#ifndef _WIN32
+    if (owned && fp_ != nullptr && IsFolder(fp_)) {
+        Release();
+        folder_ = true;
+        errno = EISDIR;
+    }
+#endif
     status = fp_ != nullptr ? kReady : kOpenFailed;
     atStart_ = true;
     readError_ = false;
-#ifdef _WIN32
-    folder_ = false;  // Windows cannot open a folder as a file
-#else
-    folder_ = fp_ != nullptr && IsFolder(fp_);
-#endif
+    metLoneCr_ = false;
     kind_ = fp_ != nullptr ? KindOf(fp_) : kRegularFile;
     backCount_ = 0;
     next_ = nullptr;
@@ -286,12 +301,6 @@ int RdTxtLn::GetLnHead(std::string& head) { return ReadLn(head, 1); }
 
 int RdTxtLn::ReadLn(std::string& line, std::size_t keep) {
     if (status != kReady) return kNothingRead;
-    if (folder_) {
-        // Reading would only give a read error: the folder holds no lines.
-        status = kEndOfFile;
-        line.clear();
-        return kLineRead;
-    }
     if (atStart_) {
         atStart_ = false;
         SkipByteOrderMark();
@@ -314,7 +323,12 @@ int RdTxtLn::ReadLn(std::string& line, std::size_t keep) {
             }
             if (c == kLineFeed) break;
             if (c == kCarriageReturn) {
-                if (TakeLineFeedAfterCr() || k == 0) break;
+                if (TakeLineFeedAfterCr()) break;
+                if (crEnds_) {
+                    metLoneCr_ = true;
+                    break;
+                }
+                if (k == 0) break;
                 continue;  // a lone carriage return inside a line is dropped
             }
         }

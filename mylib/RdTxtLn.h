@@ -9,7 +9,8 @@
 // UTF-8 byte order mark (EF BB BF) at the very start of the file is not part of
 // its first line. A read error ends the line as the end of the file does, and
 // the reader remembers it so that the caller can tell a cut file from a whole
-// one. A folder (where the system opens one) reads as an empty file. A name
+// one. A folder cannot be opened by its name: it leaves the reader failed, errno
+// EISDIR (a folder given as a stream reads as a read error). A name
 // holding a NUL byte names no file. The reader never leaves a file
 // handle open once it is closed, reopened or gone.
 #ifndef MYLIB_RDTXTLN_H
@@ -29,8 +30,12 @@ class RdTxtLn {
     bool atStart_ = false;
     // True once reading the file opened last met a read error.
     bool readError_ = false;
-    // True when the name opened a folder, which reads as an empty file.
+    // True when the last open failed because the name is a folder.
     bool folder_ = false;
+    // True when every lone carriage return ends a line (CrEndsLn), and true
+    // once one has since the last open.
+    bool crEnds_ = false;
+    bool metLoneCr_ = false;
     // The device (volume) and file number of the open file, taken when it was
     // opened; `identified` is false when they could not be had.
     unsigned long long device_ = 0;
@@ -134,8 +139,25 @@ public:
     // The kind of the file the reader holds open (kRegularFile when none).
     int FlKind() const { return kind_; }
 
+    // True when the last open failed because the name (or the stream) is a
+    // folder, so that the caller can say so rather than give the system's
+    // reason.
+    bool IsFldr() const { return folder_; }
+
+    // Makes every lone carriage return (one not followed by a line feed) end a
+    // line, as in files saved with old Mac line ends; `on` false restores the
+    // rule above, under which a lone CR inside a line is dropped. Holds
+    // through Close and ReOpen, so that both passes over a file split it
+    // alike. A CR LF pair stays one line end either way.
+    void CrEndsLn(bool on) { crEnds_ = on; }
+
+    // True when, since the file was last opened, a lone carriage return ended
+    // a line under CrEndsLn: the file has CR line ends, which the caller may
+    // want to mention.
+    bool MetLoneCr() const { return metLoneCr_; }
+
 private:
-    void Take(std::FILE* fp);
+    void Take(std::FILE* fp, bool owned);
     void Open(const std::string& name);
     void Release();
     int GetByte();

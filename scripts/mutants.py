@@ -143,7 +143,7 @@ MUTANTS = [
     ("byte order mark put back in wrong order", "mylib/RdTxtLn.cpp",
      "for (int j = i; j >= 0; --j) PutBack(taken[j]);", "for (int j = 0; j <= i; ++j) PutBack(taken[j]);"),
     ("lone CR at line start not a line end", "mylib/RdTxtLn.cpp",
-     "if (TakeLineFeedAfterCr() || k == 0) break;", "if (TakeLineFeedAfterCr()) break;"),
+     "                if (k == 0) break;\n", ""),
     ("NUL in report name accepted", "app/Dialogue.cpp",
      "if (!myLib::IsFlNm(reportName)) return Failure::kOpenOutput;", ""),
     # Front ends and texts.
@@ -239,7 +239,7 @@ MUTANTS = [
     ("field number off by one", "app/DataFile.cpp",
      "    fieldIndex = lines.rules.field - 1;", "    fieldIndex = lines.rules.field;"),
     ("a number's start taken for the whole field", "app/DataFile.cpp",
-     "whole = end != 0 && end == field.size();", "whole = end != 0;"),
+     "whole = end != 0 && OnlyBlanks(", "whole = end != 0 || OnlyBlanks("),
     ("doubled quote kept double", "app/Fields.cpp",
      "                field += '\"';\n                ++pos;", "                field += '\"';"),
     ("blanks after a field kept", "app/Fields.cpp",
@@ -264,8 +264,8 @@ MUTANTS = [
      """        if (c == '"') out += '"';\n    }\n    return out + "\\"";""",
      """    }\n    return out + "\\"";"""),
     ("bytes that are no UTF-8 written raw", "app/Machine.cpp", "if (n == 0) {", "if (false) {"),
-    ("JSON infinity written as inf", "app/Machine.cpp", "std::isfinite(v) ? Number(v, digits)",
-     "!std::isnan(v) ? Number(v, digits)"),
+    ("JSON infinity written as inf", "app/Machine.cpp", "std::isfinite(v) ? NumberText(v, digits)",
+     "!std::isnan(v) ? NumberText(v, digits)"),
     ("a failed file exits 0", "app/MachineRun.cpp", "anyFailed = anyFailed || !rows[i].ok;",
      "anyFailed = false;"),
     ("output into a data file", "app/MachineRun.cpp", "    if (IsOutput(*reader, output)) return false;\n",
@@ -274,6 +274,22 @@ MUTANTS = [
      "return options.digitsGiven ? options.digits : kShortestDigits;", "return options.digits;"),
     ("console window own with another process", "app/Console.cpp",
      "[self](unsigned long p) { return p == self; }", "[self](unsigned long p) { return p != 0; }"),
+    # Text from the data shown and written safely.
+    ("warnings: the escape character shown as it is", "app/Shown.cpp", "if (n == 1) return b < 0x20 || b == 0x7F;", "if (n == 1) return (b < 0x20 && b != 0x1B) || b == 0x7F;"),
+    ("warnings: C1 controls shown as they are", "app/Shown.cpp", "return n == 2 && b == 0xC2", "return n == 2 && b == 0xC1"),
+    ("messages: Shift_JIS names never converted", "app/Shown.cpp", "if (IsUtf8(text) || !platform::ConvertFromShiftJis(text, \"UTF-8\", utf8)) utf8 = text;", "utf8 = text;"),
+    ("chart: U+FFFE kept in a title", "app/Plot.cpp", "(at(i + 2) == 0xBE || at(i + 2) == 0xBF)", "at(i + 2) == 0xBF"),
+    ("csv: a leading minus is no formula", "app/Machine.cpp", "std::string(\"=+-@\\t\\r\")", "std::string(\"=+@\\t\\r\")"),
+    ("json: edges beyond the doubles written as they are", "app/Machine.cpp", "return beyond ? NumberText(EdgeDouble(edge), kShortestDigits) : edge;", "return edge;"),
+    # The data file's rules: fields that are not there, CR line ends, quotes, folders.
+    ("a field beyond a separated line takes the last one", "app/DataFile.cpp", "return present && (whole || std::isnan(value)) ? value : std::nan(\"\");", "return (whole || std::isnan(value)) ? value : std::nan(\"\");"),
+    ("a separated field read by its start", "app/DataFile.cpp", "return present && (whole || std::isnan(value)) ? value : std::nan(\"\");", "return present ? value : std::nan(\"\");"),
+    ("lone CR never ends a line", "mylib/RdTxtLn.cpp", "                if (crEnds_) {", "                if (false) {"),
+    ("quoted field ends with its line", "app/DataFile.cpp", "    while (QuoteOpen(line, separator)) {", "    while (false) {"),
+    ("counting pass reads only line heads with a separator", "app/DataFile.cpp", "NextLine(lines, line, end, whole || separator != '\\0');", "NextLine(lines, line, end, whole);"),
+    ("a folder opens", "mylib/RdTxtLn.cpp", "if (owned && fp_ != nullptr && IsFolder(fp_)) {", "if (false) {"),
+    ("a name twice takes the first", "app/DataFile.cpp", "if (places.size() > 1) {", "if (places.size() > 2) {"),
+    ("a record one byte longer", "app/DataFile.cpp", "lines.more.size() > RdTxtLn::kMaxLine", "lines.more.size() > RdTxtLn::kMaxLine + 1"),
 ]
 
 

@@ -54,6 +54,47 @@ INSTANTIATE_TEST_SUITE_P(
         // Text after a closing quote stays with the field.
         FieldCase{"\"1\"kg,2", ',', 0, true, "1kg"}));
 
+// Whether a line of a CSV file goes on on the next one: a quoted field
+// whose quote no quote closes. Quotes elsewhere than at a field's start are
+// text, and a doubled quote closes nothing.
+TEST(LineFields, QuoteOpenAtTheLineEnd) {
+    struct {
+        const char* line;
+        char separator;
+        bool open;
+    } const cases[] = {
+        {"", ',', false},
+        {"1,2", ',', false},
+        {"\"a", ',', true},
+        {"1,\"a", ',', true},
+        {"1, \"a,b", ',', true},
+        {"\"a\",\"b", ',', true},
+        {"\"a\",\"b\"", ',', false},
+        {"\"a\"\"", ',', true},
+        {"\"a\"\"\"", ',', false},
+        {"\"\"", ',', false},
+        {"\"", ',', true},
+        {"a\"b,c", ',', false},
+        {"\"1\"kg\",2", ',', false},
+        {"\"a\nb\"", ',', false},
+        {"\"a;b\";\"c", ';', true},
+        {"\"a\tb\"\t\"c", '\t', true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(descstat::QuoteOpen(c.line, c.separator), c.open) << c.line;
+    }
+}
+
+// A field that a line break inside quotes split over two lines comes out
+// whole, with the line feed that the data file's reader joined them by.
+TEST(LineFields, QuotedFieldOverLines) {
+    std::string field;
+    ASSERT_TRUE(descstat::NthField("\"a\nb,c\",7", ',', 1, field));
+    EXPECT_EQ(field, "7");
+    ASSERT_TRUE(descstat::NthField("\"a\nb,c\",7", ',', 0, field));
+    EXPECT_EQ(field, "a\nb,c");
+}
+
 TEST(LineFields, AllFieldsOfAHeaderLine) {
     EXPECT_EQ(descstat::AllFields("\"\",\"eruptions\",\"waiting\"", ','),
               (std::vector<std::string>{"", "eruptions", "waiting"}));

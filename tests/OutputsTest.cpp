@@ -33,20 +33,18 @@ TEST_P(MayReplaceTest, OnlyWhatThisProgramWrites) {
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, MayReplaceTest,
-    ::testing::Values(Held{"empty", "", true, true},
-                      Held{"a report", "Input data file = a.txt\n\n", true, true},
-                      Held{"a report of standard input", "Input data file = -\r\n", true, true},
-                      Held{"a chart", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg", false,
-                           true},
-                      Held{"tsv rows", "file\tn\tmean\n", false, true},
-                      Held{"csv rows", "file,n,mean\n", false, true},
-                      Held{"JSON rows", "{\"file\": \"a.txt\", \"n\": 3}\n", false, true},
-                      Held{"a data file", "Sample\n/\n12.5\n/\n", false, false},
-                      Held{"a plain list", "1\n2\n", false, false},
-                      Held{"a CSV table", "name,score\nA,10\n", false, false},
-                      Held{"the label without its blanks", "Input data file\n", false, false},
-                      Held{"a report's label later in the file", "x\nInput data file = a\n",
-                           false, false}));
+    ::testing::Values(
+        Held{"empty", "", true, true}, Held{"a report", "Input data file = a.txt\n\n", true, true},
+        Held{"a report of standard input", "Input data file = -\r\n", true, true},
+        Held{"a chart", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg", false, true},
+        Held{"tsv rows", "file\tn\tmean\n", false, true},
+        Held{"csv rows", "file,n,mean\n", false, true},
+        Held{"JSON rows", "{\"file\": \"a.txt\", \"n\": 3}\n", false, true},
+        Held{"a data file", "Sample\n/\n12.5\n/\n", false, false},
+        Held{"a plain list", "1\n2\n", false, false},
+        Held{"a CSV table", "name,score\nA,10\n", false, false},
+        Held{"the label without its blanks", "Input data file\n", false, false},
+        Held{"a report's label later in the file", "x\nInput data file = a\n", false, false}));
 
 TEST(MayReplace, WhatDoesNotExistOrIsNoRegularFile) {
     EXPECT_TRUE(MayReplace(TempFile::NewPath().string(), Replaces::kReport));

@@ -2,6 +2,7 @@
 // release of Close, ReOpen and the destructor.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -25,10 +26,12 @@ std::ostream& operator<<(std::ostream& os, const Call& c) {
 }
 
 // Every GetLn call on a file of the given bytes, up to the first result 1.
-// The line starts as "?" so that an untouched line shows.
-std::vector<Call> ReadAll(const std::string& bytes) {
+// The line starts as "?" so that an untouched line shows. `crEnds`: read
+// with every lone CR as a line end.
+std::vector<Call> ReadAll(const std::string& bytes, bool crEnds = false) {
     TempFile file(bytes);
     RdTxtLn reader(file.Name());
+    reader.CrEndsLn(crEnds);
     std::vector<Call> calls;
     std::string line = "?";
     for (int i = 0; i < 1000000; ++i) {
@@ -110,6 +113,91 @@ INSTANTIATE_TEST_SUITE_P(
                  std::string(500, 'c') + "\r" + std::string(499, 'd') + "tail\n",
                  {{9, "?"}, {0, "tail"}, {0, ""}, {1, ""}}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// With CR line ends switched on, a lone CR ends a line wherever it stands,
+// and the reader says that it met one; LF and CR LF stay as they were.
+struct CrCase {
+    const char* name;
+    std::string bytes;
+    std::vector<Call> calls;
+    bool metLoneCr;
+    friend void PrintTo(const CrCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CrLineEnds : public ::testing::TestWithParam<CrCase> {};
+
+TEST_P(CrLineEnds, EndLinesAtEveryLoneCr) {
+    const CrCase& c = GetParam();
+    EXPECT_EQ(ReadAll(c.bytes, true), c.calls);
+    // The head of each line, as the counting pass reads it, comes from the
+    // same lines; the reader tells whether a lone CR ended one.
+    TempFile file(c.bytes);
+    RdTxtLn reader(file.Name());
+    reader.CrEndsLn(true);
+    std::string head;
+    std::size_t i = 0;
+    for (; reader.status == RdTxtLn::kReady && i < c.calls.size(); ++i) {
+        ASSERT_EQ(reader.GetLnHead(head), c.calls[i].result);
+        EXPECT_EQ(head, c.calls[i].line.substr(0, 1)) << "line " << i;
+    }
+    EXPECT_EQ(i + 1, c.calls.size()) << "as many lines";
+    EXPECT_EQ(reader.MetLoneCr(), c.metLoneCr);
+}
+
+#ifndef _WIN32  // Windows' text mode has made every CR LF an LF already
+INSTANTIATE_TEST_SUITE_P(
+    Reader, CrLineEnds,
+    ::testing::Values(
+        CrCase{"OldMacFile", "1\r2\r3\r", {{0, "1"}, {0, "2"}, {0, "3"}, {0, ""}, {1, ""}}, true},
+        CrCase{
+            "LastLineWithoutEnd", "/\r12.5\rx", {{0, "/"}, {0, "12.5"}, {0, "x"}, {1, "x"}}, true},
+        CrCase{"EmptyLinesBetween", "a\r\rb", {{0, "a"}, {0, ""}, {0, "b"}, {1, "b"}}, true},
+        CrCase{"CrLfStaysOneEnd",
+               "a\r\n\r\nb\n",
+               {{0, "a"}, {0, ""}, {0, "b"}, {0, ""}, {1, ""}},
+               false},
+        CrCase{"LfFile", "a\nb\n", {{0, "a"}, {0, "b"}, {0, ""}, {1, ""}}, false},
+        CrCase{"CrThenCrLf", "a\r\r\nb", {{0, "a"}, {0, ""}, {0, "b"}, {1, "b"}}, true},
+        // A lone CR as the 999th byte ends a line of 998 bytes: it is no byte
+        // of the line.
+        CrCase{"CrAfter998Bytes", k998 + "\rz", {{0, k998}, {0, "z"}, {1, "z"}}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+#endif
+
+// Without CR line ends, the same bytes keep the line rules above: the old Mac
+// file is one line, and the reader met no lone CR ending a line.
+TEST(CrLineEnds, AreOffUnlessAskedFor) {
+    TempFile file("1\r2\r3\r");
+    RdTxtLn reader(file.Name());
+    std::string line;
+    EXPECT_EQ(reader.GetLn(line), RdTxtLn::kLineRead);
+    EXPECT_EQ(line, "123");
+    EXPECT_FALSE(reader.MetLoneCr());
+}
+
+// A folder is not a file to read: the open fails, says why, and holds no
+// handle (the descriptor count below covers it).
+TEST(ReaderState, FolderDoesNotOpen) {
+    const std::filesystem::path folder = TempFile::NewPath();
+    std::filesystem::create_directory(folder);
+    errno = 0;
+    RdTxtLn reader(folder.string());
+    EXPECT_EQ(reader.status, RdTxtLn::kOpenFailed);
+    EXPECT_TRUE(reader.IsFldr());
+    EXPECT_EQ(errno, EISDIR);
+    std::string line = "kept";
+    EXPECT_EQ(reader.GetLn(line), RdTxtLn::kNothingRead);
+    EXPECT_EQ(line, "kept");
+
+    TempFile file("a\n");
+    reader.ReOpen(file.Name());
+    EXPECT_EQ(reader.status, RdTxtLn::kReady);
+    EXPECT_FALSE(reader.IsFldr());
+    reader.ReOpen(folder.string());
+    EXPECT_EQ(reader.status, RdTxtLn::kOpenFailed);
+    EXPECT_TRUE(reader.IsFldr());
+    std::filesystem::remove(folder);
+}
 
 // The calls that a plain byte-by-byte reading of the line rules gives for
 // `bytes`, as ReadAll records them: the model that the reader's block-wise
@@ -293,8 +381,11 @@ TEST(ReaderState, NoPathLeavesAHandleOpen) {
     const int before = OpenDescriptors();
     if (before < 0) GTEST_SKIP() << "open descriptors cannot be counted here";
     TempFile file("a\n");
+    const std::filesystem::path folder = TempFile::NewPath();
+    std::filesystem::create_directory(folder);
     std::string line;
     for (int i = 0; i < 50; ++i) {
+        RdTxtLn notAFile(folder.string());  // a folder: opened, found out, let go
         RdTxtLn atEnd(file.Name());
         while (atEnd.status == RdTxtLn::kReady) atEnd.GetLn(line);
         atEnd.Close();  // end of file: handle released, state kept
@@ -304,6 +395,7 @@ TEST(ReaderState, NoPathLeavesAHandleOpen) {
         while (destroyedAtEnd.status == RdTxtLn::kReady) destroyedAtEnd.GetLn(line);
     }
     EXPECT_EQ(OpenDescriptors(), before);
+    std::filesystem::remove(folder);
 }
 #endif
 

@@ -53,6 +53,7 @@ CHARTS = [
     ("not numbers", None, []),
     ("english", [round(RNG.gauss(5, 1), 2) for _ in range(100)], ["-L", "en"]),
     ("a long Japanese name", [1.0, 2.0, 2.0, 3.0], []),
+    ("a name XML cannot hold", [1.0, 2.0, 2.0, 3.0], []),
 ]
 
 PAGE = """<!DOCTYPE html>
@@ -114,6 +115,11 @@ def make_chart(program, folder, name, values, options):
         shown = os.path.join(*["データ" * 20] * 3, "測定値の一覧.txt")
         os.makedirs(os.path.join(folder, os.path.dirname(shown)))
         os.replace(data, os.path.join(folder, shown))
+    elif name.startswith("a name XML"):
+        # U+FFFE, U+FFFF, control bytes, a surrogate and a stray byte: the
+        # title leaves out what XML cannot hold and shows U+FFFD for the rest.
+        shown = os.fsdecode(b"\xef\xbf\xbe\x01data\x1b\xed\xa0\x80\xef\xbf\xbf\xff.txt")
+        os.replace(data, os.path.join(folder, shown))
     bins = next((int(o.split("=")[1]) for o in options if o.startswith("--bins=")), None)
     proc = subprocess.run([program, "--plot=chart.svg", *options, shown, "report.txt"],
                           cwd=folder, capture_output=True)
@@ -141,6 +147,12 @@ def check_xml(svg_bytes):
             if key.endswith("href") or "url(" in value:
                 problems.append("a reference: %s=%s" % (key, value))
     return problems
+
+
+def check_title(svg_bytes, expected):
+    titles = [t.text for t in ET.fromstring(svg_bytes).iter(SVG + "text")
+              if t.get("class") == "title"]
+    return [] if titles == [expected] else ["title %r, expected %r" % (titles, expected)]
 
 
 def render(chromium, folder, svg_bytes):
@@ -213,6 +225,8 @@ def main():
                 with open(chart, "rb") as f:
                     svg_bytes = f.read()
                 problems = check_xml(svg_bytes)
+                if name.startswith("a name XML"):
+                    problems += check_title(svg_bytes, "data\ufffd.txt")
                 problems += check_rendering(render(args.chromium, folder, svg_bytes), shown, bins)
                 if args.keep:
                     os.makedirs(args.keep, exist_ok=True)
