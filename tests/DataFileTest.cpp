@@ -168,10 +168,8 @@ public:
         remarks.push_back(std::to_string(remark.line) + ":" + std::to_string(remark.kind) + ":" +
                           remark.field);
     }
-    void CrLineEnds() override { ++crNotes; }
     std::vector<double> values;
     std::vector<std::string> remarks;
-    int crNotes = 0;
 };
 
 // Both passes over a file of `bytes` with separated fields; NaN compares
@@ -254,86 +252,5 @@ INSTANTIATE_TEST_SUITE_P(DataFile, SeparatedFields,
                                            {kNan, 2},
                                            {Remarked(1, kNoNumber, "4\n")}}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// A quote that no line closes fails both kinds of pass, naming the line
-// where it opened; so does a record longer than a line may be.
-TEST(DataFile, QuoteNotClosedFails) {
-    const std::string bytes = "1\n2\n\"3\n4\n";
-    descstat::DataRules rules;
-    rules.plain = true;
-    rules.separator = ',';
-    TempFile file(bytes);
-    myLib::RdTxtLn reader(file.Name());
-    descstat::Section section;
-    const descstat::Outcome counted = descstat::CountValueLines(reader, rules, 100, section);
-    EXPECT_EQ(counted.failure, Failure::kOpenQuote);
-    EXPECT_EQ(counted.detail, "a quoted field opened on line 3 is not closed.");
-
-    std::FILE* in = std::tmpfile();
-    ASSERT_NE(in, nullptr);
-    ASSERT_GE(std::fputs(bytes.c_str(), in), 0);
-    std::rewind(in);
-    myLib::RdTxtLn once(in);
-    Collected sink;
-    descstat::Values values;
-    const descstat::Outcome read = descstat::ReadOnce(once, rules, sink, {}, values);
-    EXPECT_EQ(read.failure, Failure::kOpenQuote);
-    EXPECT_EQ(read.detail, "a quoted field opened on line 3 is not closed.");
-    (void)std::fclose(in);
-
-    TempFile longRecord("\"" + std::string(600, 'a') + "\n" + std::string(397, 'b') + "\"\n\"" +
-                        std::string(600, 'a') + "\n" + std::string(398, 'b') + "\"\n");
-    myLib::RdTxtLn longReader(longRecord.Name());
-    Collected first;
-    const descstat::Outcome tooLong =
-        descstat::ReadDataFile(longReader, longRecord.Name(), rules, first, {}, values);
-    EXPECT_EQ(tooLong.failure, Failure::kLongLine) << "998 bytes fit, 999 do not";
-    EXPECT_EQ(first.values.size(), 0U);
-}
-
-// A name that stands twice in the header line cannot tell which field is
-// meant; a name standing twice that is not asked for does no harm.
-TEST(DataFile, FieldNamedTwiceFails) {
-    descstat::DataRules rules;
-    rules.plain = rules.header = true;
-    rules.separator = ',';
-    rules.fieldName = "x";
-    TempFile twice("x,y,z,q,x\n1,2,3,4,5\n");
-    myLib::RdTxtLn reader(twice.Name());
-    descstat::Section section;
-    const descstat::Outcome found = descstat::CountValueLines(reader, rules, 100, section);
-    EXPECT_EQ(found.failure, Failure::kNoField);
-    EXPECT_EQ(found.detail, "'x' names fields 1 and 5 of the header line");
-
-    rules.fieldName = "q";
-    TempFile other("y,y,q\n1,2,3\n");
-    myLib::RdTxtLn otherReader(other.Name());
-    EXPECT_EQ(descstat::CountValueLines(otherReader, rules, 100, section).failure, Failure::kNone);
-    EXPECT_EQ(section.fieldIndex, 2);
-}
-
-// CR line ends as the rules ask: both passes split the file alike, and the
-// sink hears of them once.
-TEST(DataFile, CrLineEndsWhenTheRulesSaySo) {
-    TempFile file("h\r/\r1\r2\r3\r/\rtrailer\r");
-    for (const bool crEnds : {false, true}) {
-        descstat::DataRules rules;
-        rules.loneCrEnds = crEnds;
-        myLib::RdTxtLn reader(file.Name());
-        Collected sink;
-        descstat::Values values;
-        const descstat::Outcome read =
-            descstat::ReadDataFile(reader, file.Name(), rules, sink, {}, values);
-        if (crEnds) {
-            ASSERT_EQ(read.failure, Failure::kNone);
-            EXPECT_EQ(sink.values, (std::vector<double>{1, 2, 3}));
-            EXPECT_EQ(sink.crNotes, 1);
-        } else {
-            // One line "h/123/trailer", which starts with no marker.
-            EXPECT_EQ(read.failure, Failure::kNoMarker);
-            EXPECT_EQ(sink.crNotes, 0);
-        }
-    }
-}
 
 }  // namespace
