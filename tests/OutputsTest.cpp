@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "tests/TempFile.h"
@@ -20,6 +21,7 @@ struct Held {
     std::string bytes;
     bool asReport;         // may a REPORT operand replace it
     bool asProgramOutput;  // may --plot or --output replace it
+    friend void PrintTo(const Held& h, std::ostream* os) { *os << h.what; }
 };
 
 class MayReplaceTest : public ::testing::TestWithParam<Held> {};
