@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/Platform.h"
+#include "app/Shown.h"
 #include "mylib/StrFunc.h"
 
 namespace descstat {
@@ -115,7 +116,7 @@ Failure CheckOutput(const myLib::RdTxtLn& reader, const std::string& name, Repla
 }
 
 std::string NotReportHint(const std::string& name, Replaces replaces) {
-    std::string hint = "'" + name + "' holds no ";
+    std::string hint = "'" + Shown(name) + "' holds no ";
     hint += replaces == Replaces::kReport ? "report" : "output of descstat";
     hint += "; --force replaces it anyway";
     if (replaces == Replaces::kReport) {

@@ -19,6 +19,7 @@
 #include "app/Messages.h"
 #include "app/Outputs.h"
 #include "app/Platform.h"
+#include "app/Shown.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ int main(int argc, char** argv) {
     descstat::CommandLine cl = descstat::ParseCommandLine(args);
     if (cl.error.empty() && !cl.help && !cl.version) cl.error = OutputsClash(cl);
     if (!cl.error.empty()) {
-        std::cerr << descstat::kProgramPrefix << cl.error << "\n"
+        std::cerr << descstat::kProgramPrefix << descstat::Shown(cl.error) << "\n"
                   << descstat::kTryHelp << std::endl;
         // Too many files dropped on the program, say: the window stays.
         const descstat::Language language = cl.options.language;
