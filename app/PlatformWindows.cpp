@@ -166,7 +166,15 @@ bool CreateFileBeside(const std::string& path, std::string& name) {
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     char made[MAX_PATH + 1];
     if (GetTempFileNameA(folder.c_str(), "dst", 0, made) == 0) {
-        errno = GetLastError() == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+        // A folder that is not there (whatever the system's code for it)
+        // is no folder that may not be written.
+        const DWORD error = GetLastError();
+        const DWORD attributes = GetFileAttributesA(folder.c_str());
+        const bool noFolder =
+            attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        errno = error == ERROR_PATH_NOT_FOUND || noFolder ? ENOENT
+                : error == ERROR_DISK_FULL                ? ENOSPC
+                                                          : EACCES;
         return false;
     }
     name = made;
