@@ -1,22 +1,28 @@
-# Front door. make build | run | test; the checks: test-sanitize, fuzz, lint,
-# format, format-check. Missing tools are installed on first use.
+# Front door. make build | run | test; the checks: test-slow, test-sanitize,
+# fuzz, lint, format, format-check. Missing tools are installed on first use.
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: build run check-run test deps test-sanitize fuzz fuzz-deps lint lint-deps format format-check \
+.PHONY: build build-tests run check-run test test-slow deps test-sanitize fuzz fuzz-deps lint lint-deps format format-check \
         package package-deps bench check-install \
         build-windows test-windows package-windows windows-deps clean
 
 deps:
 	@scripts/ensure-deps.sh compiler cmake gtest python
 
+# The program alone (build/descstat); the tests are built by make test.
 build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DDESCSTAT_WERROR=ON $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS) --target descstat
+
+# The program and everything the tests run.
+build-tests: build
 	cmake --build build -j $(JOBS)
 
-# The dialogue in a scratch copy of examples/ (build/run/), after a silent
-# build; a failure's exit code is shown as the program's, not as a make error.
+# The dialogue in a scratch copy of examples/ (build/run/), after a build that
+# says only "building descstat..."; a failure's exit code is shown as the
+# program's, not as a make error.
 run:
 	@scripts/run-example.sh
 
@@ -26,10 +32,16 @@ check-run: build
 	python3 scripts/check-run.py
 
 # The charts are checked in Debian's Chromium, with a Japanese font installed
-# so that their Japanese texts are measured at their real width.
-test: build
+# so that their Japanese texts are measured at their real width. The slow
+# reruns (labelled slow) are left to test-slow.
+test: build-tests
 	@scripts/ensure-deps.sh browser
-	cd build && ctest --output-on-failure -j $(JOBS)
+	cd build && ctest --output-on-failure -j $(JOBS) -LE slow
+
+# The end-to-end tests again under valgrind's memcheck.
+test-slow: build-tests
+	@scripts/ensure-deps.sh valgrind
+	cd build && ctest --output-on-failure -j $(JOBS) -L slow
 
 # Every test on a build with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
@@ -49,7 +61,8 @@ fuzz: fuzz-deps
 fuzz-deps: deps
 	@scripts/ensure-deps.sh fuzzer
 
-# clang-tidy, cppcheck and the format check (compile commands from build/).
+# clang-tidy, cppcheck and the format check (compile commands from build/,
+# which name the tests' sources too).
 lint: build lint-deps
 	scripts/lint.sh build
 

@@ -78,7 +78,7 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     if (outcome.failure != Failure::kNone) return Fail(err, outcome, dataName);
     if (plot) {
         // Binary: the same bytes on every system, line ends included.
-        const std::string svg = PlotSvg(dataName, computed, options.digits, options.language);
+        const std::string svg = PlotSvg(dataName, computed, options);
         chart.Stream().write(svg.data(), static_cast<std::streamsize>(svg.size()));
     }
     std::vector<OutputFile*> outputs = {&report};

@@ -1,10 +1,26 @@
 #include "app/Console.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "app/Platform.h"
 
 namespace descstat {
+
+namespace {
+
+// The names a system gives Shift_JIS ("SHIFT_JIS", "SJIS", "CP932", ...).
+bool IsShiftJisName(const std::string& charset) {
+    std::string name;
+    for (const char c : charset) {
+        if (c != '-' && c != '_')
+            name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return name == "SHIFTJIS" || name == "SJIS" || name == "CP932" || name == "WINDOWS31J" ||
+           name == "MSKANJI";
+}
+
+}  // namespace
 
 TextStyle ScreenStyleOf(bool wideConsole, const std::string& charset, Language language) {
     if (wideConsole && language == Language::kJapanese) return {TextForm::kWide, {}};
@@ -15,6 +31,13 @@ std::optional<TextStyle> ScreenStyle(Language language) {
     const bool wide = platform::StandardOutputIsWideConsole();
     if (!wide && !platform::StandardOutputIsTerminal()) return std::nullopt;
     return ScreenStyleOf(wide, wide ? std::string() : platform::UserCharset(), language);
+}
+
+TextStyle PipeStyle(const std::string& charset, Language language) {
+    if (charset.empty() || IsShiftJisName(charset)) {
+        return FileStyle(Encoding::kShiftJis, language);
+    }
+    return CharsetStyle(charset, language);
 }
 
 TextStyle ConsoleStyle(const std::optional<TextStyle>& screen, Language language) {

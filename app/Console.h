@@ -1,12 +1,13 @@
 // What standard output is, how the program's texts reach it, and how a run
 // ends on a console window of its own.
 //
-// Piped or redirected, standard output gets the program's own bytes, as a
-// file does. A screen gets what it can show: a POSIX terminal in its locale's
-// character set (UTF-8 for the C and POSIX locales too), a Windows console
-// through its wide-character interface whatever its code page, and English
-// where Japanese cannot be shown. What standard output is connected to is
-// asked of the platform layer.
+// A screen gets what it can show: a POSIX terminal in its locale's character
+// set (UTF-8 for the C and POSIX locales too), a Windows console through its
+// wide-character interface whatever its code page, and English where Japanese
+// cannot be shown. The argument run's report piped or redirected gets the
+// character set the locale names, as other tools write to a pipe, and the
+// program's own Shift_JIS bytes where it names none. What standard output is
+// connected to is asked of the platform layer.
 #ifndef DESCSTAT_CONSOLE_H
 #define DESCSTAT_CONSOLE_H
 
@@ -28,6 +29,12 @@ std::optional<TextStyle> ScreenStyle(Language language);
 // characters, a terminal what its locale's character set shows (CharsetStyle);
 // either gets English when asked for.
 TextStyle ScreenStyleOf(bool wideConsole, const std::string& charset, Language language);
+
+// The style of the argument run's report on standard output that is a pipe
+// or a file, for a locale with this character set (platform::PipeCharset):
+// the program's Shift_JIS bytes for none or for Shift_JIS itself, else as a
+// terminal in that set would get it (UTF-8, converted, or English).
+TextStyle PipeStyle(const std::string& charset, Language language);
 
 // The style of the closing lines: the screen's (`screen`, as ScreenStyle
 // gave it), or else the program's Shift_JIS bytes (English when asked for).

@@ -128,7 +128,7 @@ int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
         if (report.fail()) outcome = {Failure::kWriteOutput};
     }
     if (outcome.failure == Failure::kNone && !options.plot.empty()) {
-        const std::string svg = PlotSvg(dataName, computed, options.digits, options.language);
+        const std::string svg = PlotSvg(dataName, computed, options);
         chart.Stream().write(svg.data(), static_cast<std::streamsize>(svg.size()));
         std::size_t failed = 0;
         outcome = {CommitOutputs({&chart}, failed).failure};

@@ -153,6 +153,13 @@ std::string MessageCharset();
 bool ConvertFromShiftJis(const std::string& bytes, const std::string& charset,
                          std::string& converted);
 
+// The character set that a pipe or a file on standard output is read in, for
+// the report written there: the locale's (UserCharset) on POSIX, empty where
+// the locale names none (C, POSIX, no locale); on Windows "UTF-8" where the
+// ANSI code page is UTF-8 (65001), empty for any other, whose pipes have
+// always had the program's Shift_JIS bytes.
+std::string PipeCharset();
+
 }  // namespace platform
 }  // namespace descstat
 

@@ -393,5 +393,7 @@ bool ConvertFromShiftJis(const std::string& bytes, const std::string& charset,
     return ok && fromLeft == 0;
 }
 
+std::string PipeCharset() { return UserCharset(); }
+
 }  // namespace platform
 }  // namespace descstat

@@ -249,5 +249,12 @@ bool ConvertFromShiftJis(const std::string& /*bytes*/, const std::string& /*char
     return false;
 }
 
+// A UTF-8 code page is the user's choice ("Use Unicode UTF-8"); any other
+// keeps the Shift_JIS bytes that Japanese Windows reads.
+std::string PipeCharset() {
+    constexpr unsigned kUtf8CodePage = 65001;
+    return GetACP() == kUtf8CodePage ? "UTF-8" : "";
+}
+
 }  // namespace platform
 }  // namespace descstat

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/Exact.h"
 #include "app/Histogram.h"
 #include "app/Report.h"
+#include "app/Run.h"
 #include "app/Text.h"
 
 namespace descstat {
@@ -15,13 +17,17 @@ namespace {
 
 // The picture's size and the places of its parts, in pixels.
 constexpr double kWidth = 800;
-constexpr double kHeight = 520;
+constexpr double kHeight = 545;
 constexpr double kLeft = 70;  // the plot area, where the bars stand
 constexpr double kRight = 770;
 constexpr double kTop = 115;
 constexpr double kBottom = 430;
 constexpr double kBoxTop = 70;  // the box plot, above the bars
 constexpr double kBoxBottom = 100;
+constexpr double kBandY = 108;  // the mean ± SD bracket, between the box plot and the bars
+constexpr double kOutlierRadius = 3;
+constexpr double kLegendTop = 500;  // the legend's first row
+constexpr double kLegendRow = 22;
 constexpr double kTitleSize = 18;
 constexpr double kTextSize = 12;
 // What a character of the texts may take at most, in ems: the width of
@@ -40,6 +46,10 @@ struct PlotTexts {
     const char* count;
     const char* value;
     const char* noValues;
+    const char* bars;
+    const char* box;
+    const char* whiskers;
+    const char* outliers;
 };
 
 constexpr PlotTexts kJapanesePlot = {
@@ -50,9 +60,22 @@ constexpr PlotTexts kJapanesePlot = {
     "\xE5\xBA\xA6\xE6\x95\xB0",                // 度数
     "\xE5\x80\xA4",                            // 値
     "(\xE5\x80\xA4\xE3\x81\xAA\xE3\x81\x97)",  // (値なし)
+    "\xE5\xBA\xA6\xE6\x95\xB0",                // 度数
+    "\xE5\x9B\x9B\xE5\x88\x86\xE4\xBD\x8D\xE6\x95\xB0\xE3\x81\xA8\xE4\xB8\xAD"
+    "\xE5\xA4\xAE\xE5\x80\xA4",                                     // 四分位数と中央値
+    "\xE3\x81\xB2\xE3\x81\x92 (1.5 IQR \xE4\xBB\xA5\xE5\x86\x85)",  // ひげ (1.5 IQR 以内)
+    "\xE5\xA4\x96\xE3\x82\x8C\xE5\x80\xA4",                         // 外れ値
 };
-constexpr PlotTexts kEnglishPlot = {"Mean",  "SD (unbiased)", "Mean \xC2\xB1 1 SD (unbiased)",
-                                    "Count", "Value",         "(no values)"};
+constexpr PlotTexts kEnglishPlot = {"Mean",
+                                    "SD (unbiased)",
+                                    "Mean \xC2\xB1 1 SD (unbiased)",
+                                    "Count",
+                                    "Value",
+                                    "(no values)",
+                                    "Count",
+                                    "Quartiles and median",
+                                    "Whiskers (within 1.5 IQR)",
+                                    "Outliers"};
 
 // A coordinate with one decimal, written the same on every system.
 std::string Coord(double v) {
@@ -160,26 +183,81 @@ void Rect(std::string& svg, double x, double y, double w, double h, const std::s
            "\" height=\"" + Coord(h) + "\" " + style + "/>\n";
 }
 
-// The title, at a size that fits the width: a long name is set smaller, and
-// one that does not fit even then loses its start (the file's own name, at
-// its end, stays).
+// The characters' starts in s (a stray byte is a character of its own).
+std::vector<std::size_t> CharacterStarts(const std::string& s) {
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < s.size(); i += std::max<std::size_t>(Utf8Length(s, i), 1)) {
+        starts.push_back(i);
+    }
+    return starts;
+}
+
+// The text as it fits `room` at a font size: whole, or with an ellipsis for
+// its start (when `keepEnd`) or for its end, cut between characters.
+std::string Fitted(const std::string& text, double size, double room, bool keepEnd) {
+    constexpr const char* kEllipsis = "\xE2\x80\xA6";
+    if (TextWidth(text, size) <= room) return text;
+    const std::vector<std::size_t> starts = CharacterStarts(text);
+    if (keepEnd) {
+        std::size_t cut = 0;
+        while (cut + 1 < starts.size() &&
+               TextWidth(kEllipsis + text.substr(starts[cut]), size) > room) {
+            ++cut;
+        }
+        return kEllipsis + text.substr(starts[cut]);
+    }
+    std::size_t keep = starts.size();
+    while (keep > 1 && TextWidth(text.substr(0, starts[keep - 1]) + kEllipsis, size) > room) {
+        --keep;
+    }
+    return text.substr(0, starts[keep - 1]) + kEllipsis;
+}
+
+#ifdef _WIN32
+// True when every character of s is UTF-8.
+bool WhollyUtf8(const std::string& s) {
+    for (std::size_t i = 0; i < s.size(); i += Utf8Length(s, i)) {
+        if (Utf8Length(s, i) == 0) return false;
+    }
+    return true;
+}
+#endif
+
+// Where the data file's own name begins in the path it was given by: after
+// the last '/' (on Windows also '\' or a drive's ':', and in a name that is
+// no UTF-8, Shift_JIS, whose second bytes may be '\', is read character by
+// character).
+std::size_t OwnNameStart(const std::string& path) {
+#ifdef _WIN32
+    const bool shiftJis = !WhollyUtf8(path);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto b = static_cast<unsigned char>(path[i]);
+        if (shiftJis && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))) {
+            ++i;  // a double-byte character
+        } else if (b == '/' || b == '\\' || b == ':') {
+            start = i + 1;
+        }
+    }
+    return start;
+#else
+    const std::size_t last = path.rfind('/');
+    return last == std::string::npos ? 0 : last + 1;
+#endif
+}
+
+// The data file's own name, without the folders of the path it was given by.
+std::string OwnName(const std::string& path) {
+    const std::size_t start = OwnNameStart(path);
+    return start < path.size() ? path.substr(start) : path;
+}
+
+// The title, at a size that fits the width: a long one is set smaller, and
+// one that does not fit even then loses its start.
 void WriteTitle(std::string& svg, const std::string& title) {
     constexpr double kSmallest = 11;
     const double room = kWidth - 20;
-    std::string shown = title;
-    if (TextWidth(shown, kSmallest) > room) {
-        std::vector<std::size_t> starts;  // where each character begins
-        for (std::size_t i = 0; i < shown.size();
-             i += std::max<std::size_t>(Utf8Length(shown, i), 1)) {
-            starts.push_back(i);
-        }
-        std::size_t cut = 0;
-        while (cut + 1 < starts.size() &&
-               TextWidth("\xE2\x80\xA6" + shown.substr(starts[cut]), kSmallest) > room) {
-            ++cut;
-        }
-        shown = "\xE2\x80\xA6" + shown.substr(starts[cut]);
-    }
+    const std::string shown = Fitted(title, kSmallest, room, true);
     const double size =
         std::clamp(room / std::max(TextWidth(shown, 1), 1.0), kSmallest, kTitleSize);
     Text(svg, kWidth / 2, 28, "middle", std::floor(size * 10) / 10, shown,
@@ -244,52 +322,217 @@ void WriteBars(std::string& svg, const Histogram& h, const Scale& scale, double 
     }
 }
 
-void WriteBoxPlot(std::string& svg, const Summary& s, const Scale& scale) {
+void Circle(std::string& svg, double x, double y, const std::string& style) {
+    svg += "<circle cx=\"" + Coord(x) + "\" cy=\"" + Coord(y) + "\" r=\"" + Coord(kOutlierRadius) +
+           "\" " + style + "/>\n";
+}
+
+constexpr const char* kInk = "stroke=\"#333333\" stroke-width=\"1.5\"";
+constexpr const char* kBoxFill = "fill=\"#dbe6f4\" ";
+constexpr const char* kBandInk = "stroke=\"#d62728\" stroke-width=\"2\"";
+constexpr const char* kMeanInk = "stroke=\"#d62728\" stroke-width=\"2\" stroke-dasharray=\"6 3\"";
+constexpr const char* kBarFill = "fill=\"#4a7ebb\"";
+constexpr const char* kOutlierInk = "fill=\"none\" stroke=\"#333333\" stroke-width=\"1.2\"";
+
+// A value as an attribute, in the fewest digits that read back as it, for
+// whoever checks the chart.
+std::string DataValue(double v) { return " data-value=\"" + NumberText(v, kShortestDigits) + "\""; }
+
+// The box plot: the box from the first quartile to the third with the median,
+// the whiskers with their caps, and each distinct outlying value as a ring.
+void WriteBoxPlot(std::string& svg, const Summary& s, const Whiskers& w, const Scale& scale) {
     const double middle = (kBoxTop + kBoxBottom) / 2;
-    const std::string ink = "stroke=\"#333333\" stroke-width=\"1.5\"";
-    Line(svg, scale.X(s.minimum), middle, scale.X(s.firstQuartile), middle, ink);
-    Line(svg, scale.X(s.thirdQuartile), middle, scale.X(s.maximum), middle, ink);
-    for (const double end : {s.minimum, s.maximum}) {
-        Line(svg, scale.X(end), kBoxTop + 6, scale.X(end), kBoxBottom - 6, ink);
+    const std::string ink = kInk;
+    Line(svg, scale.X(w.low), middle, scale.X(s.firstQuartile), middle, ink);
+    Line(svg, scale.X(s.thirdQuartile), middle, scale.X(w.high), middle, ink);
+    for (const double end : {w.low, w.high}) {
+        Line(svg, scale.X(end), kBoxTop + 6, scale.X(end), kBoxBottom - 6,
+             ink + " class=\"whisker\"" + DataValue(end));
     }
     const double q1 = scale.X(s.firstQuartile);
     Rect(svg, q1, kBoxTop, scale.X(s.thirdQuartile) - q1, kBoxBottom - kBoxTop,
-         "fill=\"#dbe6f4\" " + ink + " class=\"box\"");
+         kBoxFill + ink + " class=\"box\"");
     Line(svg, scale.X(s.median), kBoxTop, scale.X(s.median), kBoxBottom,
          "stroke=\"#333333\" stroke-width=\"2.5\"");
+    for (const double v : w.outliers) {
+        Circle(svg, scale.X(v), middle,
+               std::string(kOutlierInk) + " class=\"outlier\"" + DataValue(v));
+    }
 }
 
-// The band of the mean ± one SD over the plot area, cut at its sides, laid
-// lightly over the bars.
+// The mean ± one SD as a bracket between the box plot and the bars, cut at
+// the plot area's sides: it lies over nothing, so every colour stays its own.
 void WriteBand(std::string& svg, const Results& r, const Scale& scale) {
     const double x1 = scale.X(r.mean - r.unbiasedSd);
     const double x2 = scale.X(r.mean + r.unbiasedSd);
-    Rect(svg, x1, kTop, x2 - x1, kBottom - kTop,
-         "fill=\"#d62728\" fill-opacity=\"0.15\" class=\"band\"");
+    const std::string ink = kBandInk;
+    Line(svg, x1, kBandY, x2, kBandY, ink + " class=\"band\"");
+    for (const double x : {x1, x2}) Line(svg, x, kBandY - 4, x, kBandY + 4, ink);
 }
 
 // The mean's line, through the box plot and the bars.
 void WriteMeanLine(std::string& svg, const Results& r, const Scale& scale) {
     const double x = scale.X(r.mean);
-    Line(svg, x, kBoxTop - 5, x, kBottom,
-         "stroke=\"#d62728\" stroke-width=\"2\" stroke-dasharray=\"6 3\" class=\"mean\"");
+    Line(svg, x, kBoxTop - 5, x, kBottom, std::string(kMeanInk) + " class=\"mean\"");
 }
 
-void WriteLegend(std::string& svg, const PlotTexts& texts, bool band) {
-    const double y = kHeight - 16;
-    Line(svg, 230, y - 4, 256, y - 4,
-         "stroke=\"#d62728\" stroke-width=\"2\" stroke-dasharray=\"6 3\"");
-    Text(svg, 262, y, "start", kTextSize, texts.mean);
-    if (!band) return;
-    Rect(svg, 380, y - 12, 26, 12, "fill=\"#d62728\" fill-opacity=\"0.15\"");
-    Text(svg, 412, y, "start", kTextSize, texts.band);
+// What the legend shows of one thing drawn.
+enum class Key { kBars, kBox, kWhiskers, kOutliers, kMean, kBand };
+
+struct LegendEntry {
+    Key key;
+    const char* text;
+};
+
+constexpr double kKeyWidth = 24;  // the key's sample
+constexpr double kKeyGap = 6;     // between the sample and its text
+constexpr double kEntryGap = 18;  // between one entry and the next
+
+double EntryWidth(const LegendEntry& e) {
+    return kKeyWidth + kKeyGap + TextWidth(e.text, kTextSize);
+}
+
+// A sample of the thing drawn, kKeyWidth wide from x, its middle at y.
+void WriteKey(std::string& svg, Key key, double x, double y) {
+    const std::string ink = kInk;
+    switch (key) {
+        case Key::kBars: Rect(svg, x + 4, y - 6, 16, 12, kBarFill); break;
+        case Key::kBox:
+            Rect(svg, x + 2, y - 6, 20, 12, kBoxFill + ink);
+            Line(svg, x + 12, y - 6, x + 12, y + 6, "stroke=\"#333333\" stroke-width=\"2.5\"");
+            break;
+        case Key::kWhiskers:
+            Line(svg, x, y, x + kKeyWidth, y, ink);
+            Line(svg, x + kKeyWidth, y - 5, x + kKeyWidth, y + 5, ink);
+            break;
+        case Key::kOutliers: Circle(svg, x + kKeyWidth / 2, y, kOutlierInk); break;
+        case Key::kMean: Line(svg, x, y, x + kKeyWidth, y, kMeanInk); break;
+        case Key::kBand:
+            Line(svg, x, y, x + kKeyWidth, y, kBandInk);
+            for (const double end : {x, x + kKeyWidth}) Line(svg, end, y - 4, end, y + 4, kBandInk);
+            break;
+    }
+}
+
+// The legend under the axis: the entries in rows as wide as the picture
+// allows, each row centred.
+void WriteLegend(std::string& svg, const std::vector<LegendEntry>& entries) {
+    const double room = kWidth - 40;
+    double y = kLegendTop;
+    for (std::size_t first = 0; first < entries.size();) {
+        std::size_t end = first + 1;
+        double width = EntryWidth(entries[first]);
+        while (end < entries.size() && width + kEntryGap + EntryWidth(entries[end]) <= room) {
+            width += kEntryGap + EntryWidth(entries[end]);
+            ++end;
+        }
+        double x = (kWidth - width) / 2;
+        for (std::size_t i = first; i < end; ++i) {
+            WriteKey(svg, entries[i].key, x, y - 4);
+            Text(svg, x + kKeyWidth + kKeyGap, y, "start", kTextSize, entries[i].text,
+                 " class=\"legend\"");
+            x += EntryWidth(entries[i]) + kEntryGap;
+        }
+        first = end;
+        y += kLegendRow;
+    }
+}
+
+// The sign of 2·x − (5·a − 3·b), exactly: where x stands against the fence
+// (5·a − 3·b)/2, that is a − 1.5·(b − a). All finite.
+int AgainstFence(double x, double a, double b) {
+    ExactSums sums;
+    AddMultiple(sums, x, 2);
+    AddMultiple(sums, -a, 5);
+    AddMultiple(sums, b, 3);
+    bool negative = false;
+    const BigNat sum = LinearSum(sums, negative);
+    if (sum.empty()) return 0;
+    return negative ? -1 : 1;
+}
+
+// The double nearest to the fence (5·a − 3·b)/2, and whether a value equal
+// to that double lies beyond the fence (away from a): only there can the
+// rounding decide, for no other double lies between the fence and its
+// nearest one.
+struct Fence {
+    double nearest;
+    bool nearestBeyond;
+};
+
+Fence FenceOf(double a, double b, bool below) {
+    ExactSums sums;
+    AddMultiple(sums, a, 5);
+    AddMultiple(sums, -b, 3);
+    bool negative = false;
+    const BigNat sum = LinearSum(sums, negative);
+    const double nearest = RoundQuotient(sum, 2, -kLinearScale, negative);
+    if (!std::isfinite(nearest)) return {nearest, true};  // the fence lies beyond every double
+    const int side = AgainstFence(nearest, a, b);
+    return {nearest, below ? side < 0 : side > 0};
+}
+
+bool Below(double v, const Fence& f) {
+    return v < f.nearest || (v == f.nearest && f.nearestBeyond);
+}
+bool Above(double v, const Fence& f) {
+    return v > f.nearest || (v == f.nearest && f.nearestBeyond);
+}
+
+// Calls `take` with each distinct value of the two sorted ranges in turn
+// (the second's values all above the first's) and its index among them.
+template <typename Take>
+void ForEachDistinct(const double* a, const double* aEnd, const double* b, const double* bEnd,
+                     Take take) {
+    std::size_t index = 0;
+    const double* last = nullptr;
+    const auto visit = [&](const double* p) {
+        if (last == nullptr || *last != *p) take(index++, *p + 0.0);  // a zero is +0
+        last = p;
+    };
+    for (const double* p = a; p != aEnd; ++p) visit(p);
+    for (const double* p = b; p != bEnd; ++p) visit(p);
 }
 
 }  // namespace
 
-std::string PlotSvg(const std::string& title, const Computed& computed, int digits,
-                    Language language) {
-    const PlotTexts& texts = language == Language::kEnglish ? kEnglishPlot : kJapanesePlot;
+Whiskers ComputeWhiskers(double* values, std::int32_t n, const Summary& s) {
+    Whiskers w{kNaN, kNaN, 0, {}};
+    if (n <= 0 || std::isnan(s.minimum)) return w;
+    w.low = s.minimum;
+    w.high = s.maximum;
+    if (!std::isfinite(s.firstQuartile) || !std::isfinite(s.thirdQuartile)) return w;
+    const Fence lower = FenceOf(s.firstQuartile, s.thirdQuartile, true);
+    const Fence upper = FenceOf(s.thirdQuartile, s.firstQuartile, false);
+    // Below the lower fence first, above the upper one last, the rest between.
+    double* const inside =
+        std::partition(values, values + n, [&lower](double v) { return Below(v, lower); });
+    double* const beyond =
+        std::partition(inside, values + n, [&upper](double v) { return !Above(v, upper); });
+    w.low = *std::min_element(inside, beyond) + 0.0;
+    w.high = *std::max_element(inside, beyond) + 0.0;
+    w.outside = (inside - values) + (values + n - beyond);
+    std::sort(values, inside);
+    std::sort(beyond, values + n);
+    std::size_t distinct = 0;
+    ForEachDistinct(values, inside, beyond, values + n, [&](std::size_t, double) { ++distinct; });
+    // Every one when they are few; else the k-th of kMostOutliersDrawn picks
+    // the distinct value at k·(distinct − 1)/(kMostOutliersDrawn − 1).
+    const std::size_t drawn = std::min(distinct, kMostOutliersDrawn);
+    std::size_t next = 0;
+    ForEachDistinct(values, inside, beyond, values + n, [&](std::size_t index, double v) {
+        if (next < drawn && (drawn == distinct || index == next * (distinct - 1) / (drawn - 1))) {
+            w.outliers.push_back(v);
+            ++next;
+        }
+    });
+    return w;
+}
+
+std::string PlotSvg(const std::string& dataName, const Computed& computed,
+                    const RunOptions& options) {
+    const PlotTexts& texts = options.language == Language::kEnglish ? kEnglishPlot : kJapanesePlot;
+    const std::string& field = options.data.fieldName;
     const Results& r = computed.results;
     std::string svg =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
@@ -297,30 +540,46 @@ std::string PlotSvg(const std::string& title, const Computed& computed, int digi
         Coord(kWidth) + "\" height=\"" + Coord(kHeight) + "\" viewBox=\"0 0 " + Coord(kWidth) +
         " " + Coord(kHeight) + "\" font-family=\"" + kFonts + "\">\n";
     Rect(svg, 0, 0, kWidth, kHeight, "fill=\"#ffffff\"");
-    WriteTitle(svg, title);
+    WriteTitle(svg, OwnName(dataName) + (field.empty() ? "" : ": " + field));
     const std::string caption = "n = " + std::to_string(computed.count) + ", " + texts.mean +
-                                " = " + NumberText(r.mean, digits) + ", " + texts.sdUnbiased +
-                                " = " + NumberText(r.unbiasedSd, digits);
+                                " = " + NumberText(r.mean, options.digits) + ", " +
+                                texts.sdUnbiased + " = " + NumberText(r.unbiasedSd, options.digits);
     Text(svg, kWidth / 2, 50, "middle", 13, caption, " class=\"caption\"");
 
     const Histogram& h = computed.histogram;
     std::int64_t most = 0;
     for (const HistogramBin& bin : h.bins) most = std::max(most, bin.count);
     const double perCount = WriteCountAxis(svg, most, texts);
+    std::vector<LegendEntry> legend;
     if (h.bins.empty()) {
         Line(svg, kLeft, kBottom, kRight, kBottom, "stroke=\"#333333\" stroke-width=\"1\"");
         Text(svg, (kLeft + kRight) / 2, (kTop + kBottom) / 2, "middle", 14, texts.noValues);
     } else {
         const Scale scale{EdgeDouble(h.bins.front().low), EdgeDouble(h.bins.back().high)};
-        const bool summarized = std::isfinite(computed.summary.minimum);
         WriteBars(svg, h, scale, perCount);
-        if (std::isfinite(r.mean) && std::isfinite(r.unbiasedSd)) WriteBand(svg, r, scale);
+        legend.push_back({Key::kBars, texts.bars});
         WriteEdgeAxis(svg, h, scale);
-        if (summarized) WriteBoxPlot(svg, computed.summary, scale);
-        if (std::isfinite(r.mean)) WriteMeanLine(svg, r, scale);
+        if (std::isfinite(computed.summary.minimum)) {
+            WriteBoxPlot(svg, computed.summary, computed.whiskers, scale);
+            legend.push_back({Key::kBox, texts.box});
+            legend.push_back({Key::kWhiskers, texts.whiskers});
+            if (!computed.whiskers.outliers.empty()) {
+                legend.push_back({Key::kOutliers, texts.outliers});
+            }
+        }
+        if (std::isfinite(r.mean)) {
+            WriteMeanLine(svg, r, scale);
+            legend.push_back({Key::kMean, texts.mean});
+        }
+        if (std::isfinite(r.mean) && std::isfinite(r.unbiasedSd)) {
+            WriteBand(svg, r, scale);
+            legend.push_back({Key::kBand, texts.band});
+        }
     }
-    Text(svg, (kLeft + kRight) / 2, kBottom + 40, "middle", kTextSize, texts.value);
-    if (std::isfinite(r.mean)) WriteLegend(svg, texts, std::isfinite(r.unbiasedSd));
+    const std::string axis = field.empty() ? texts.value : field;
+    Text(svg, (kLeft + kRight) / 2, kBottom + 40, "middle", kTextSize,
+         Fitted(axis, kTextSize, kRight - kLeft, false), " class=\"axis-x\"");
+    WriteLegend(svg, legend);
     svg += "</svg>\n";
     return svg;
 }

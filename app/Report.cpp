@@ -36,6 +36,9 @@ std::size_t FormatShortest(char* text, double v) {
     return static_cast<std::size_t>(std::copy(shortest.begin(), shortest.end(), text) - text);
 }
 
+// A bin's edges as the histogram block writes them: "[low, high)".
+std::string EdgesText(const HistogramBin& bin) { return '[' + bin.low + ", " + bin.high + ')'; }
+
 }  // namespace
 
 std::size_t FormatNumber(char* text, double v, int digits) {
@@ -107,12 +110,23 @@ void WriteSummaryBlock(std::ostream& report, const Summary& summary, const Repor
 
 void WriteHistogramBlock(std::ostream& report, const Histogram& histogram,
                          const ReportFormat& format) {
+    // The edges padded to the widest and the counts right-aligned to the
+    // widest, so that every bar starts in one column.
     std::int64_t most = 0;
-    for (const HistogramBin& bin : histogram.bins) most = std::max(most, bin.count);
+    std::size_t edgesWidth = 0;
+    std::size_t countWidth = 0;
+    for (const HistogramBin& bin : histogram.bins) {
+        most = std::max(most, bin.count);
+        edgesWidth = std::max(edgesWidth, EdgesText(bin).size());
+        countWidth = std::max(countWidth, std::to_string(bin.count).size());
+    }
     report << std::endl;
     WriteTextLine(report, format.style, kHistogramHeading);
     for (const HistogramBin& bin : histogram.bins) {
-        report << '[' << bin.low << ", " << bin.high << ")  " << bin.count;
+        const std::string edges = EdgesText(bin);
+        const std::string count = std::to_string(bin.count);
+        report << edges << std::string(edgesWidth - edges.size() + 2, ' ')
+               << std::string(countWidth - count.size(), ' ') << count;
         const int bar = BarLength(bin.count, most);
         if (bar > 0) report << "  " << std::string(static_cast<std::size_t>(bar), '*');
         report << std::endl;

@@ -10,9 +10,10 @@ namespace descstat {
 
 namespace {
 
-// The results, the histogram, then the summary, each when asked for. The
-// summary reorders the values, so it comes last, and this step takes the
-// values from the run: nothing can read them in file order afterwards.
+// The results, the histogram, then the summary and the chart's whiskers,
+// each when asked for. These reorder the values, so they come last, and this
+// step takes the values from the run: nothing can read them in file order
+// afterwards.
 Computed Compute(Values values, const RunOptions& options) {
     Computed c;
     c.count = values.Count();
@@ -25,6 +26,7 @@ Computed Compute(Values values, const RunOptions& options) {
     if (options.summary || plot) {
         c.summary = ComputeSummary(values.Data(), values.Count());
     }
+    if (plot) c.whiskers = ComputeWhiskers(values.Data(), values.Count(), c.summary);
     return c;
 }
 

@@ -16,6 +16,7 @@
 #include "app/Histogram.h"
 #include "app/Messages.h"
 #include "app/Options.h"
+#include "app/Plot.h"
 #include "app/Statistics.h"
 #include "app/Summary.h"
 #include "mylib/RdTxtLn.h"
@@ -26,7 +27,8 @@ namespace descstat {
 struct Computed {
     std::int32_t count = 0;
     Results results{};
-    Summary summary{};  // with the summary or the chart
+    Summary summary{};    // with the summary or the chart
+    Whiskers whiskers{};  // with the chart
     bool hasHistogram = false;
     Histogram histogram;
 };

@@ -1,29 +1,19 @@
 #include "app/Warnings.h"
 
-#include <charconv>
-#include <cmath>
-
 #include "app/Messages.h"
+#include "app/Options.h"
+#include "app/Report.h"
 #include "app/Shown.h"
 
 namespace descstat {
-
-namespace {
-
-// The value as the shortest text that reads back as the same double.
-std::string Shortest(double v) {
-    char text[32];
-    const std::to_chars_result r = std::to_chars(text, text + sizeof text, v);
-    return std::string(text, r.ptr);
-}
-
-}  // namespace
 
 std::string WarningText(const LineRemark& remark) {
     const char* fate = remark.leftOut ? ": left out" : ": read as nan";
     switch (remark.kind) {
         case LineRemark::kNumberAtStart:
-            return "'" + Shown(remark.field) + "' read as " + Shortest(remark.value);
+            // In the notation of --digits=0, so that both say one value alike.
+            return "'" + Shown(remark.field) + "' read as " +
+                   NumberText(remark.value, kShortestDigits);
         case LineRemark::kNoNumber: return "'" + Shown(remark.field) + "' holds no number" + fate;
         case LineRemark::kEmptyLine: return std::string("an empty line holds no number") + fate;
         case LineRemark::kNoSuchField:

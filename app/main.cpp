@@ -82,8 +82,9 @@ void WaitInOwnWindow(int code, const descstat::TextStyle& console) {
 }
 
 // A machine format runs over every operand, without the window's wait (its
-// rows are for scripts). The text report on a screen is written for that
-// screen, unless an encoding was asked for; anywhere else it gets the
+// rows are for scripts). The text report on standard output is written for
+// what reads it, unless an encoding was asked for: a screen in what it shows,
+// a pipe or a file in the locale's character set; a named report gets the
 // program's own bytes.
 int ArgumentsOnConsole(const descstat::CommandLine& cl) {
     if (cl.options.format != descstat::Format::kReport) {
@@ -96,7 +97,9 @@ int ArgumentsOnConsole(const descstat::CommandLine& cl) {
     descstat::RunOptions options = cl.options;
     const std::optional<descstat::TextStyle> screen = descstat::ScreenStyle(options.language);
     const descstat::TextStyle file = descstat::FileStyle(options.encoding, options.language);
-    options.report = report == "-" && screen && !options.encodingGiven ? *screen : file;
+    const descstat::TextStyle piped =
+        descstat::PipeStyle(descstat::platform::PipeCharset(), options.language);
+    options.report = report == "-" && !options.encodingGiven ? screen.value_or(piped) : file;
     options.console = descstat::ConsoleStyle(screen, options.language);
     const int code = RunOnFiles({data}, [&] {
         return descstat::RunWithNames(data, report, stdin, std::cout, std::cerr, options);

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks `make run` as a person meets it: in a pseudo-terminal, the first
-thing shown is the dialogue's prompt (no make or CMake lines); the README's
-answers give the sample report; and `git status --porcelain` is as before."""
+line shown is "building descstat..." and the dialogue's prompt follows it (no
+make or CMake lines); the README's answers give the sample report; and
+`git status --porcelain` is as before."""
 import os
 import pty
 import subprocess
@@ -9,6 +10,9 @@ import sys
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# The terminal shows a line end as CR LF.
+FIRST_LINE = b"building descstat...\r\n"
+PROMPT = b"Input data file = "
 
 
 def status():
@@ -37,10 +41,10 @@ def main():
         os.execvp("make", ["make", "--no-print-directory", "run"])
     shown = bytearray()
     problems = []
-    if not read_until(fd, b"Input data file = ", shown):
+    if not read_until(fd, PROMPT, shown):
         problems.append("no prompt: %r" % bytes(shown[-300:]))
-    elif not shown.startswith(b"Input data file = "):
-        problems.append("shown before the prompt: %r" % bytes(shown[:300]))
+    elif not shown.startswith(FIRST_LINE + PROMPT):
+        problems.append("not %r then the prompt: %r" % (FIRST_LINE, bytes(shown[:300])))
     os.write(fd, b"data.txt\n")
     read_until(fd, b"Output file = ", shown)
     os.write(fd, b"report.txt\n")

@@ -2,7 +2,8 @@
 # Makes sure the tools a make target needs are on this machine. Each argument
 # names a need; what is missing is installed with apt-get (as root, or through
 # sudo without a password), or the exact command to run is printed and the
-# script fails.
+# script fails. Another package manager's lock is waited for, up to five
+# minutes, instead of failing at once.
 set -euo pipefail
 
 packages=()
@@ -41,6 +42,7 @@ for want in "$@"; do
                  need test -f /usr/src/googletest/CMakeLists.txt googletest
                  need has wine wine; need has zip zip ;;
         fuzzer) need has clang clang; need has_libfuzzer libclang-rt-dev ;;
+        valgrind) need has valgrind valgrind ;;
         browser) need has chromium chromium
                  need test -f /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc fonts-noto-cjk ;;
         *) echo "ensure-deps: unknown need '$want'" >&2; exit 2 ;;
@@ -49,7 +51,8 @@ done
 
 [ ${#packages[@]} -eq 0 ] && exit 0
 
-cmd=(apt-get install -y --no-install-recommends "${packages[@]}")
+lock_wait=300
+cmd=(apt-get -o "DPkg::Lock::Timeout=$lock_wait" install -y --no-install-recommends "${packages[@]}")
 if [ "$(id -u)" -eq 0 ]; then
     runner=()
 elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
@@ -63,7 +66,22 @@ if ! command -v apt-get >/dev/null 2>&1; then
     echo "Missing: ${packages[*]}, and this machine has no apt-get; install them with its package manager." >&2
     exit 1
 fi
+# apt-get update does not wait for the lists' lock (DPkg::Lock::Timeout is
+# the install's): it is tried again every few seconds while another holds it.
+update_lists() {
+    local err waited=0
+    err=$(mktemp)
+    until "${runner[@]}" apt-get update -q 2>"$err"; do
+        if ! grep -q "Could not get lock" "$err" || [ $waited -ge $lock_wait ]; then
+            cat "$err" >&2; rm -f "$err"; return 1
+        fi
+        [ $waited -eq 0 ] && echo "Waiting for another package manager to finish (up to $((lock_wait / 60)) minutes)..."
+        sleep 5; waited=$((waited + 5))
+    done
+    cat "$err" >&2; rm -f "$err"
+}
+
 echo "Installing: ${packages[*]}"
 export DEBIAN_FRONTEND=noninteractive
-"${runner[@]}" apt-get update -q
+update_lists
 "${runner[@]}" "${cmd[@]}"

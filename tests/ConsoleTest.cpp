@@ -131,6 +131,37 @@ INSTANTIATE_TEST_SUITE_P(
                       CharsetCase{"NO-SUCH-CHARSET", Language::kJapanese, TextForm::kEnglish,
                                   false}));
 
+class PipeCharset : public ::testing::TestWithParam<CharsetCase> {};
+
+// A pipe gets the locale's character set, and Shift_JIS where it names none.
+TEST_P(PipeCharset, GetsTheLocalesCharacterSet) {
+    const CharsetCase& c = GetParam();
+    std::string probe;
+    if (c.needsConverter && !descstat::platform::ConvertFromUtf8("a", "UTF-16", probe)) {
+        GTEST_SKIP() << "no converter on this system";
+    }
+    const descstat::TextStyle style = descstat::PipeStyle(c.charset, c.language);
+    EXPECT_EQ(style.form, c.form) << c.charset;
+    if (c.form == TextForm::kConverted) {
+        EXPECT_EQ(style.charset, c.charset);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PipeCharset,
+    ::testing::Values(CharsetCase{"", Language::kJapanese, TextForm::kShiftJis, false},
+                      CharsetCase{"", Language::kEnglish, TextForm::kEnglish, false},
+                      CharsetCase{"UTF-8", Language::kJapanese, TextForm::kUtf8, false},
+                      CharsetCase{"utf8", Language::kJapanese, TextForm::kUtf8, false},
+                      CharsetCase{"SHIFT_JIS", Language::kJapanese, TextForm::kShiftJis, false},
+                      CharsetCase{"sjis", Language::kJapanese, TextForm::kShiftJis, false},
+                      CharsetCase{"CP932", Language::kJapanese, TextForm::kShiftJis, false},
+                      CharsetCase{"SHIFT_JIS", Language::kEnglish, TextForm::kEnglish, false},
+                      CharsetCase{"EUC-JP", Language::kJapanese, TextForm::kConverted, true},
+                      CharsetCase{"ISO-8859-1", Language::kJapanese, TextForm::kEnglish, true},
+                      CharsetCase{"NO-SUCH-CHARSET", Language::kJapanese, TextForm::kEnglish,
+                                  false}));
+
 // A Windows console gets wide characters, or English when asked for.
 TEST(Console, WindowsConsoleGetsWideTextOrEnglish) {
     EXPECT_EQ(descstat::ScreenStyleOf(true, "", Language::kJapanese).form, TextForm::kWide);

@@ -1,19 +1,25 @@
 #!/usr/bin/env python3
 """The charts of --plot, checked where people meet them: each test chart is
 made by the program, parsed as XML by Python's own parser, then rendered by
-Debian's Chromium (headless) in a page that embeds it and writes what the
-browser measured into the document, read back with --dump-dom:
+Debian's Chromium (headless, started once) in a page that embeds them all and
+writes what the browser measured into the document, read back with --dump-dom:
 
 - every text's box lies inside the view box;
 - no two of the bin edges' numbers overlap;
 - one bar for each bin that holds values (bins from an exact oracle over
   decimals), each as high as its count says, to a pixel;
-- the picture drawn into a canvas is not blank.
+- the picture drawn into a canvas is not blank, and every bar's inside is
+  drawn in the bars' own colour (nothing laid over it tints it);
+- the title is the data file's own name (and the field's), the horizontal
+  axis names the field, the box plot's whiskers and outlying values are
+  those of Tukey's rule from an exact oracle over fractions, and every
+  outlier's ring lies inside the view box.
 
-Usage: check_charts.py --program PROGRAM [--chromium PATH] [--keep DIR]
+Usage: check_charts.py --program PROGRAM [--chromium PATH] [--keep DIR] [-k SUBSTRING]
 Exit 77 (skipped) when Chromium is not installed.
 """
 import argparse
+import fractions
 import html
 import json
 import math
@@ -47,6 +53,16 @@ CHARTS = [
     ("long edges", [1e16 + 2 * k for k in range(40)], ["--bins=20"]),
     ("long edges pushed in at the left", [-1.7976931348623157e308, -1.7976931348623155e308,
                                           -1.7976931348623153e308, -1.797693134862315e308], []),
+    # Q1 = 2, Q3 = 4: the fences -1 and 7 are values, inside; the doubles
+    # just beyond them are outliers.
+    ("on the fences", [-1.0000000000000002, -1.0, 2.0, 2.0, 2.0, 3.0, 4.0, 4.0, 4.0, 7.0,
+                       7.000000000000001], []),
+    ("heavy tail", [round(RNG.lognormvariate(6, 0.8)) for _ in range(141)], ["-L", "en"]),
+    # Cauchy: some 15% of the values lie beyond the fences, about 780.
+    ("more outliers than drawn", [math.tan(math.pi * (RNG.random() - 0.5)) for _ in range(5000)],
+     []),
+    ("a field by name", [round(RNG.gauss(70, 13)) for _ in range(272)],
+     ["-p", "-H", "-t", ",", "-f", "waiting"]),
     ("all equal", [12.5] * 5, []),
     ("one value", [7.0], []),
     ("no values", [], []),
@@ -61,7 +77,7 @@ PAGE = """<!DOCTYPE html>
 %s
 <pre id="result"></pre>
 <script>
-const svg = document.querySelector("svg");
+const measure = (svg) => new Promise((done) => {
 const origin = svg.getBoundingClientRect();
 const box = (e) => { const r = e.getBoundingClientRect();
   return [r.left - origin.left, r.top - origin.top, r.right - origin.left, r.bottom - origin.top]; };
@@ -73,6 +89,8 @@ const result = {
   ticks: [...svg.querySelectorAll("text.tick-x")].map(box),
   bars: [...svg.querySelectorAll("rect.bar")].map((r) => ({count: +r.dataset.count,
     height: r.getBBox().height, box: box(r)})),
+  rings: [...svg.querySelectorAll("circle.outlier")].map(box),
+  mean: [...svg.querySelectorAll("line.mean")].map((l) => +l.getAttribute("x1")),
 };
 const image = new Image();
 image.onload = () => {
@@ -84,12 +102,28 @@ image.onload = () => {
   let ink = 0;
   for (let i = 0; i < d.length; i += 4) if (d[i] < 200 || d[i + 1] < 200 || d[i + 2] < 200) ink++;
   result.ink = ink / (canvas.width * canvas.height);
-  document.getElementById("result").textContent = JSON.stringify(result);
+  // Each wide bar's inside, 2 pixels in from its edges and away from the
+  // mean's line: every pixel the bars' colour, #4a7ebb.
+  result.tinted = 0;
+  for (const bar of result.bars) {
+    const [left, top, right, bottom] = bar.box.map(Math.round);
+    for (let y = top + 2; y < bottom - 2; y++) {
+      for (let x = left + 2; x < right - 2; x++) {
+        if (result.mean.some((m) => Math.abs(x + 0.5 - m) < 3)) continue;
+        const i = 4 * (y * canvas.width + x);
+        if (Math.abs(d[i] - 0x4a) > 2 || Math.abs(d[i + 1] - 0x7e) > 2 ||
+            Math.abs(d[i + 2] - 0xbb) > 2) result.tinted++;
+      }
+    }
+  }
+  done(result);
 };
-image.onerror = () => { result.ink = -1;
-  document.getElementById("result").textContent = JSON.stringify(result); };
+image.onerror = () => { result.ink = -1; done(result); };
 image.src = "data:image/svg+xml;charset=utf-8," +
   encodeURIComponent(new XMLSerializer().serializeToString(svg));
+});
+Promise.all([...document.querySelectorAll("body > div > svg")].map(measure)).then((all) => {
+  document.getElementById("result").textContent = JSON.stringify(all); });
 </script></body></html>
 """
 
@@ -105,14 +139,18 @@ def make_chart(program, folder, name, values, options):
         with open(data, "wb") as f:
             f.write(b"/\n1\nNA\n2\n2.5\nx\n3\n/\n")
         values = [1.0, math.nan, 2.0, 2.5, math.nan, 3.0]
+    elif name == "a field by name":
+        with open(data, "w") as f:
+            f.write("eruptions,waiting\n" + "".join("3.5,%r\n" % v for v in values))
     else:
         with open(data, "wb") as f:
             f.write(run_e2e.values_file(values))
     chart = os.path.join(folder, "chart.svg")
-    shown = "data.txt"
+    shown = "./data.txt"  # the title leaves out the folder
     if name.startswith("a long"):
-        # A title of some 200 characters: folders of Japanese names.
-        shown = os.path.join(*["データ" * 20] * 3, "測定値の一覧.txt")
+        # A name of 82 Japanese characters, too long for the title even at its
+        # smallest, in folders of Japanese names (not in the title).
+        shown = os.path.join(*["データ" * 20] * 3, "測定値の一覧" * 13 + ".txt")
         os.makedirs(os.path.join(folder, os.path.dirname(shown)))
         os.replace(data, os.path.join(folder, shown))
     elif name.startswith("a name XML"):
@@ -149,28 +187,100 @@ def check_xml(svg_bytes):
     return problems
 
 
+def texts_of(svg_bytes, kind):
+    return [t.text for t in ET.fromstring(svg_bytes).iter(SVG + "text") if t.get("class") == kind]
+
+
 def check_title(svg_bytes, expected):
-    titles = [t.text for t in ET.fromstring(svg_bytes).iter(SVG + "text")
-              if t.get("class") == "title"]
+    titles = texts_of(svg_bytes, "title")
+    if callable(expected):
+        return [] if len(titles) == 1 and expected(titles[0]) else ["title %r" % titles]
     return [] if titles == [expected] else ["title %r, expected %r" % (titles, expected)]
 
 
-def render(chromium, folder, svg_bytes):
-    """What the browser measured in the page that embeds the chart."""
-    body = svg_bytes.decode("utf-8").split("?>", 1)[1]
+def expected_title(name, options):
+    """The title and the horizontal axis's label the chart should show."""
+    if name.startswith("a long"):
+        return (lambda t: t.startswith("\u2026") and t.endswith("測定値の一覧.txt")
+                and "データ" not in t), "値"
+    if name.startswith("a name XML"):
+        return "data\ufffd.txt", "値"
+    if "-f" in options:
+        field = options[options.index("-f") + 1]
+        return "data.txt: " + field, field
+    return "data.txt", "Value" if "en" in options else "値"
+
+
+def quantile(ordered, quarters):
+    """The p-quantile (p = quarters/4) of the sorted fractions, interpolated
+    as R's default does: h = (n - 1)p + 1."""
+    scaled = (len(ordered) - 1) * quarters
+    k, w = divmod(scaled, 4)
+    if w == 0:
+        return ordered[k]
+    return ordered[k] + fractions.Fraction(w, 4) * (ordered[k + 1] - ordered[k])
+
+
+def tukey(values):
+    """The whiskers' ends and the distinct outlying values by Tukey's rule,
+    exactly; None when the data has no box plot."""
+    if not values or any(math.isnan(v) or math.isinf(v) for v in values):
+        return None
+    ordered = sorted(fractions.Fraction(v) for v in values)
+    q1, q3 = quantile(ordered, 1), quantile(ordered, 3)
+    low, high = q1 - (q3 - q1) * 3 / 2, q3 + (q3 - q1) * 3 / 2
+    inside = [v for v in ordered if low <= v <= high]
+    outliers = sorted({v for v in ordered if v < low or v > high})
+    return inside[0], inside[-1], outliers
+
+
+def check_box_plot(svg_bytes, values):
+    """The whiskers and the outliers' rings against the exact oracle: every
+    distinct outlier while they are few, else 500 of them, the extremes
+    among them."""
+    expected = tukey(values)
+    if expected is None:
+        return []
+    root = ET.fromstring(svg_bytes)
+    value = lambda e: fractions.Fraction(float(e.get("data-value")))  # noqa: E731
+    whiskers = sorted(value(e) for e in root.iter(SVG + "line") if e.get("class") == "whisker")
+    rings = [value(e) for e in root.iter(SVG + "circle") if e.get("class") == "outlier"]
+    low, high, outliers = expected
+    problems = []
+    if whiskers != [low, high]:
+        problems.append("whiskers at %s, expected %s" % (
+            [float(w) for w in whiskers], [float(low), float(high)]))
+    if len(outliers) <= 500:
+        if rings != outliers:
+            problems.append("outliers %s, expected %s" % (
+                [float(r) for r in rings][:8], [float(o) for o in outliers][:8]))
+    elif (len(rings) != 500 or rings != sorted(set(rings)) or rings[0] != outliers[0]
+          or rings[-1] != outliers[-1] or not set(rings) <= set(outliers)):
+        problems.append("%d outliers drawn of %d, not 500 with the extremes" % (
+            len(rings), len(outliers)))
+    return problems
+
+
+def render(chromium, folder, charts):
+    """What the browser measured of each chart, in one page that embeds
+    them all (one start of the browser)."""
+    body = "\n".join("<div>%s</div>" % svg.decode("utf-8").split("?>", 1)[1] for svg in charts)
     page = os.path.join(folder, "page.html")
     with open(page, "w", encoding="utf-8") as f:
         f.write(PAGE % body)
     proc = subprocess.run([chromium, "--headless", "--no-sandbox", "--disable-gpu",
-                           "--allow-file-access-from-files", "--virtual-time-budget=10000",
+                           "--allow-file-access-from-files", "--virtual-time-budget=30000",
                            "--dump-dom", "file://" + page],
-                          capture_output=True, timeout=120)
+                          capture_output=True, timeout=300)
     dom = proc.stdout.decode("utf-8")
     start = dom.find('<pre id="result">')
     end = dom.find("</pre>", start)
     if start < 0 or end < 0:
         raise RuntimeError("no measurements in the page: %s" % proc.stderr.decode()[-500:])
-    return json.loads(html.unescape(dom[start + len('<pre id="result">'):end]))
+    measured = json.loads(html.unescape(dom[start + len('<pre id="result">'):end]) or "[]")
+    if len(measured) != len(charts):
+        raise RuntimeError("%d charts measured of %d" % (len(measured), len(charts)))
+    return measured
 
 
 def overlaps(a, b):
@@ -202,6 +312,11 @@ def check_rendering(m, values, bins):
             if abs(bar["height"] - bar["count"] * per_count) > 1:
                 problems.append("bar of %d is %.1f high, not %.1f" % (
                     bar["count"], bar["height"], bar["count"] * per_count))
+    for b in m["rings"]:
+        if b[0] < x or b[1] < y or b[2] > x + width or b[3] > y + height:
+            problems.append("an outlier's ring at %s leaves the view box" % b)
+    if m.get("tinted", 0) != 0:
+        problems.append("%s pixels inside the bars are not the bars' colour" % m.get("tinted"))
     if not m.get("ink", 0) > 0.002:
         problems.append("the picture is blank (ink %s)" % m.get("ink"))
     return problems
@@ -212,32 +327,47 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--chromium", default=shutil.which("chromium") or "")
     parser.add_argument("--keep", help="a folder to keep every chart and page in")
+    parser.add_argument("-k", default="", help="only the charts whose name holds this")
     args = parser.parse_args()
     if not args.chromium:
         print("skipped: chromium is not installed")
         return 77
     program = os.path.abspath(args.program)
-    failed = 0
-    for name, values, options in CHARTS:
+    problems = {}  # each chart's, in the order made
+    made = []  # (name, svg bytes, values, bins) of the charts to render
+    for name, values, options in [c for c in CHARTS if args.k in c[0]]:
         with tempfile.TemporaryDirectory() as folder:
             try:
                 chart, shown, bins = make_chart(program, folder, name, values, options)
                 with open(chart, "rb") as f:
                     svg_bytes = f.read()
-                problems = check_xml(svg_bytes)
-                if name.startswith("a name XML"):
-                    problems += check_title(svg_bytes, "data\ufffd.txt")
-                problems += check_rendering(render(args.chromium, folder, svg_bytes), shown, bins)
+                found = check_xml(svg_bytes)
+                title, axis = expected_title(name, options)
+                found += check_title(svg_bytes, title)
+                if texts_of(svg_bytes, "axis-x") != [axis]:
+                    found.append("axis %r, expected %r" % (texts_of(svg_bytes, "axis-x"), axis))
+                found += check_box_plot(svg_bytes, shown)
+                made.append((name, svg_bytes, shown, bins))
                 if args.keep:
                     os.makedirs(args.keep, exist_ok=True)
-                    safe = name.replace(" ", "-")
-                    shutil.copy(chart, os.path.join(args.keep, safe + ".svg"))
+                    shutil.copy(chart, os.path.join(args.keep, name.replace(" ", "-") + ".svg"))
             except Exception as e:  # a broken chart must not hide the others
-                problems = ["%s: %s" % (type(e).__name__, e)]
-        print("%s  %s" % ("FAIL" if problems else "ok  ", name[:60]))
-        for p in problems[:10]:
+                found = ["%s: %s" % (type(e).__name__, e)]
+            problems[name] = found
+    with tempfile.TemporaryDirectory() as folder:
+        try:
+            measured = render(args.chromium, folder, [svg for _, svg, _, _ in made])
+            for (name, _, shown, bins), m in zip(made, measured):
+                problems[name] += check_rendering(m, shown, bins)
+        except Exception as e:
+            for name, _, _, _ in made:
+                problems[name].append("%s: %s" % (type(e).__name__, e))
+    failed = 0
+    for name, found in problems.items():
+        print("%s  %s" % ("FAIL" if found else "ok  ", name[:60]))
+        for p in found[:10]:
             print("   " + p)
-        failed += bool(problems)
+        failed += bool(found)
     print("%d failed" % failed)
     return 1 if failed else 0
 

@@ -4,12 +4,16 @@ scratch folder and compare console bytes, report bytes and the exit code.
 
 Usage: run_e2e.py --program PATH [--emulator CMD] [--windows] [-k SUBSTRING]
                   [--skip-memory-limit] [--require TOOL] [--shim LIBRARY]
+                  [--group NAME]... [--skip-group NAME]... [--list-groups]
 
 --windows tests a Windows build: CR LF line ends on the console and in the
 report, and the Windows outcome where the platforms differ; --emulator runs the
 program through, say, wine. --shim is the fault-injection library
 (FaultShim.cpp) that the cases injecting read errors, changes during the run
 or a failing close load with LD_PRELOAD; without it those cases are skipped.
+--group runs only the named groups of cases, --skip-group all but those, so
+that a test runner can run the groups side by side. A line is printed as each
+case ends, and a closing line "N passed, N failed, N skipped".
 """
 import argparse
 import array
@@ -215,7 +219,7 @@ class Case:
                  untouched=("data.txt",), fifo=None, posix_only=False, windows_only=False,
                  windows=None, first_run=None, shim_env=None, stdout="pipe", stderr=b"",
                  steps=None, after=None, args=(), terminal=None, temp_empty=False, bash=None,
-                 verify=None, typed=False):
+                 verify=None, typed=False, locale=None):
         self.name = name
         self.files = files or {}
         self.stdin = stdin              # None: a folder, which cannot be read
@@ -242,6 +246,8 @@ class Case:
         self.bash = bash                # a bash command line instead of args, in which
                                         # {prog} stands for the program (POSIX only)
         self.verify = verify            # a function of the folder: a problem or None
+        self.locale = locale            # a locale name, its variables, or a function
+                                        # giving them (None where it cannot be made)
         self.typed = typed              # with terminal: stdin is typed at that terminal
                                         # ("hang up": which then goes away; standard
                                         # output is a pipe)
@@ -1213,9 +1219,14 @@ def histogram_block(values, bins=None, english=False):
     rows, missing = histogram(values, bins)
     most = max([n for _, _, n in rows] or [0])
     lines = ["", "Histogram" if english else "度数分布"]
-    for low, high, n in rows:
+    # Edges padded and counts right-aligned to the widest: the bars start in one column.
+    edges = ["[%s, %s)" % (low, high) for low, high, _ in rows]
+    edges_width = max([len(e) for e in edges] or [0])
+    count_width = max([len(str(n)) for _, _, n in rows] or [0])
+    for edge, (_, _, n) in zip(edges, rows):
         bar = max(1, math.floor(Fraction(n * 50, most) + Fraction(1, 2))) if n else 0
-        lines.append("[%s, %s)  %d" % (low, high, n) + ("  " + "*" * bar if bar else ""))
+        lines.append(edge.ljust(edges_width) + "  " + str(n).rjust(count_width)
+                     + ("  " + "*" * bar if bar else ""))
     if missing:
         lines.append(("Not numbers = %d" if english else "数値でない値 = %d") % missing)
     return "\n".join(lines) + "\n"
@@ -1691,7 +1702,12 @@ def run_case(case, args):
             if case.stdout == "closed":
                 os.close(1)
 
-        env = dict(os.environ)
+        # The locale is the case's own (none unless it sets one), never the caller's;
+        # under Wine it stays Wine's, which maps file names by it.
+        env = {k: v for k, v in os.environ.items()
+               if args.windows or k not in ("LANG", "LC_ALL", "LC_CTYPE")}
+        locale = case.locale() if callable(case.locale) else case.locale
+        env.update({"LC_ALL": locale} if isinstance(locale, str) else locale or {})
         temp = os.path.join(d, "tmp")
         if case.temp_empty:
             os.mkdir(temp)
@@ -1763,17 +1779,32 @@ def run_case(case, args):
 
 # The groups of cases kept in modules of their own beside this script: each
 # module's cases(h) builds its list from this module's helpers, passed as h.
-CASE_MODULES = ("cases_outputs", "cases_input", "cases_escapes")
+CASE_MODULES = ("cases_outputs", "cases_input", "cases_escapes", "cases_console")
 
 
-def grouped_cases():
+def module_groups():
+    """The cases of each module in CASE_MODULES, named after it without "cases_"."""
     import importlib
     sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-    cases = []
+    groups = []
     for name in CASE_MODULES:
         if os.path.exists(os.path.join(sys.path[0], name + ".py")):
-            cases += importlib.import_module(name).cases(sys.modules[__name__])
-    return cases
+            module = importlib.import_module(name)
+            groups.append((name.replace("cases_", "", 1), module.cases(sys.modules[__name__])))
+    return groups
+
+
+def case_groups():
+    """Every case once, in named groups of about the same running time, so that
+    a test runner can run the groups side by side (--group); each module of
+    CASE_MODULES is a group of its own."""
+    faults = [c for c in CASES if c.name.startswith("write fault")]
+    summaries = [c for c in CASES if c.name.startswith("summary")]
+    main = [c for c in CASES if c not in faults and c not in summaries]
+    return [("main", main), ("write-faults", faults), ("summary", summaries),
+            ("screen", SCREEN_CASES), ("form", FORM_CASES), ("listing", LISTING_CASES),
+            ("machine", MACHINE_CASES + MACHINE_REFUSED), ("histogram", HISTOGRAM_CASES),
+            ("plot", PLOT_CASES)] + module_groups()
 
 
 def main():
@@ -1790,20 +1821,38 @@ def main():
                         help="the fault-injection library; without it its cases are skipped")
     parser.add_argument("--skip-memory-limit", action="store_true",
                         help="leave out the case that needs an address-space limit")
+    parser.add_argument("--group", action="append", default=[],
+                        help="run only this group of cases (repeatable; see --list-groups)")
+    parser.add_argument("--skip-group", action="append", default=[],
+                        help="leave out this group of cases (repeatable)")
+    parser.add_argument("--list-groups", action="store_true",
+                        help="print the names of the groups of cases, one a line, and stop")
     args = parser.parse_args()
+    groups = case_groups()
+    if args.list_groups:
+        print("\n".join(name for name, _ in groups))
+        return 0
+    unknown = set(args.group + args.skip_group) - {name for name, _ in groups}
+    if unknown:
+        parser.error("no group named %s" % ", ".join(sorted(unknown)))
+    groups = [(name, cases) for name, cases in groups
+              if (not args.group or name in args.group) and name not in args.skip_group]
     if args.require and shutil.which(args.require) is None:
         print("skipped: %s is not installed" % args.require)
         return 77
 
-    failed = 0
-    for case in (CASES + SCREEN_CASES + FORM_CASES + LISTING_CASES + MACHINE_CASES
-                 + MACHINE_REFUSED + HISTOGRAM_CASES + PLOT_CASES + grouped_cases()):
-        if args.select not in case.name or any(e in case.name for e in args.exclude):
-            continue
+    chosen = [c for _, cases in groups for c in cases]
+    chosen = [c for c in chosen
+              if args.select in c.name and not any(e in c.name for e in args.exclude)]
+    print("%d cases: %s" % (len(chosen), " ".join(name for name, _ in groups)), flush=True)
+    passed = failed = skipped = 0
+    for case in chosen:
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)
                 or (case.windows_only and not args.windows) or (case.shim_env and not args.shim)
-                or (callable(case.terminal) and not args.windows and case.terminal() is None)):
-            print("skip  %s" % case.name)
+                or (callable(case.terminal) and not args.windows and case.terminal() is None)
+                or (callable(case.locale) and not args.windows and case.locale() is None)):
+            print("skip  %s" % case.name, flush=True)
+            skipped += 1
             continue
         if args.windows:
             case = copy.copy(case)
@@ -1815,8 +1864,10 @@ def main():
         print("%s  %s" % ("FAIL" if problems else "ok  ", case.name))
         for p in problems:
             print("   " + p)
+        sys.stdout.flush()  # a line as each case ends, also into a pipe
         failed += bool(problems)
-    print("%d failed" % failed)
+        passed += not problems
+    print("%d passed, %d failed, %d skipped" % (passed, failed, skipped))
     shutil.rmtree(LOCALES, ignore_errors=True)
     return 1 if failed else 0
 
