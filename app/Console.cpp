@@ -11,11 +11,7 @@ namespace {
 
 // The names a system gives Shift_JIS ("SHIFT_JIS", "SJIS", "CP932", ...).
 bool IsShiftJisName(const std::string& charset) {
-    std::string name;
-    for (const char c : charset) {
-        if (c != '-' && c != '_')
-            name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
+    const std::string name = CharsetKey(charset);
     return name == "SHIFTJIS" || name == "SJIS" || name == "CP932" || name == "WINDOWS31J" ||
            name == "MSKANJI";
 }

@@ -79,26 +79,31 @@ bool IsStandardOutput(const std::string& name) {
     return name == "-" || platform::DescriptorOfName(name) == 1;
 }
 
+namespace {
+
+// What an output's name is or would be when opened: standard output's file
+// for "-" and its links.
+platform::FileIdentity IdentityOfOutput(const std::string& name) {
+    return IsStandardOutput(name) ? platform::IdentityOfDescriptor(1) : platform::IdentityOf(name);
+}
+
+// True when both are one regular file (or one new file in one folder).
+bool SameRegularFile(const platform::FileIdentity& x, const platform::FileIdentity& y) {
+    return x.known && y.known && x.regular && y.regular && x.exists == y.exists &&
+           x.device == y.device && x.number == y.number && x.newName == y.newName;
+}
+
+}  // namespace
+
 bool SameOutput(const std::string& a, const std::string& b) {
-    const bool aStandard = IsStandardOutput(a);
-    const bool bStandard = IsStandardOutput(b);
-    if (aStandard && bStandard) return true;
-    const platform::FileIdentity x =
-        aStandard ? platform::IdentityOfDescriptor(1) : platform::IdentityOf(a);
-    const platform::FileIdentity y =
-        bStandard ? platform::IdentityOfDescriptor(1) : platform::IdentityOf(b);
-    if (!x.known || !y.known || !x.regular || !y.regular) return false;
-    return x.exists == y.exists && x.device == y.device && x.number == y.number &&
-           x.newName == y.newName;
+    if (IsStandardOutput(a) && IsStandardOutput(b)) return true;
+    return SameRegularFile(IdentityOfOutput(a), IdentityOfOutput(b));
 }
 
 bool IsDataFile(const std::string& output, const std::string& data) {
-    const platform::FileIdentity x =
-        IsStandardOutput(output) ? platform::IdentityOfDescriptor(1) : platform::IdentityOf(output);
     const platform::FileIdentity y =
         data == "-" ? platform::IdentityOfDescriptor(0) : platform::IdentityOf(data);
-    return x.known && y.known && x.exists && y.exists && x.regular && y.regular &&
-           x.device == y.device && x.number == y.number;
+    return y.exists && SameRegularFile(IdentityOfOutput(output), y);
 }
 
 Failure CheckOutput(const myLib::RdTxtLn& reader, const std::string& name, Replaces replaces,

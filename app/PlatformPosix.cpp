@@ -59,10 +59,15 @@ std::string UserCharset() {
     return charset;
 }
 
-bool ConvertFromUtf8(const char* utf8, const std::string& charset, std::string& converted) {
-    const iconv_t cd = iconv_open(charset.c_str(), "UTF-8");
+namespace {
+
+// The bytes in `fromCharset` converted into `toCharset` by iconv; false
+// when there is no such converter or a byte cannot be converted.
+bool Convert(const std::string& bytes, const char* fromCharset, const std::string& toCharset,
+             std::string& converted) {
+    const iconv_t cd = iconv_open(toCharset.c_str(), fromCharset);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;  // NOLINT(performance-no-int-to-ptr)
-    std::string in = utf8;
+    std::string in = bytes;
     converted.assign(in.size() * 4 + 16, '\0');
     char* from = in.data();
     std::size_t fromLeft = in.size();
@@ -73,6 +78,12 @@ bool ConvertFromUtf8(const char* utf8, const std::string& charset, std::string& 
     (void)iconv_close(cd);
     converted.resize(converted.size() - toLeft);
     return ok && fromLeft == 0;
+}
+
+}  // namespace
+
+bool ConvertFromUtf8(const char* utf8, const std::string& charset, std::string& converted) {
+    return Convert(utf8, "UTF-8", charset, converted);
 }
 
 bool StandardOutputIsWideConsole() { return false; }
@@ -378,19 +389,7 @@ std::string MessageCharset() {
 
 bool ConvertFromShiftJis(const std::string& bytes, const std::string& charset,
                          std::string& converted) {
-    const iconv_t cd = iconv_open(charset.c_str(), "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;  // NOLINT(performance-no-int-to-ptr)
-    std::string in = bytes;
-    converted.assign(in.size() * 4 + 16, '\0');
-    char* from = in.data();
-    std::size_t fromLeft = in.size();
-    char* to = converted.data();
-    std::size_t toLeft = converted.size();
-    const bool ok = iconv(cd, &from, &fromLeft, &to, &toLeft) != static_cast<std::size_t>(-1) &&
-                    iconv(cd, nullptr, nullptr, &to, &toLeft) != static_cast<std::size_t>(-1);
-    (void)iconv_close(cd);
-    converted.resize(converted.size() - toLeft);
-    return ok && fromLeft == 0;
+    return Convert(bytes, "CP932", charset, converted);
 }
 
 std::string PipeCharset() { return UserCharset(); }

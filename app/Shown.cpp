@@ -20,16 +20,6 @@ void AppendEscaped(std::string& out, const std::string& s, std::size_t from, std
     }
 }
 
-// "UTF-8", "utf8", "UTF8": a locale's names for UTF-8.
-bool IsUtf8Charset(const std::string& charset) {
-    std::string name;
-    for (const char c : charset) {
-        if (c != '-' && c != '_')
-            name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return name == "utf8";
-}
-
 // True when every byte belongs to a valid UTF-8 sequence.
 bool IsUtf8(const std::string& s) {
     for (std::size_t i = 0; i < s.size();) {

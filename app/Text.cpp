@@ -8,16 +8,6 @@ namespace descstat {
 
 namespace {
 
-// "UTF-8", "utf8" and the like: the name in upper case without '-' or '_'.
-bool IsUtf8Name(const std::string& charset) {
-    std::string name;
-    for (const char c : charset) {
-        if (c != '-' && c != '_')
-            name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return name == "UTF8";
-}
-
 bool ConvertsEveryText(const std::string& charset) {
     std::string converted;
     for (const JapaneseText* text : kJapaneseTexts) {
@@ -35,7 +25,7 @@ TextStyle FileStyle(Encoding encoding, Language language) {
 
 TextStyle CharsetStyle(const std::string& charset, Language language) {
     if (language == Language::kEnglish) return {TextForm::kEnglish, {}};
-    if (charset.empty() || IsUtf8Name(charset)) return {TextForm::kUtf8, {}};
+    if (charset.empty() || IsUtf8Charset(charset)) return {TextForm::kUtf8, {}};
     if (ConvertsEveryText(charset)) return {TextForm::kConverted, charset};
     return {TextForm::kEnglish, {}};
 }
@@ -94,5 +84,16 @@ std::size_t Utf8Length(const std::string& s, std::size_t i) {
     const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
     return code >= least && code <= 0x10FFFF && !surrogate ? n : 0;
 }
+
+std::string CharsetKey(const std::string& charset) {
+    std::string key;
+    for (const char c : charset) {
+        if (c != '-' && c != '_')
+            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return key;
+}
+
+bool IsUtf8Charset(const std::string& charset) { return CharsetKey(charset) == "UTF8"; }
 
 }  // namespace descstat

@@ -54,6 +54,13 @@ void WriteTextLine(std::ostream& out, const TextStyle& style, const JapaneseText
 // that must carry only UTF-8 (JSON, the SVG chart).
 std::size_t Utf8Length(const std::string& s, std::size_t i);
 
+// A character set's name in upper case without '-' or '_', so that the
+// spellings systems give one set ("UTF-8", "utf8", "Shift_JIS") compare equal.
+std::string CharsetKey(const std::string& charset);
+
+// True for the names of UTF-8.
+bool IsUtf8Charset(const std::string& charset);
+
 }  // namespace descstat
 
 #endif  // DESCSTAT_TEXT_H
