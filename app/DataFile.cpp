@@ -25,6 +25,7 @@ struct Lines {
     std::string field;             // the last value line's field, its room kept from line to line
     std::int64_t recordStart = 0;  // the number of the first line of the last value line
     std::string more;              // a line that goes on a quoted field, its room kept
+    std::vector<double> row;       // the last value line's values, one per selected field
 };
 
 // Reads the next line into `line` (only its first byte unless `whole`), or
@@ -221,86 +222,107 @@ struct SectionStart {
     bool closedByMarker = false;
 };
 
+// The fields that hold the values, as the rules select them.
+Outcome SelectFields(const DataRules& rules, const std::string* names, std::vector<int>& fields) {
+    int index = 0;
+    const Outcome found = FieldIndex(rules, names, index);
+    fields.assign(1, index);
+    return found;
+}
+
 // Reads the line that names the fields, when the rules say there is one, and
-// finds the field that holds the values in `fieldIndex`.
-Outcome StartSection(Lines& lines, std::string& line, int& fieldIndex, SectionStart& start) {
-    fieldIndex = lines.rules.field - 1;
-    if (!lines.rules.header) return {};
+// finds the fields that hold the values.
+Outcome StartSection(Lines& lines, std::string& line, std::vector<int>& fields,
+                     SectionStart& start) {
+    if (!lines.rules.header) return SelectFields(lines.rules, nullptr, fields);
     bool end = false;
     const Failure f = NextRecord(lines, line, end);
     if (f != Failure::kNone) return Failed(lines, f);
     if (end || EndsSection(lines, line)) {
         start.ended = true;
         start.closedByMarker = !end;
-        return FieldIndex(lines.rules, nullptr, fieldIndex);
+        return SelectFields(lines.rules, nullptr, fields);
     }
     start.namesLine = true;
-    return FieldIndex(lines.rules, &line, fieldIndex);
+    return SelectFields(lines.rules, &line, fields);
 }
 
-// Reads a value line's value; one whose field is not wholly a number is
-// remarked to the sink. Returns whether the value is kept: all are, but
-// those that hold no number when such lines are left out.
-bool ReadValueLine(Lines& lines, const std::string& line, int fieldIndex, ValueSink& sink,
-                   double& value) {
-    bool present = false;
-    bool whole = false;
-    value = ValueOf(line, lines.rules.separator, fieldIndex, lines.field, present, whole);
-    if (whole) return true;
-    const LineRemark remark = RemarkOf(lines, line, fieldIndex, lines.field, present, value);
-    sink.Remark(remark);
-    return !remark.leftOut;
+// Reads a value line's selected fields into `lines.row`; each that is not
+// wholly a number is remarked to the sink. Returns whether the line is kept:
+// all are, but those with a field that holds no number when such lines are
+// left out.
+bool ReadValueLine(Lines& lines, const std::string& line, const std::vector<int>& fields,
+                   ValueSink& sink) {
+    bool kept = true;
+    lines.row.resize(fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        bool present = false;
+        bool whole = false;
+        lines.row[i] = ValueOf(line, lines.rules.separator, fields[i], lines.field, present, whole);
+        if (whole) continue;
+        const LineRemark remark =
+            RemarkOf(lines, line, fields[i], lines.field, present, lines.row[i]);
+        sink.Remark(remark);
+        kept = kept && !remark.leftOut;
+    }
+    return kept;
 }
 
-// Reading pass: skips the header (and the names line) again and reads the
-// counted value lines into `values`, handing each kept one to the sink.
-// Anything other than the counted lines followed by the same end (an earlier
-// or later end of file or marker line) means the file changed.
-Failure ReadValues(Lines& lines, const Section& section, Values& values, ValueSink& sink) {
+// The reading loop of both ways of reading, from the data section's first
+// value line on: each kept line's values are appended to the columns and
+// handed to the sink. With `counted` (the second of two passes) exactly the
+// lines it counted are read, its names line skipped, and then its end must
+// follow: anything else (an earlier or later end of file or marker line)
+// means the file changed. Without (the one pass) the lines are read up to
+// the section's end, and at most hooks.maxCount are kept.
+Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const Section* counted,
+                       ValueSink& sink, const RunHooks& hooks, Columns& columns) {
+    columns.resize(fields.size());
+    const std::int32_t lineCount =
+        counted == nullptr ? 0 : counted->count + (counted->namesLine ? 1 : 0);
+    std::string line;
+    std::int32_t kept = 0;
+    for (std::int32_t p = 0; counted == nullptr || p < lineCount; ++p) {
+        bool end = false;
+        const Failure f = NextRecord(lines, line, end);
+        if (f != Failure::kNone) return f;
+        if (end || EndsSection(lines, line)) {
+            return counted == nullptr ? Failure::kNone : Failure::kChanged;
+        }
+        if (p == 0 && counted != nullptr && counted->namesLine) continue;
+        if (!ReadValueLine(lines, line, fields, sink)) continue;
+        if (kept >= hooks.maxCount) return Failure::kTooManyLines;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (!columns[i].Append(lines.row[i])) return Failure::kNoMemory;
+        }
+        ++kept;
+        sink.Take({lines.recordStart, kept, lines.row.data(), lines.row.size()});
+    }
+    return CheckSectionEnd(lines, line, counted->closedByMarker);
+}
+
+// Reading pass: skips the header again and reads the counted value lines.
+Failure ReadValues(Lines& lines, const Section& section, ValueSink& sink, const RunHooks& hooks,
+                   Columns& columns) {
     std::string line;
     const Failure header = SkipHeader(lines, line);
     if (header == Failure::kNoMarker) return Failure::kChanged;
     if (header != Failure::kNone) return header;
-
     sink.SectionFound();
-    // The names line, where the counting pass met one, is no value line.
-    const std::int32_t lineCount = section.count + (section.namesLine ? 1 : 0);
-    std::int32_t kept = 0;
-    double* data = values.Data();
-    for (std::int32_t p = 0; p < lineCount; ++p) {
-        bool end = false;
-        const Failure f = NextRecord(lines, line, end);
-        if (f != Failure::kNone) return f;
-        if (end || EndsSection(lines, line)) return Failure::kChanged;
-        if (p == 0 && section.namesLine) continue;
-        double value = 0.0;
-        if (!ReadValueLine(lines, line, section.fieldIndex, sink, value)) continue;
-        data[kept++] = value;
-        sink.Take(kept, value);
-    }
-    values.Keep(kept);
-    return CheckSectionEnd(lines, line, section.closedByMarker);
+    return ReadValueLines(lines, section.fields, &section, sink, hooks, columns);
 }
 
 // The one pass of ReadOnce over the lines of data read only once.
-Outcome ReadSectionOnce(Lines& lines, ValueSink& sink, const RunHooks& hooks, Values& values) {
+Outcome ReadSectionOnce(Lines& lines, ValueSink& sink, const RunHooks& hooks, Columns& columns) {
     std::string line;
     const Failure header = SkipHeader(lines, line);
     if (header != Failure::kNone) return {header, 0};
-    int fieldIndex = 0;
+    std::vector<int> fields;
     SectionStart start;
-    Outcome started = StartSection(lines, line, fieldIndex, start);
+    Outcome started = StartSection(lines, line, fields, start);
+    columns.resize(fields.size());
     if (started.failure != Failure::kNone || start.ended) return started;
-    for (;;) {
-        bool end = false;
-        const Failure f = NextRecord(lines, line, end);
-        if (f != Failure::kNone) return Failed(lines, f);
-        if (end || EndsSection(lines, line)) return {};
-        double value = 0.0;
-        if (!ReadValueLine(lines, line, fieldIndex, sink, value)) continue;
-        if (values.Count() >= hooks.maxCount) return {Failure::kTooManyLines, 0};
-        if (!values.Append(value)) return {Failure::kNoMemory, 0};
-    }
+    return Failed(lines, ReadValueLines(lines, fields, nullptr, sink, hooks, columns));
 }
 
 }  // namespace
@@ -309,12 +331,12 @@ Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t ma
                         Section& section) {
     section = Section();
     reader.CrEndsLn(rules.loneCrEnds);
-    Lines lines{reader, rules, 0, {}, 0, {}};
+    Lines lines{reader, rules, 0, {}, 0, {}, {}};
     std::string line;
     const Failure header = SkipHeader(lines, line);
     if (header != Failure::kNone) return {header, 0};
     SectionStart start;
-    Outcome started = StartSection(lines, line, section.fieldIndex, start);
+    Outcome started = StartSection(lines, line, section.fields, start);
     if (started.failure != Failure::kNone) return started;
     section.namesLine = start.namesLine;
     if (start.ended) {
@@ -337,12 +359,16 @@ Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t ma
 }
 
 Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRules& rules,
-                     ValueSink& sink, const RunHooks& hooks, Values& values) {
+                     ValueSink& sink, const RunHooks& hooks, Columns& columns) {
     Section section;
     Outcome counted = CountValueLines(reader, rules, hooks.maxCount, section);
     if (counted.failure != Failure::kNone) return counted;
 
-    if (!values.Allocate(section.count)) return {Failure::kNoMemory, 0};
+    columns.clear();
+    columns.resize(section.fields.size());
+    for (Values& column : columns) {
+        if (!column.Reserve(section.count)) return {Failure::kNoMemory, 0};
+    }
 
     reader.Close();
     if (hooks.betweenPasses != nullptr) hooks.betweenPasses(hooks.context);
@@ -350,8 +376,8 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRul
     reader.ReOpen(openName);
     if (reader.status != RdTxtLn::kReady) return {Failure::kReopenInput, errno};
 
-    Lines lines{reader, rules, 0, {}, 0, {}};
-    const Failure read = ReadValues(lines, section, values, sink);
+    Lines lines{reader, rules, 0, {}, 0, {}, {}};
+    const Failure read = ReadValues(lines, section, sink, hooks, columns);
     if (reader.MetLoneCr()) sink.CrLineEnds();
     if (read != Failure::kNone) return Failed(lines, read);
     reader.Close();
@@ -363,12 +389,18 @@ bool ReadableOnce(const RdTxtLn& reader, const std::string& openName) {
 }
 
 Outcome ReadOnce(RdTxtLn& reader, const DataRules& rules, ValueSink& sink, const RunHooks& hooks,
-                 Values& values) {
+                 Columns& columns) {
     reader.CrEndsLn(rules.loneCrEnds);
-    Lines lines{reader, rules, 0, {}, 0, {}};
-    Outcome read = ReadSectionOnce(lines, sink, hooks, values);
+    Lines lines{reader, rules, 0, {}, 0, {}, {}};
+    Outcome read = ReadSectionOnce(lines, sink, hooks, columns);
     if (reader.MetLoneCr()) sink.CrLineEnds();
     return read;
+}
+
+Outcome ReadData(RdTxtLn& reader, const std::string& openName, const DataRules& rules,
+                 ValueSink& sink, const RunHooks& hooks, Columns& columns) {
+    return ReadableOnce(reader, openName) ? ReadOnce(reader, rules, sink, hooks, columns)
+                                          : ReadDataFile(reader, openName, rules, sink, hooks, columns);
 }
 
 }  // namespace descstat

@@ -23,9 +23,11 @@
 #ifndef DESCSTAT_DATAFILE_H
 #define DESCSTAT_DATAFILE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "app/Messages.h"
 #include "app/Options.h"
@@ -50,6 +52,16 @@ struct LineRemark {
     bool leftOut = false;   // not a value of the run (skipInvalid)
 };
 
+// One value line as the reading pass hands it on: where it stands, and the
+// values of the fields the rules select, in the order selected (one field
+// today; a table's several later). The values live until the next record.
+struct Record {
+    std::int64_t line = 0;        // its (first) line's number in the file, from 1
+    std::int32_t number = 0;      // its number among the value lines kept, from 1
+    const double* values = nullptr;
+    std::size_t count = 0;        // how many values
+};
+
 // Where the reading pass hands what it reads, in file order: the report's
 // listing, the argument run's warnings, or (this base itself) nothing.
 class ValueSink {
@@ -63,11 +75,8 @@ public:
 
     // The reading pass has found the data section again; its values follow.
     virtual void SectionFound() {}
-    // The value of the number-th value line, counted from 1.
-    virtual void Take(std::int32_t number, double value) {
-        (void)number;
-        (void)value;
-    }
+    // A value line kept as a value of the run.
+    virtual void Take(const Record& record) { (void)record; }
     // A value line whose field is not wholly a number, before its Take (if
     // it is kept).
     virtual void Remark(const LineRemark& remark) { (void)remark; }
@@ -87,13 +96,18 @@ struct RunHooks {
 // What the counting pass found: how many value lines, and whether the closing
 // marker line (rather than the end of the file) ended them, so that the
 // reading pass can check that it meets the same end; whether a line named the
-// fields; and the index of the field that holds each value (0 is the first).
+// fields; and the indexes of the fields that hold the values (0 is the
+// first), one per column.
 struct Section {
     std::int32_t count = 0;
     bool closedByMarker = false;
     bool namesLine = false;
-    int fieldIndex = 0;
+    std::vector<int> fields;
 };
+
+// The values of a data section in memory, one array per selected field, each
+// in file order.
+using Columns = std::vector<Values>;
 
 // Counting pass over a freshly opened reader: skips the header and the opening
 // marker line, then counts the value lines of the data section (a line that
@@ -110,18 +124,24 @@ Outcome CountValueLines(myLib::RdTxtLn& reader, const DataRules& rules, std::int
 bool ReadableOnce(const myLib::RdTxtLn& reader, const std::string& openName);
 
 // One pass over data that can be read only once: skips the header and keeps
-// the values of the data section in `values`, remarking to `sink` what the
-// reading pass remarks. The failures are those of the two passes, but for a
-// change, which one pass cannot see.
+// the values of the data section in `columns`, handing each record to
+// `sink`. The failures are those of the two passes, but for a change, which
+// one pass cannot see.
 Outcome ReadOnce(myLib::RdTxtLn& reader, const DataRules& rules, ValueSink& sink,
-                 const RunHooks& hooks, Values& values);
+                 const RunHooks& hooks, Columns& columns);
 
 // Both passes over the data file that `reader` has open under `openName`:
-// counts, makes the array, reopens the file and reads the values into
-// `values`, handing each to `sink`. The reason of a failed reopen is the
-// system's, taken at that open.
+// counts, makes the arrays, reopens the file and reads the values into
+// `columns`, handing each record to `sink` after the section's start
+// (SectionFound). The reason of a failed reopen is the system's, taken at
+// that open.
 Outcome ReadDataFile(myLib::RdTxtLn& reader, const std::string& openName, const DataRules& rules,
-                     ValueSink& sink, const RunHooks& hooks, Values& values);
+                     ValueSink& sink, const RunHooks& hooks, Columns& columns);
+
+// Every value of the data that `reader` has open: in one pass when it can be
+// read only once (ReadableOnce), in both otherwise.
+Outcome ReadData(myLib::RdTxtLn& reader, const std::string& openName, const DataRules& rules,
+                 ValueSink& sink, const RunHooks& hooks, Columns& columns);
 
 }  // namespace descstat
 

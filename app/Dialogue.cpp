@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Console.h"
+#include "app/FrontEnd.h"
 #include "app/MachineRun.h"
 #include "app/Messages.h"
 #include "app/Outputs.h"
@@ -56,7 +57,7 @@ bool AnswerLost(const std::istream& in, std::ostream& con) {
 // by what the names lead to), or it can name no file.
 Failure CheckReportName(const RdTxtLn& reader, const std::string& reportName,
                         const std::string& plot) {
-    if (reader.IsOpenFl(reportName)) return Failure::kOutputIsInput;
+    if (IsOpenData(reader, reportName, Naming::kDialogue)) return Failure::kOutputIsInput;
     if (!myLib::IsFlNm(reportName)) return Failure::kOpenOutput;
     if (!plot.empty() && SameOutput(reportName, plot)) return Failure::kOutputIsChart;
     return Failure::kNone;
@@ -104,10 +105,8 @@ int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
     // report, and put in place once the report is complete.
     OutputFile chart;
     if (!options.plot.empty()) {
-        const Failure checked =
-            CheckOutput(reader, options.plot, Replaces::kProgramOutput, options.force);
-        if (checked != Failure::kNone) return Fail(in, con, {checked});
-        const Outcome prepared = chart.Prepare(options.plot, con, true);
+        const Outcome prepared = PrepareOutput(reader, options.plot, Replaces::kProgramOutput,
+                                               options.force, con, true, chart);
         if (prepared.failure != Failure::kNone) return Fail(in, con, {prepared.failure});
     }
     // Unbuffered: every write of the report reaches the file at once, so that
@@ -118,17 +117,17 @@ int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
     report.open(reportName);
     if (!report.is_open()) return Fail(in, con, {Failure::kOpenOutput});
 
-    Computed computed;
+    ResultSets sets;
     Outcome outcome =
         options.format == Format::kReport
-            ? WriteReport(reader, dataName, dataName, report, options, hooks, &computed)
+            ? WriteReport(reader, dataName, dataName, report, options, hooks, sets)
             : WriteMachineReport(reader, dataName, report, options, hooks);
     if (outcome.failure == Failure::kNone) {
         report.close();
         if (report.fail()) outcome = {Failure::kWriteOutput};
     }
-    if (outcome.failure == Failure::kNone && !options.plot.empty()) {
-        const std::string svg = PlotSvg(dataName, computed, options);
+    if (outcome.failure == Failure::kNone && !options.plot.empty() && !sets.empty()) {
+        const std::string svg = PlotSvg(sets.front(), options);
         chart.Stream().write(svg.data(), static_cast<std::streamsize>(svg.size()));
         std::size_t failed = 0;
         outcome = {CommitOutputs({&chart}, failed).failure};

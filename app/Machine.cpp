@@ -7,32 +7,27 @@
 #include <vector>
 
 #include "app/Report.h"
+#include "app/StatisticTable.h"
 #include "app/Text.h"
 
 namespace descstat {
 
 namespace {
 
-constexpr const char* kResultKeys[] = {"mean", "variance", "sd", "unbiased_variance",
-                                       "unbiased_sd"};
-constexpr const char* kSummaryKeys[] = {"min", "q1", "median", "q3", "max"};
-
-std::vector<std::string> Keys(bool summary) {
-    std::vector<std::string> keys = {"file", "n"};
-    keys.insert(keys.end(), std::begin(kResultKeys), std::end(kResultKeys));
-    if (summary) keys.insert(keys.end(), std::begin(kSummaryKeys), std::end(kSummaryKeys));
-    return keys;
+// The statistics a row carries, in the table's order: the count always, the
+// rest as the report would show them.
+std::vector<const StatisticRow*> RowStatistics(const RunOptions& options) {
+    std::vector<const StatisticRow*> rows;
+    for (const StatisticRow& row : Statistics()) {
+        if (row.inEveryRow || Asked(row, options)) rows.push_back(&row);
+    }
+    return rows;
 }
 
-// The row's numbers after its count, in the keys' order.
-std::vector<double> Numbers(const Computed& c, bool summary) {
-    const Results& r = c.results;
-    std::vector<double> v = {r.mean, r.variance, r.sd, r.unbiasedVariance, r.unbiasedSd};
-    if (summary) {
-        const Summary& s = c.summary;
-        v.insert(v.end(), {s.minimum, s.firstQuartile, s.median, s.thirdQuartile, s.maximum});
-    }
-    return v;
+// A statistic's text: a count as a whole number, any other at the digits.
+std::string StatisticText(const StatisticRow& row, const ResultSet& set, int digits) {
+    const double v = row.of(set);
+    return row.isCount ? std::to_string(static_cast<std::int64_t>(v)) : NumberText(v, digits);
 }
 
 // True when the text is a decimal number as a spreadsheet reads it: a sign,
@@ -119,10 +114,6 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
-std::string JsonNumber(double v, int digits) {
-    return std::isfinite(v) ? NumberText(v, digits) : "null";
-}
-
 // An edge as its exact decimal, or, beyond the doubles' range, the largest
 // finite double of its sign: a reader would take 2e+308 for infinity.
 std::string JsonEdge(const std::string& edge) {
@@ -145,51 +136,50 @@ void WriteJsonHistogram(std::ostream& out, const Histogram& histogram) {
     out << "]";
 }
 
-void WriteJson(std::ostream& out, const MachineRow& row, bool summary, int digits) {
-    out << "{\"file\": " << JsonString(row.file);
-    if (!row.ok) {
-        out << ", \"error\": " << JsonString(row.error) << "}\n";
+void WriteJson(std::ostream& out, const ResultSet& set,
+               const std::vector<const StatisticRow*>& rows, int digits) {
+    out << "{\"file\": " << JsonString(set.key.file);
+    if (!set.error.empty()) {
+        out << ", \"error\": " << JsonString(set.error) << "}\n";
         return;
     }
-    const std::vector<std::string> keys = Keys(summary);
-    const std::vector<double> numbers = Numbers(row.computed, summary);
-    out << ", \"n\": " << row.computed.count;
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        out << ", \"" << keys[i + 2] << "\": " << JsonNumber(numbers[i], digits);
+    for (const StatisticRow* row : rows) {
+        const double v = row->of(set);
+        out << ", \"" << row->key
+            << "\": " << (std::isfinite(v) ? StatisticText(*row, set, digits) : "null");
     }
-    if (row.computed.hasHistogram) WriteJsonHistogram(out, row.computed.histogram);
+    if (set.hasHistogram) WriteJsonHistogram(out, set.histogram);
     out << "}\n";
+}
+
+// One row of tsv or csv: the key, the statistics, and the error column.
+void WriteDelimited(std::ostream& out, Format format, const ResultSet& set,
+                    const std::vector<const StatisticRow*>& rows, int digits) {
+    const bool tsv = format == Format::kTsv;
+    const char separator = tsv ? '\t' : ',';
+    const auto field = [tsv](const std::string& s) { return tsv ? TsvField(s) : CsvField(s); };
+    out << field(set.key.file) << separator;
+    for (const StatisticRow* row : rows) {
+        if (set.error.empty()) out << StatisticText(*row, set, digits);
+        out << separator;
+    }
+    out << field(set.error) << '\n';
 }
 
 }  // namespace
 
-void WriteMachineHeader(std::ostream& out, Format format, bool summary) {
-    if (format == Format::kJson) return;
-    const char separator = format == Format::kTsv ? '\t' : ',';
-    for (const std::string& key : Keys(summary)) out << key << separator;
-    out << "error\n";
-}
-
-void WriteMachineRow(std::ostream& out, Format format, const MachineRow& row, bool summary,
-                     int digits) {
-    if (format == Format::kJson) {
-        WriteJson(out, row, summary, digits);
+void WriteMachineRows(std::ostream& out, const ResultSets& sets, const RunOptions& options,
+                      int digits) {
+    const std::vector<const StatisticRow*> rows = RowStatistics(options);
+    if (options.format == Format::kJson) {
+        for (const ResultSet& set : sets) WriteJson(out, set, rows, digits);
         return;
     }
-    const bool tsv = format == Format::kTsv;
-    const char separator = tsv ? '\t' : ',';
-    const auto field = [tsv](const std::string& s) { return tsv ? TsvField(s) : CsvField(s); };
-    out << field(row.file) << separator;
-    const std::size_t numbers = Keys(summary).size() - 2;
-    if (row.ok) {
-        out << row.computed.count << separator;
-        for (const double v : Numbers(row.computed, summary))
-            out << NumberText(v, digits) << separator;
-    } else {
-        for (std::size_t i = 0; i <= numbers; ++i) out << separator;
-        out << field(row.error);
-    }
-    out << '\n';
+    const char separator = options.format == Format::kTsv ? '\t' : ',';
+    out << "file" << separator;
+    for (const StatisticRow* row : rows) out << row->key << separator;
+    out << "error\n";
+    for (const ResultSet& set : sets) WriteDelimited(out, options.format, set, rows, digits);
 }
 
 }  // namespace descstat

@@ -1,8 +1,9 @@
 // The statistics alone, for scripts and spreadsheets: tab-separated values,
-// comma-separated values (RFC 4180) or JSON Lines, one row or object per data
-// file. The keys are ASCII and never depend on the language or the encoding:
-// file, n, mean, variance, sd, unbiased_variance, unbiased_sd, with the
-// summary also min, q1, median, q3, max; tsv and csv end each row with an
+// comma-separated values (RFC 4180) or JSON Lines, one row or object per
+// result set. The keys are ASCII and never depend on the language or the
+// encoding: file, then the table of statistics' keys (StatisticTable.h): n,
+// mean, variance, sd, unbiased_variance, unbiased_sd, with the summary also
+// min, q1, median, q3, max; tsv and csv end each row with an
 // error column, empty on success. Numbers have the fewest digits that read
 // back as the same double (1e+300 with its sign), or the digits asked for;
 // NaN is "nan" and an infinite result "inf" (null in JSON); the count is an
@@ -25,25 +26,16 @@
 #include <string>
 
 #include "app/Options.h"
-#include "app/Run.h"
+#include "app/ResultSet.h"
 
 namespace descstat {
 
-// One data file's row: its name as given, and its statistics or why there
-// are none.
-struct MachineRow {
-    std::string file;
-    bool ok = false;
-    Computed computed;
-    std::string error;  // the failure's message when not ok
-};
-
-// The header row of tsv and csv (nothing for JSON).
-void WriteMachineHeader(std::ostream& out, Format format, bool summary);
-
-// One row or object; `digits` as the report's (kShortestDigits: the fewest).
-void WriteMachineRow(std::ostream& out, Format format, const MachineRow& row, bool summary,
-                     int digits);
+// The header row of tsv and csv (nothing for JSON), then one row or object
+// per result set: its key, and its statistics or (`error` set) why there are
+// none. The statistics are those of the table that the options ask for;
+// `digits` as the report's (kShortestDigits: the fewest).
+void WriteMachineRows(std::ostream& out, const ResultSets& sets, const RunOptions& options,
+                      int digits);
 
 }  // namespace descstat
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "app/FrontEnd.h"
 #include "app/Machine.h"
 #include "app/Messages.h"
 #include "app/Outputs.h"
@@ -19,41 +20,35 @@ int DigitsOf(const RunOptions& options) {
     return options.digitsGiven ? options.digits : kShortestDigits;
 }
 
-// True when the output (the named file, or standard output when `output` is
-// empty) is the data `reader` has open, compared by the identity of the open
-// files. A device such as the terminal is read and written apart.
-bool IsOutput(const RdTxtLn& reader, const std::string& output) {
-    if (reader.FlKind() == RdTxtLn::kDeviceFile) return false;
-    return IsStandardOutput(output) ? reader.IsOpenStrm(stdout) : reader.IsOpenFl(output);
+// A result set that says why a data file has no results.
+void AddFailed(ResultSets& sets, const std::string& name, const std::string& error) {
+    ResultSet failed;
+    failed.key.file = name;
+    failed.error = error;
+    sets.push_back(std::move(failed));
 }
 
-// The row of one data file, read and computed; its warnings go to `err`.
-// False when the data file is the output, which ends the run.
-bool ReadRow(const std::string& name, std::FILE* in, std::ostream& err, const RunOptions& options,
-             const std::string& output, const RunHooks& hooks, MachineRow& row) {
-    row.file = name;
+// The result sets of one data file, read and computed, or one that says why
+// there are none; its warnings go to `err`. False when the data file is the
+// output, which ends the run.
+bool ReadSets(const std::string& name, std::FILE* in, std::ostream& err,
+              const RunOptions& options, const std::string& output, const RunHooks& hooks,
+              ResultSets& sets, bool& failed) {
     errno = 0;
-    const std::unique_ptr<RdTxtLn> reader =
-        name == "-" ? std::make_unique<RdTxtLn>(in) : std::make_unique<RdTxtLn>(name);
-    if (reader->status != RdTxtLn::kReady) {
-        row.error = FailureText({Failure::kOpenInput, errno}, name);
+    const std::unique_ptr<RdTxtLn> reader = OpenData(name, in);
+    failed = reader->status != RdTxtLn::kReady;
+    if (failed) {
+        AddFailed(sets, name, FailureText({Failure::kOpenInput, errno}, name));
         return true;
     }
-    if (IsOutput(*reader, output)) return false;
+    if (IsOpenData(*reader, output)) return false;
     Warnings warnings(err, name);
-    const Outcome read = ReadAndCompute(*reader, name == "-" ? std::string() : name, options,
-                                        warnings, hooks, row.computed);
+    const Outcome read = ReadAndCompute(*reader, name, name == "-" ? std::string() : name,
+                                        options, warnings, hooks, sets);
     warnings.Finish();
-    row.ok = read.failure == Failure::kNone;
-    if (!row.ok) row.error = FailureText(read, name);
+    failed = read.failure != Failure::kNone;
+    if (failed) AddFailed(sets, name, FailureText(read, name));
     return true;
-}
-
-void WriteRows(std::ostream& out, const std::vector<MachineRow>& rows, const RunOptions& options) {
-    WriteMachineHeader(out, options.format, options.summary);
-    for (const MachineRow& row : rows) {
-        WriteMachineRow(out, options.format, row, options.summary, DigitsOf(options));
-    }
 }
 
 // True when the output is one of the named data files, which the reading
@@ -63,14 +58,6 @@ bool NamesData(const std::string& output, const std::vector<std::string>& dataNa
         if (IsDataFile(output, name)) return true;
     }
     return false;
-}
-
-int Fail(std::ostream& err, const Outcome& outcome, const std::string& name) {
-    err << kProgramPrefix << FailureText(outcome, name) << std::endl;
-    if (outcome.failure == Failure::kNotReport) {
-        err << kProgramPrefix << NotReportHint(name, Replaces::kProgramOutput) << std::endl;
-    }
-    return kExitFailure;
 }
 
 }  // namespace
@@ -83,36 +70,38 @@ int RunMachine(const std::vector<std::string>& dataNames, std::FILE* in, std::os
     const std::string output = options.output.empty() ? std::string("-") : options.output;
     if (!options.force && !IsStandardOutput(output) && !NamesData(output, dataNames) &&
         !MayReplace(output, Replaces::kProgramOutput)) {
-        return Fail(err, {Failure::kNotReport}, output);
+        return FailOnStandardError(err, {Failure::kNotReport}, output, Replaces::kProgramOutput);
     }
     OutputFile file;
     const Outcome prepared = file.Prepare(output, out);
-    if (prepared.failure != Failure::kNone) return Fail(err, prepared, output);
-    std::vector<MachineRow> rows(dataNames.size());
-    bool anyFailed = false;
-    for (std::size_t i = 0; i < dataNames.size(); ++i) {
-        if (!ReadRow(dataNames[i], in, err, options, output, hooks, rows[i])) {
-            return Fail(err, {Failure::kOutputIsInput}, output);
-        }
-        anyFailed = anyFailed || !rows[i].ok;
+    if (prepared.failure != Failure::kNone) {
+        return FailOnStandardError(err, prepared, output, Replaces::kProgramOutput);
     }
-    WriteRows(file.Stream(), rows, options);
-    std::size_t failed = 0;
-    const Outcome committed = CommitOutputs({&file}, failed);
-    if (committed.failure != Failure::kNone) return Fail(err, {committed.failure}, output);
+    ResultSets sets;
+    bool anyFailed = false;
+    for (const std::string& name : dataNames) {
+        bool failed = false;
+        if (!ReadSets(name, in, err, options, output, hooks, sets, failed)) {
+            return FailOnStandardError(err, {Failure::kOutputIsInput}, output);
+        }
+        anyFailed = anyFailed || failed;
+    }
+    WriteMachineRows(file.Stream(), sets, options, DigitsOf(options));
+    std::size_t failedOutput = 0;
+    const Outcome committed = CommitOutputs({&file}, failedOutput);
+    if (committed.failure != Failure::kNone) {
+        return FailOnStandardError(err, {committed.failure}, output, Replaces::kProgramOutput);
+    }
     return anyFailed ? kExitFailure : kExitSuccess;
 }
 
 Outcome WriteMachineReport(RdTxtLn& reader, const std::string& dataName, std::ostream& report,
                            const RunOptions& options, const RunHooks& hooks) {
-    MachineRow row;
-    row.file = dataName;
+    ResultSets sets;
     ValueSink silent;
-    Outcome read = ReadAndCompute(reader, dataName, options, silent, hooks, row.computed);
+    Outcome read = ReadAndCompute(reader, dataName, dataName, options, silent, hooks, sets);
     if (read.failure != Failure::kNone) return read;
-    row.ok = true;
-    WriteMachineHeader(report, options.format, options.summary);
-    WriteMachineRow(report, options.format, row, options.summary, DigitsOf(options));
+    WriteMachineRows(report, sets, options, DigitsOf(options));
     return {};
 }
 

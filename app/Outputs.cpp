@@ -106,14 +106,18 @@ bool IsDataFile(const std::string& output, const std::string& data) {
     return y.exists && SameRegularFile(IdentityOfOutput(output), y);
 }
 
+bool IsOpenData(const myLib::RdTxtLn& reader, const std::string& name, Naming naming) {
+    if (reader.FlKind() == myLib::RdTxtLn::kDeviceFile) return false;
+    if (naming == Naming::kCommandLine && IsStandardOutput(name)) {
+        return reader.IsOpenStrm(stdout);
+    }
+    return reader.IsOpenFl(name);
+}
+
 Failure CheckOutput(const myLib::RdTxtLn& reader, const std::string& name, Replaces replaces,
                     bool force) {
     if (name.empty() || !myLib::IsFlNm(name)) return Failure::kOpenOutput;
-    if (reader.FlKind() != myLib::RdTxtLn::kDeviceFile) {
-        const bool isData =
-            IsStandardOutput(name) ? reader.IsOpenStrm(stdout) : reader.IsOpenFl(name);
-        if (isData) return Failure::kOutputIsInput;
-    }
+    if (IsOpenData(reader, name)) return Failure::kOutputIsInput;
     if (!force && !IsStandardOutput(name) && !MayReplace(name, replaces)) {
         return Failure::kNotReport;
     }

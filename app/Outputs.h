@@ -114,10 +114,20 @@ private:
 // they were. kNone, or the failure and the index of the output it concerns.
 Outcome CommitOutputs(const std::vector<OutputFile*>& outputs, std::size_t& failed);
 
+// How a front end's names are read: on the command line "-" (and a name
+// of descriptor 1, such as /dev/stdout) is standard output; in the
+// dialogue every answer is a file's name.
+enum class Naming { kCommandLine, kDialogue };
+
+// True when the output named `name` is the data `reader` has open, compared
+// by the open file's identity; a device such as a terminal is read and
+// written apart.
+bool IsOpenData(const myLib::RdTxtLn& reader, const std::string& name,
+                Naming naming = Naming::kCommandLine);
+
 // Why the output named `name` may not be written, before anything is made
-// for it: it has no name, it is the data `reader` has open (compared by the
-// open file's identity; a device such as a terminal is read and written
-// apart), or it exists and holds something `replaces` does not allow (unless
+// for it: it has no name, it is the data `reader` has open (IsOpenData), or
+// it exists and holds something `replaces` does not allow (unless
 // `force`). kNone when it may.
 Failure CheckOutput(const myLib::RdTxtLn& reader, const std::string& name, Replaces replaces,
                     bool force);

@@ -8,7 +8,7 @@
 #include "app/Exact.h"
 #include "app/Histogram.h"
 #include "app/Report.h"
-#include "app/Run.h"
+#include "app/StatisticTable.h"
 #include "app/Text.h"
 
 namespace descstat {
@@ -41,7 +41,6 @@ constexpr const char* kFonts = "'Yu Gothic', 'Hiragino Sans', 'Noto Sans CJK JP'
 // The chart's own texts, Japanese (UTF-8) and English.
 struct PlotTexts {
     const char* mean;
-    const char* sdUnbiased;
     const char* band;
     const char* count;
     const char* value;
@@ -54,7 +53,6 @@ struct PlotTexts {
 
 constexpr PlotTexts kJapanesePlot = {
     "\xE5\xB9\xB3\xE5\x9D\x87\xE5\x80\xA4",                  // 平均値
-    "SD(\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86\xE6\x95\xA3)",  // SD(不偏分散)
     "\xE5\xB9\xB3\xE5\x9D\x87\xE5\x80\xA4 \xC2\xB1 1 SD(\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86"
     "\xE6\x95\xA3)",                           // 平均値 ± 1 SD(不偏分散)
     "\xE5\xBA\xA6\xE6\x95\xB0",                // 度数
@@ -67,7 +65,6 @@ constexpr PlotTexts kJapanesePlot = {
     "\xE5\xA4\x96\xE3\x82\x8C\xE5\x80\xA4",                         // 外れ値
 };
 constexpr PlotTexts kEnglishPlot = {"Mean",
-                                    "SD (unbiased)",
                                     "Mean \xC2\xB1 1 SD (unbiased)",
                                     "Count",
                                     "Value",
@@ -438,115 +435,39 @@ void WriteLegend(std::string& svg, const std::vector<LegendEntry>& entries) {
     }
 }
 
-// The sign of 2·x − (5·a − 3·b), exactly: where x stands against the fence
-// (5·a − 3·b)/2, that is a − 1.5·(b − a). All finite.
-int AgainstFence(double x, double a, double b) {
-    ExactSums sums;
-    AddMultiple(sums, x, 2);
-    AddMultiple(sums, -a, 5);
-    AddMultiple(sums, b, 3);
-    bool negative = false;
-    const BigNat sum = LinearSum(sums, negative);
-    if (sum.empty()) return 0;
-    return negative ? -1 : 1;
-}
-
-// The double nearest to the fence (5·a − 3·b)/2, and whether a value equal
-// to that double lies beyond the fence (away from a): only there can the
-// rounding decide, for no other double lies between the fence and its
-// nearest one.
-struct Fence {
-    double nearest;
-    bool nearestBeyond;
-};
-
-Fence FenceOf(double a, double b, bool below) {
-    ExactSums sums;
-    AddMultiple(sums, a, 5);
-    AddMultiple(sums, -b, 3);
-    bool negative = false;
-    const BigNat sum = LinearSum(sums, negative);
-    const double nearest = RoundQuotient(sum, 2, -kLinearScale, negative);
-    if (!std::isfinite(nearest)) return {nearest, true};  // the fence lies beyond every double
-    const int side = AgainstFence(nearest, a, b);
-    return {nearest, below ? side < 0 : side > 0};
-}
-
-bool Below(double v, const Fence& f) {
-    return v < f.nearest || (v == f.nearest && f.nearestBeyond);
-}
-bool Above(double v, const Fence& f) {
-    return v > f.nearest || (v == f.nearest && f.nearestBeyond);
-}
-
-// Calls `take` with each distinct value of the two sorted ranges in turn
-// (the second's values all above the first's) and its index among them.
-template <typename Take>
-void ForEachDistinct(const double* a, const double* aEnd, const double* b, const double* bEnd,
-                     Take take) {
-    std::size_t index = 0;
-    const double* last = nullptr;
-    const auto visit = [&](const double* p) {
-        if (last == nullptr || *last != *p) take(index++, *p + 0.0);  // a zero is +0
-        last = p;
-    };
-    for (const double* p = a; p != aEnd; ++p) visit(p);
-    for (const double* p = b; p != bEnd; ++p) visit(p);
+// "n = 12, 平均値 = 3.5, SD(不偏分散) = 1.2": the caption's statistics at
+// the report's digits.
+std::string Caption(const ResultSet& set, const RunOptions& options) {
+    const bool english = options.language == Language::kEnglish;
+    std::string caption;
+    for (const StatisticRow& row : Statistics()) {
+        if (row.caption == nullptr) continue;
+        const double v = row.of(set);
+        if (!caption.empty()) caption += ", ";
+        caption += english ? row.caption->english : row.caption->japanese;
+        caption += " = ";
+        caption += row.isCount ? std::to_string(static_cast<std::int64_t>(v))
+                               : NumberText(v, options.digits);
+    }
+    return caption;
 }
 
 }  // namespace
 
-Whiskers ComputeWhiskers(double* values, std::int32_t n, const Summary& s) {
-    Whiskers w{kNaN, kNaN, 0, {}};
-    if (n <= 0 || std::isnan(s.minimum)) return w;
-    w.low = s.minimum;
-    w.high = s.maximum;
-    if (!std::isfinite(s.firstQuartile) || !std::isfinite(s.thirdQuartile)) return w;
-    const Fence lower = FenceOf(s.firstQuartile, s.thirdQuartile, true);
-    const Fence upper = FenceOf(s.thirdQuartile, s.firstQuartile, false);
-    // Below the lower fence first, above the upper one last, the rest between.
-    double* const inside =
-        std::partition(values, values + n, [&lower](double v) { return Below(v, lower); });
-    double* const beyond =
-        std::partition(inside, values + n, [&upper](double v) { return !Above(v, upper); });
-    w.low = *std::min_element(inside, beyond) + 0.0;
-    w.high = *std::max_element(inside, beyond) + 0.0;
-    w.outside = (inside - values) + (values + n - beyond);
-    std::sort(values, inside);
-    std::sort(beyond, values + n);
-    std::size_t distinct = 0;
-    ForEachDistinct(values, inside, beyond, values + n, [&](std::size_t, double) { ++distinct; });
-    // Every one when they are few; else the k-th of kMostOutliersDrawn picks
-    // the distinct value at k·(distinct − 1)/(kMostOutliersDrawn − 1).
-    const std::size_t drawn = std::min(distinct, kMostOutliersDrawn);
-    std::size_t next = 0;
-    ForEachDistinct(values, inside, beyond, values + n, [&](std::size_t index, double v) {
-        if (next < drawn && (drawn == distinct || index == next * (distinct - 1) / (drawn - 1))) {
-            w.outliers.push_back(v);
-            ++next;
-        }
-    });
-    return w;
-}
-
-std::string PlotSvg(const std::string& dataName, const Computed& computed,
-                    const RunOptions& options) {
+std::string PlotSvg(const ResultSet& set, const RunOptions& options) {
     const PlotTexts& texts = options.language == Language::kEnglish ? kEnglishPlot : kJapanesePlot;
     const std::string& field = options.data.fieldName;
-    const Results& r = computed.results;
+    const Results& r = set.results;
     std::string svg =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
         "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
         Coord(kWidth) + "\" height=\"" + Coord(kHeight) + "\" viewBox=\"0 0 " + Coord(kWidth) +
         " " + Coord(kHeight) + "\" font-family=\"" + kFonts + "\">\n";
     Rect(svg, 0, 0, kWidth, kHeight, "fill=\"#ffffff\"");
-    WriteTitle(svg, OwnName(dataName) + (field.empty() ? "" : ": " + field));
-    const std::string caption = "n = " + std::to_string(computed.count) + ", " + texts.mean +
-                                " = " + NumberText(r.mean, options.digits) + ", " +
-                                texts.sdUnbiased + " = " + NumberText(r.unbiasedSd, options.digits);
-    Text(svg, kWidth / 2, 50, "middle", 13, caption, " class=\"caption\"");
+    WriteTitle(svg, OwnName(set.key.file) + (field.empty() ? "" : ": " + field));
+    Text(svg, kWidth / 2, 50, "middle", 13, Caption(set, options), " class=\"caption\"");
 
-    const Histogram& h = computed.histogram;
+    const Histogram& h = set.histogram;
     std::int64_t most = 0;
     for (const HistogramBin& bin : h.bins) most = std::max(most, bin.count);
     const double perCount = WriteCountAxis(svg, most, texts);
@@ -559,11 +480,11 @@ std::string PlotSvg(const std::string& dataName, const Computed& computed,
         WriteBars(svg, h, scale, perCount);
         legend.push_back({Key::kBars, texts.bars});
         WriteEdgeAxis(svg, h, scale);
-        if (std::isfinite(computed.summary.minimum)) {
-            WriteBoxPlot(svg, computed.summary, computed.whiskers, scale);
+        if (std::isfinite(set.summary.minimum)) {
+            WriteBoxPlot(svg, set.summary, set.whiskers, scale);
             legend.push_back({Key::kBox, texts.box});
             legend.push_back({Key::kWhiskers, texts.whiskers});
-            if (!computed.whiskers.outliers.empty()) {
+            if (!set.whiskers.outliers.empty()) {
                 legend.push_back({Key::kOutliers, texts.outliers});
             }
         }

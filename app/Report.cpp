@@ -80,31 +80,19 @@ void WriteListingLine(std::ostream& report, std::int32_t k, double value, int di
     if (report.rdbuf()->sputn(text, length) != length) report.setstate(std::ios_base::badbit);
 }
 
-void WriteResultBlock(std::ostream& report, const Results& results, const ReportFormat& format) {
-    const std::pair<const JapaneseText*, double> lines[] = {
-        {&kMeanLabel, results.mean},
-        {&kVarianceLabel, results.variance},
-        {&kSdLabel, results.sd},
-        {&kUnbiasedVarianceLabel, results.unbiasedVariance},
-        {&kUnbiasedSdLabel, results.unbiasedSd},
-    };
-    report << std::endl << std::endl;
-    for (const auto& line : lines) {
-        WriteLabelled(report, *line.first, line.second, format);
-    }
-}
-
-void WriteSummaryBlock(std::ostream& report, const Summary& summary, const ReportFormat& format) {
-    const std::pair<const JapaneseText*, double> lines[] = {
-        {&kMinimumLabel, summary.minimum}, {&kFirstQuartileLabel, summary.firstQuartile},
-        {&kMedianLabel, summary.median},   {&kThirdQuartileLabel, summary.thirdQuartile},
-        {&kMaximumLabel, summary.maximum},
-    };
+void WriteStatisticBlock(std::ostream& report, Block block, const ResultSet& set,
+                         const ReportFormat& format) {
     report << std::endl;
-    WriteText(report, format.style, kCountLabel);
-    report << summary.count << std::endl;
-    for (const auto& line : lines) {
-        WriteLabelled(report, *line.first, line.second, format);
+    if (block == Block::kResults) report << std::endl;
+    for (const StatisticRow& row : Statistics()) {
+        if (row.block != block) continue;
+        const double value = row.of(set);
+        if (row.isCount) {
+            WriteText(report, format.style, *row.label);
+            report << static_cast<std::int64_t>(value) << std::endl;
+        } else {
+            WriteLabelled(report, *row.label, value, format);
+        }
     }
 }
 
@@ -135,6 +123,13 @@ void WriteHistogramBlock(std::ostream& report, const Histogram& histogram,
         WriteText(report, format.style, kNotNumbersLabel);
         report << histogram.notNumbers << std::endl;
     }
+}
+
+void WriteBlocks(std::ostream& report, const ResultSet& set, const RunOptions& options,
+                 const ReportFormat& format) {
+    WriteStatisticBlock(report, Block::kResults, set, format);
+    if (options.summary) WriteStatisticBlock(report, Block::kSummary, set, format);
+    if (options.histogram) WriteHistogramBlock(report, set.histogram, format);
 }
 
 }  // namespace descstat

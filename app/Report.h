@@ -5,7 +5,8 @@
 // Every line ends with the stream's line end, so a report file gets the
 // platform's text line ends. Another rendering of the same results (other
 // labels, a machine format, a picture) is another set of writers beside these,
-// over the same Results and Summary.
+// over the same result sets (ResultSet.h), whose statistics they take from
+// the table of statistics (StatisticTable.h).
 #ifndef DESCSTAT_REPORT_H
 #define DESCSTAT_REPORT_H
 
@@ -18,8 +19,8 @@
 #include "app/Histogram.h"
 #include "app/Japanese.h"
 #include "app/Options.h"
-#include "app/Statistics.h"
-#include "app/Summary.h"
+#include "app/ResultSet.h"
+#include "app/StatisticTable.h"
 #include "app/Text.h"
 
 namespace descstat {
@@ -56,12 +57,16 @@ void WriteListingHeading(std::ostream& report, const ReportFormat& format);
 // not arrive whole marks the stream bad, as a failed write does.
 void WriteListingLine(std::ostream& report, std::int32_t k, double value, int digits);
 
-// The empty line that ends the listing, then the result block: an empty line
-// and the five labelled results.
-void WriteResultBlock(std::ostream& report, const Results& results, const ReportFormat& format);
+// A block of statistics, one labelled line each, in the table's order: the
+// results block after the empty line that ends the listing and an empty
+// line, the summary block after an empty line.
+void WriteStatisticBlock(std::ostream& report, Block block, const ResultSet& set,
+                         const ReportFormat& format);
 
-// The summary block: an empty line and six labelled lines.
-void WriteSummaryBlock(std::ostream& report, const Summary& summary, const ReportFormat& format);
+// Every block after the listing that the options ask for: the results, the
+// summary, the histogram.
+void WriteBlocks(std::ostream& report, const ResultSet& set, const RunOptions& options,
+                 const ReportFormat& format);
 
 // The histogram block: an empty line, the heading, one line per bin
 // ("[10, 12)  5  *****"), and how many values are not numbers when any are.
@@ -76,8 +81,8 @@ public:
     Listing(std::ostream& report, const ReportFormat& format, bool values)
         : report_(report), format_(format), values_(values) {}
     void SectionFound() override { WriteListingHeading(report_, format_); }
-    void Take(std::int32_t number, double value) override {
-        if (values_) WriteListingLine(report_, number, value, format_.digits);
+    void Take(const Record& record) override {
+        if (values_) WriteListingLine(report_, record.number, record.values[0], format_.digits);
     }
 
 private:

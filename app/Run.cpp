@@ -3,94 +3,85 @@
 #include <utility>
 
 #include "app/Report.h"
-#include "app/Statistics.h"
-#include "app/Summary.h"
 
 namespace descstat {
 
 namespace {
 
-// The results, the histogram, then the summary and the chart's whiskers,
-// each when asked for. These reorder the values, so they come last, and this
-// step takes the values from the run: nothing can read them in file order
-// afterwards.
-Computed Compute(Values values, const RunOptions& options) {
-    Computed c;
-    c.count = values.Count();
-    c.results = ComputeResults(values.Data(), values.Count());
-    const bool plot = !options.plot.empty();
-    if (options.histogram || plot) {
-        c.histogram = ComputeHistogram(values.Data(), values.Count(), options.bins);
-        c.hasHistogram = true;
+// The result sets of the columns read, one per column, keyed by the data
+// file's name, and computed.
+void ComputeColumns(Columns& columns, const std::string& dataName, const RunOptions& options,
+                    ResultSets& sets) {
+    for (Values& column : columns) {
+        ResultSet set;
+        set.key.file = dataName;
+        set.values = std::move(column);
+        Compute(set, options);
+        sets.push_back(std::move(set));
     }
-    if (options.summary || plot) {
-        c.summary = ComputeSummary(values.Data(), values.Count());
-    }
-    if (plot) c.whiskers = ComputeWhiskers(values.Data(), values.Count(), c.summary);
-    return c;
 }
 
-// The blocks after the listing, from the values read, and what they were
-// computed from into `computed` when the caller wants it (for the chart).
-void WriteBlocks(std::ostream& report, Values values, const RunOptions& options,
-                 const ReportFormat& format, Computed* computed) {
-    const Computed c = Compute(std::move(values), options);
-    WriteResultBlock(report, c.results, format);
-    if (options.summary) WriteSummaryBlock(report, c.summary, format);
-    if (options.histogram) WriteHistogramBlock(report, c.histogram, format);
-    if (computed != nullptr) *computed = c;
+// The blocks after the listing for each result set from `first` on.
+void WriteAllBlocks(std::ostream& report, const ResultSets& sets, std::size_t first,
+                    const RunOptions& options, const ReportFormat& format) {
+    for (std::size_t i = first; i < sets.size(); ++i) WriteBlocks(report, sets[i], options, format);
 }
 
-// Every value of the data: in one pass when it can be read only once, in two
-// otherwise, the bad lines remarked to `remarks`.
-Outcome ReadAll(myLib::RdTxtLn& reader, const std::string& openName, const RunOptions& options,
-                ValueSink& remarks, const RunHooks& hooks, Values& values) {
-    return ReadableOnce(reader, openName)
-               ? ReadOnce(reader, options.data, remarks, hooks, values)
-               : ReadDataFile(reader, openName, options.data, remarks, hooks, values);
+// The listing of values already read: each record of the columns in turn.
+void WriteListing(Listing& listing, const Columns& columns) {
+    listing.SectionFound();
+    const std::int32_t count = columns.empty() ? 0 : columns[0].Count();
+    std::vector<double> row(columns.size());
+    for (std::int32_t p = 0; p < count; ++p) {
+        for (std::size_t i = 0; i < columns.size(); ++i) row[i] = columns[i].Data()[p];
+        listing.Take({0, p + 1, row.data(), row.size()});
+    }
 }
 
 }  // namespace
 
-Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& openName,
-                       const RunOptions& options, ValueSink& remarks, const RunHooks& hooks,
-                       Computed& computed) {
-    Values values;
-    Outcome read = ReadAll(reader, openName, options, remarks, hooks, values);
+Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& dataName,
+                       const std::string& openName, const RunOptions& options, ValueSink& remarks,
+                       const RunHooks& hooks, ResultSets& sets) {
+    Columns columns;
+    Outcome read = ReadData(reader, openName, options.data, remarks, hooks, columns);
     if (read.failure != Failure::kNone) return read;
-    computed = Compute(std::move(values), options);
+    ComputeColumns(columns, dataName, options, sets);
     return {};
 }
 
 Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
                     const std::string& openName, std::ostream& report, const RunOptions& options,
-                    const RunHooks& hooks, Computed* computed) {
+                    const RunHooks& hooks, ResultSets& sets) {
     const ReportFormat format{options.report, options.digits};
     WriteHeader(report, dataName);
 
     Listing listing(report, format, options.listing);
-    Values values;
-    Outcome read = ReadDataFile(reader, openName, options.data, listing, hooks, values);
+    Columns columns;
+    Outcome read = ReadDataFile(reader, openName, options.data, listing, hooks, columns);
     if (read.failure != Failure::kNone) return read;
 
-    WriteBlocks(report, std::move(values), options, format, computed);
+    const std::size_t first = sets.size();
+    ComputeColumns(columns, dataName, options, sets);
+    WriteAllBlocks(report, sets, first, options, format);
     return {};
 }
 
 Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataName,
                                 const std::string& openName, std::ostream& report,
                                 const RunOptions& options, ValueSink& remarks,
-                                const RunHooks& hooks, Computed* computed) {
-    Values values;
-    Outcome read = ReadAll(reader, openName, options, remarks, hooks, values);
+                                const RunHooks& hooks, ResultSets& sets) {
+    Columns columns;
+    Outcome read = ReadData(reader, openName, options.data, remarks, hooks, columns);
     if (read.failure != Failure::kNone) return read;
 
     const ReportFormat format{options.report, options.digits};
     WriteHeader(report, dataName);
     Listing listing(report, format, options.listing);
-    listing.SectionFound();
-    for (std::int32_t p = 0; p < values.Count(); ++p) listing.Take(p + 1, values.Data()[p]);
-    WriteBlocks(report, std::move(values), options, format, computed);
+    WriteListing(listing, columns);
+    const std::size_t first = sets.size();
+    ComputeColumns(columns, dataName, options, sets);
+    WriteAllBlocks(report, sets, first, options, format);
     return {};
 }
 

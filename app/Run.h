@@ -1,54 +1,39 @@
 // The core of a run, the same for the dialogue and the argument run, in one
 // order of steps: read the values (the dialogue writes the header before and
 // each listing line as it is read; the argument run writes both after), the
-// results, the summary, which may reorder the values, then the report's
-// blocks. The front ends (Dialogue,
-// ArgumentRun) only obtain the names, open the data file and the report, and
-// show a failure their way.
+// result sets computed from them, then the report's blocks for each. The
+// front ends (Dialogue, ArgumentRun, MachineRun) only obtain the names, open
+// the data file and the outputs, and show a failure their way.
 #ifndef DESCSTAT_RUN_H
 #define DESCSTAT_RUN_H
 
-#include <cstdint>
 #include <ostream>
 #include <string>
 
 #include "app/DataFile.h"
-#include "app/Histogram.h"
 #include "app/Messages.h"
 #include "app/Options.h"
-#include "app/Plot.h"
-#include "app/Statistics.h"
-#include "app/Summary.h"
+#include "app/ResultSet.h"
 #include "mylib/RdTxtLn.h"
 
 namespace descstat {
 
-// Everything computed from the values of one data file.
-struct Computed {
-    std::int32_t count = 0;
-    Results results{};
-    Summary summary{};    // with the summary or the chart
-    Whiskers whiskers{};  // with the chart
-    bool hasHistogram = false;
-    Histogram histogram;
-};
-
-// Reads the data that `reader` has open (in one pass or two, as
-// WriteReportAfterReading does) and computes its results, and the summary
-// when asked for, remarking bad lines to `remarks`. Writes nothing.
-Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& openName,
-                       const RunOptions& options, ValueSink& remarks, const RunHooks& hooks,
-                       Computed& computed);
+// Reads the data that `reader` has open (in one pass or two, as ReadData
+// does) and appends its result sets, computed, to `sets`, each keyed by
+// `dataName`; remarks bad lines to `remarks`. Writes nothing.
+Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& dataName,
+                       const std::string& openName, const RunOptions& options, ValueSink& remarks,
+                       const RunHooks& hooks, ResultSets& sets);
 
 // Writes the whole report of the data file that `reader` has open under
 // `openName` (shown in the report as `dataName`), as the dialogue does: the
 // header first, each listing line as its value is read in the second pass.
 // The report is left open: the caller closes it and checks that everything
-// was written. What the report was computed from goes to `computed` unless
-// it is null (for the chart).
+// was written. The result sets it was computed from are appended to `sets`
+// (for the chart).
 Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
                     const std::string& openName, std::ostream& report, const RunOptions& options,
-                    const RunHooks& hooks, Computed* computed = nullptr);
+                    const RunHooks& hooks, ResultSets& sets);
 
 // The same report, written only once all the data has been read, so that a
 // failed run writes none of it: in one pass when the data can be read only
@@ -58,7 +43,7 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
 Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataName,
                                 const std::string& openName, std::ostream& report,
                                 const RunOptions& options, ValueSink& remarks,
-                                const RunHooks& hooks, Computed* computed = nullptr);
+                                const RunHooks& hooks, ResultSets& sets);
 
 }  // namespace descstat
 

@@ -40,7 +40,7 @@ void Values::Release() {
     count_ = 0;
 }
 
-bool Values::Allocate(std::int32_t count) {
+bool Values::Reserve(std::int32_t count) {
     Release();
     if (count <= 0) return true;
     const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(double);
@@ -54,7 +54,6 @@ bool Values::Allocate(std::int32_t count) {
     data_ = static_cast<double*>(base);
     reserved_ = reserved;
     committed_ = bytes;
-    count_ = count;
     return true;
 }
 

@@ -1,6 +1,6 @@
 // The values of a data file in memory, in file order: one array of doubles
 // that never moves. It is made at its final size when the count is known
-// (a file read twice), or grows in place as values arrive (data read once):
+// (a file read twice: Reserve), or grows in place as values arrive (data read once):
 // address space is reserved up front, as much as the system allows up to the
 // largest count, and committed as it fills, so that growing never copies and
 // the values cost 8 bytes each, with no second copy at any time.
@@ -21,15 +21,10 @@ public:
     Values(Values&& other) noexcept;
     Values& operator=(Values&& other) noexcept;
 
-    // Makes room for exactly `count` values, which then all exist (their
-    // contents unset); false when there is not enough memory.
-    bool Allocate(std::int32_t count);
-
-    // Keeps only the first `count` values (at most Count()): those a reading
-    // pass kept of the lines it counted.
-    void Keep(std::int32_t count) {
-        if (count < count_) count_ = count;
-    }
+    // Makes room for exactly `count` values (the lines a counting pass
+    // found), so that appending that many never fails; no values yet. False
+    // when there is not enough memory.
+    bool Reserve(std::int32_t count);
 
     // Adds a value at the end; false when there is no memory for it.
     bool Append(double value);

@@ -15,6 +15,7 @@
 #include "app/CommandLine.h"
 #include "app/Console.h"
 #include "app/Dialogue.h"
+#include "app/FrontEnd.h"
 #include "app/MachineRun.h"
 #include "app/Messages.h"
 #include "app/Outputs.h"
@@ -39,12 +40,7 @@ int DialogueOnConsole(descstat::RunOptions options) {
     } catch (const std::bad_alloc&) {
         std::cout << descstat::kNoMemoryMessage << std::endl;
     }
-    std::cout.flush();
-    if (std::cout.fail()) {
-        std::cerr << descstat::kConsoleFailed << std::endl;
-        code = kExitFailure;
-    }
-    return code;
+    return descstat::ConsoleChecked(std::cout, std::cerr, code);
 }
 
 // A run on the command line's files, with the failure of an allocation the
@@ -132,10 +128,8 @@ std::string OutputsClash(const descstat::CommandLine& cl) {
 
 // Help or version on standard output; a failure to write it is a failure.
 int Show(const char* text) {
-    std::cout << text << std::flush;
-    if (!std::cout.fail()) return descstat::kExitSuccess;
-    std::cerr << descstat::kConsoleFailed << std::endl;
-    return kExitFailure;
+    std::cout << text;
+    return descstat::ConsoleChecked(std::cout, std::cerr, descstat::kExitSuccess);
 }
 
 }  // namespace

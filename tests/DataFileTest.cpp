@@ -160,9 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
 // What the reading pass hands on: the values kept and the lines remarked.
 class Collected : public descstat::ValueSink {
 public:
-    void Take(std::int32_t number, double value) override {
-        (void)number;
-        values.push_back(value);
+    void Take(const descstat::Record& record) override {
+        values.insert(values.end(), record.values, record.values + record.count);
     }
     void Remark(const descstat::LineRemark& remark) override {
         remarks.push_back(std::to_string(remark.line) + ":" + std::to_string(remark.kind) + ":" +
@@ -203,9 +202,9 @@ TEST_P(SeparatedFields, ReadAsWholeNumbersAndWholeRecords) {
     rules.separator = c.separator;
     rules.field = c.field;
     Collected sink;
-    descstat::Values values;
+    descstat::Columns columns;
     const descstat::Outcome read =
-        descstat::ReadDataFile(reader, file.Name(), rules, sink, {}, values);
+        descstat::ReadDataFile(reader, file.Name(), rules, sink, {}, columns);
     ASSERT_EQ(read.failure, Failure::kNone) << read.detail;
     EXPECT_TRUE(SameValues(sink.values, c.values));
     EXPECT_EQ(sink.remarks, c.remarks);

@@ -1,0 +1,54 @@
+// A result set: one sample of values and everything computed from it. A run
+// is a list of result sets (one per data file today; per field and group of
+// a table later), and every renderer (the report, the machine rows, the
+// chart) loops over them. Its key names the sample; its values live only
+// until they are computed from, since computing reorders them.
+#ifndef DESCSTAT_RESULTSET_H
+#define DESCSTAT_RESULTSET_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/Histogram.h"
+#include "app/Options.h"
+#include "app/Statistics.h"
+#include "app/Summary.h"
+#include "app/Values.h"
+#include "app/Whiskers.h"
+
+namespace descstat {
+
+// What names a result set: the data file as given (later also a field and a
+// group of a table).
+struct ResultKey {
+    std::string file;
+};
+
+// One sample and what was computed from it. `error` tells why a sample has
+// no results (a data file that could not be read): the machine formats
+// write it in the sample's row.
+struct ResultSet {
+    ResultKey key;
+    Values values;  // in file order until Compute, then released
+    std::int32_t count = 0;
+    Results results{};
+    Summary summary{};    // with the summary or the chart
+    Whiskers whiskers{};  // with the chart
+    bool hasHistogram = false;
+    Histogram histogram;
+    std::string error;  // empty when the results stand
+};
+
+// The results of a run, in the order they are written.
+using ResultSets = std::vector<ResultSet>;
+
+// Computes what the options ask for from the set's values: the results, the
+// histogram, then the summary and the chart's whiskers, which reorder the
+// values; the values are released afterwards, so nothing can read them in
+// file order any more.
+void Compute(ResultSet& set, const RunOptions& options);
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_RESULTSET_H

@@ -1,0 +1,66 @@
+#include "app/StatisticTable.h"
+
+#include <iterator>
+
+namespace descstat {
+
+namespace {
+
+constexpr CaptionLabel kCountCaption = {"n", "n"};
+constexpr CaptionLabel kMeanCaption = {"\xE5\xB9\xB3\xE5\x9D\x87\xE5\x80\xA4", "Mean"};  // 平均値
+constexpr CaptionLabel kUnbiasedSdCaption = {
+    "SD(\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86\xE6\x95\xA3)", "SD (unbiased)"};  // SD(不偏分散)
+
+// The count first: every machine row starts with it, and the summary block
+// with it; the report's results block follows the table's order after it.
+const StatisticRow kRows[] = {
+    {"n", &kCountLabel, Block::kSummary, true, true, &kCountCaption,
+     [](const ResultSet& s) { return static_cast<double>(s.count); }},
+    {"mean", &kMeanLabel, Block::kResults, false, false, &kMeanCaption,
+     [](const ResultSet& s) { return s.results.mean; }},
+    {"variance", &kVarianceLabel, Block::kResults, false, false, nullptr,
+     [](const ResultSet& s) { return s.results.variance; }},
+    {"sd", &kSdLabel, Block::kResults, false, false, nullptr,
+     [](const ResultSet& s) { return s.results.sd; }},
+    {"unbiased_variance", &kUnbiasedVarianceLabel, Block::kResults, false, false, nullptr,
+     [](const ResultSet& s) { return s.results.unbiasedVariance; }},
+    {"unbiased_sd", &kUnbiasedSdLabel, Block::kResults, false, false, &kUnbiasedSdCaption,
+     [](const ResultSet& s) { return s.results.unbiasedSd; }},
+    {"min", &kMinimumLabel, Block::kSummary, false, false, nullptr,
+     [](const ResultSet& s) { return s.summary.minimum; }},
+    {"q1", &kFirstQuartileLabel, Block::kSummary, false, false, nullptr,
+     [](const ResultSet& s) { return s.summary.firstQuartile; }},
+    {"median", &kMedianLabel, Block::kSummary, false, false, nullptr,
+     [](const ResultSet& s) { return s.summary.median; }},
+    {"q3", &kThirdQuartileLabel, Block::kSummary, false, false, nullptr,
+     [](const ResultSet& s) { return s.summary.thirdQuartile; }},
+    {"max", &kMaximumLabel, Block::kSummary, false, false, nullptr,
+     [](const ResultSet& s) { return s.summary.maximum; }},
+};
+
+// A label without its " = " and the blanks that pad it.
+std::string Bare(const char* label) {
+    std::string s = label;
+    const std::size_t end = s.find_last_not_of(" =");
+    return s.substr(0, end + 1);
+}
+
+}  // namespace
+
+StatisticRows Statistics() { return {std::begin(kRows), std::end(kRows)}; }
+
+bool Asked(const StatisticRow& row, const RunOptions& options) {
+    return row.block == Block::kResults || options.summary;
+}
+
+std::string EnglishLabels(Block block) {
+    std::string list;
+    for (const StatisticRow& row : Statistics()) {
+        if (row.block != block) continue;
+        if (!list.empty()) list += ", ";
+        list += Bare(row.label->english);
+    }
+    return list;
+}
+
+}  // namespace descstat
