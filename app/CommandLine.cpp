@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/Histogram.h"
+#include "app/StatisticTable.h"
 
 namespace descstat {
 
@@ -36,32 +37,128 @@ struct OptionName {
     const char* longName;
     char shortName;  // '\0': none
     Opt opt;
-    bool takesValue;
+    const char* value;  // the value as --help names it ("NAME"); null: the option takes none
+    const char* help;   // what it does, as --help's lines, '\n' between them
 };
 
 // The largest field number: far beyond any line's 998 bytes.
 constexpr long long kMaxField = 1000000;
 
+// Every option, in the order --help lists them.
 constexpr OptionName kOptions[] = {
-    {"encoding", 'e', Opt::kEncoding, true},
-    {"language", 'L', Opt::kLanguage, true},
-    {"digits", 'd', Opt::kDigits, true},
-    {"summary", 's', Opt::kSummary, false},
-    {"plain", 'p', Opt::kPlain, false},
-    {"header", 'H', Opt::kHeader, false},
-    {"field", 'f', Opt::kField, true},
-    {"separator", 't', Opt::kSeparator, true},
-    {"skip-invalid", '\0', Opt::kSkipInvalid, false},
-    {"no-listing", '\0', Opt::kNoListing, false},
-    {"force", '\0', Opt::kForce, false},
-    {"histogram", '\0', Opt::kHistogram, false},
-    {"bins", '\0', Opt::kBins, true},
-    {"plot", '\0', Opt::kPlot, true},
-    {"format", 'F', Opt::kFormat, true},
-    {"output", 'o', Opt::kOutput, true},
-    {"help", 'h', Opt::kHelp, false},
-    {"version", 'V', Opt::kVersion, false},
+    {"encoding", 'e', Opt::kEncoding, "NAME",
+     "the report's Japanese text in NAME: shift_jis (the\n"
+     "default; also sjis, cp932) or utf-8 (also utf8)"},
+    // Its help lists the labels from the table of statistics (LanguageHelp).
+    {"language", 'L', Opt::kLanguage, "LANG", nullptr},
+    {"digits", 'd', Opt::kDigits, "N",
+     "significant digits of every number, 1 to 17\n"
+     "(default 6; 17 identify every double), or 0 for\n"
+     "the fewest that read back as the same double"},
+    {"no-listing", '\0', Opt::kNoListing, nullptr, "the report without the listing of the values"},
+    {"histogram", '\0', Opt::kHistogram, nullptr,
+     "add a histogram after the results (and the summary):\n"
+     "each value in the bin of its shortest decimal, bins\n"
+     "1, 2 or 5 times a power of ten wide, as many as\n"
+     "Sturges' rule says; with -F json a \"histogram\" field"},
+    {"bins", '\0', Opt::kBins, "K", "about K bins (1 to 1000) instead"},
+    {"plot", '\0', Opt::kPlot, "FILE",
+     "an SVG chart of the data into FILE, replaced whole:\n"
+     "the histogram, a box plot, the mean and the mean\n"
+     "plus and minus one SD (unbiased variance)"},
+    {"format", 'F', Opt::kFormat, "FORMAT",
+     "report (the default), or the statistics alone, one\n"
+     "row per data file (every operand is one): tsv, csv\n"
+     "or json (JSON Lines); shortest digits unless -d;\n"
+     "in tsv and csv a name that begins with = + - @\n"
+     "and is no number gets a leading ' (no formula)"},
+    {"output", 'o', Opt::kOutput, "FILE", "a machine format's rows into FILE, replaced whole"},
+    {"force", '\0', Opt::kForce, nullptr,
+     "replace a REPORT, --plot or -o file even when it holds\n"
+     "something else than what descstat writes"},
+    {"summary", 's', Opt::kSummary, nullptr,
+     "add the count, minimum, quartiles, median and\n"
+     "maximum after the results"},
+    {"plain", 'p', Opt::kPlain, nullptr,
+     "the data file is a list of values: every line is a\n"
+     "value line (no header, no marker lines)"},
+    {"header", 'H', Opt::kHeader, nullptr, "the first value line names the fields; it is no value"},
+    {"field", 'f', Opt::kField, "N|NAME",
+     "the value is field N of each value line (from 1;\n"
+     "default 1), or the field the header line names NAME\n"
+     "(needs --header)"},
+    {"separator", 't', Opt::kSeparator, "C",
+     "fields are separated by the byte C (, ; | or tab)\n"
+     "instead of blanks, and may be quoted as in CSV\n"
+     "(line breaks inside the quotes too); a field is\n"
+     "then a number only when it is wholly one"},
+    {"skip-invalid", '\0', Opt::kSkipInvalid, nullptr,
+     "leave out every value line whose field holds no\n"
+     "number (empty, NA, a word)"},
+    {"help", 'h', Opt::kHelp, nullptr, "show this help and exit"},
+    {"version", 'V', Opt::kVersion, nullptr, "show the version and exit"},
 };
+
+// Where --help's descriptions begin: every line of one starts in this column.
+constexpr std::size_t kHelpColumn = 23;
+
+// An option as --help names it: "  -e, --encoding=NAME" or "      --force".
+std::string HelpHead(const OptionName& o) {
+    std::string head = "  ";
+    head += o.shortName != '\0' ? std::string("-") + o.shortName + ", " : std::string(4, ' ');
+    head += std::string("--") + o.longName;
+    if (o.value != nullptr) head += std::string("=") + o.value;
+    return head;
+}
+
+// Words joined by blanks into lines of at most `width` bytes, '\n' between.
+std::string Wrapped(const std::string& text, std::size_t width) {
+    std::string out;
+    std::size_t lineStart = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t end = std::min(text.find(' ', i), text.size());
+        const std::string word = text.substr(i, end - i);
+        if (out.size() > lineStart && out.size() - lineStart + 1 + word.size() > width) {
+            out += '\n';
+            lineStart = out.size();
+        } else if (out.size() > lineStart) {
+            out += ' ';
+        }
+        out += word;
+        i = end + 1;
+    }
+    return out;
+}
+
+// The --language help: the English labels, read from the table of
+// statistics, so that a new statistic is listed with no edit here.
+std::string LanguageHelp() {
+    constexpr std::size_t kWidth = 47;
+    return Wrapped(std::string("the report's labels and the closing lines in ja (Japanese, the "
+                               "default) or en (English, ASCII: ") +
+                       kListingHeading.english + ", " + EnglishLabels(Block::kResults) + "; " +
+                       EnglishLabels(Block::kSummary) + ")",
+                   kWidth);
+}
+
+// One option's entry: its head, then its description from kHelpColumn, on a
+// line of its own when the head leaves no room for two blanks.
+std::string HelpEntry(const OptionName& o) {
+    const std::string indent(kHelpColumn, ' ');
+    std::string entry = HelpHead(o);
+    if (entry.size() + 2 > kHelpColumn) {
+        entry += "\n" + indent;
+    } else {
+        entry.resize(kHelpColumn, ' ');
+    }
+    const std::string help = o.help != nullptr ? o.help : LanguageHelp();
+    for (const char c : help) {
+        entry += c;
+        if (c == '\n') entry += indent;
+    }
+    return entry + "\n";
+}
 
 // The option a long name or unique prefix names; null when none does, and
 // also when the prefix fits several (`ambiguous` then tells so).
@@ -266,7 +363,7 @@ bool ParseLong(const std::vector<std::string>& args, std::size_t& i, CommandLine
         return false;
     }
     const std::string full = std::string("--") + o->longName;
-    if (!o->takesValue) {
+    if (o->value == nullptr) {
         if (eq != std::string::npos) {
             cl.error = "option '" + full + "' doesn't allow an argument";
             return false;
@@ -290,7 +387,7 @@ bool ParseShort(const std::vector<std::string>& args, std::size_t& i, CommandLin
             cl.error = std::string("invalid option -- '") + arg[k] + "'";
             return false;
         }
-        if (!o->takesValue) {
+        if (o->value == nullptr) {
             if (!Apply(*o, "", cl)) return false;
             continue;
         }
@@ -332,6 +429,12 @@ void CheckCombination(CommandLine& cl) {
 }
 
 }  // namespace
+
+std::string OptionsHelp() {
+    std::string list;
+    for (const OptionName& o : kOptions) list += HelpEntry(o);
+    return list;
+}
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine cl;

@@ -3,7 +3,8 @@
 // Options may stand before or after the operands; "--" ends them; a long
 // option may be shortened to any unique prefix and takes its value after "="
 // or as the next argument; short options may be bundled ("-sd8"). Parsing
-// never fails silently: anything unusable becomes a message naming it.
+// never fails silently: anything unusable becomes a message naming it. The
+// same table of options gives --help its list of them.
 #ifndef DESCSTAT_COMMANDLINE_H
 #define DESCSTAT_COMMANDLINE_H
 
@@ -26,6 +27,11 @@ struct CommandLine {
 
 // Reads the arguments after the program name.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The option list of --help, an entry per option with its description lines,
+// laid out from the table the parser reads: the help names exactly the
+// options there are, in the order the table gives them.
+std::string OptionsHelp();
 
 }  // namespace descstat
 

@@ -399,8 +399,9 @@ Outcome ReadOnce(RdTxtLn& reader, const DataRules& rules, ValueSink& sink, const
 
 Outcome ReadData(RdTxtLn& reader, const std::string& openName, const DataRules& rules,
                  ValueSink& sink, const RunHooks& hooks, Columns& columns) {
-    return ReadableOnce(reader, openName) ? ReadOnce(reader, rules, sink, hooks, columns)
-                                          : ReadDataFile(reader, openName, rules, sink, hooks, columns);
+    return ReadableOnce(reader, openName)
+               ? ReadOnce(reader, rules, sink, hooks, columns)
+               : ReadDataFile(reader, openName, rules, sink, hooks, columns);
 }
 
 }  // namespace descstat

@@ -56,10 +56,10 @@ struct LineRemark {
 // values of the fields the rules select, in the order selected (one field
 // today; a table's several later). The values live until the next record.
 struct Record {
-    std::int64_t line = 0;        // its (first) line's number in the file, from 1
-    std::int32_t number = 0;      // its number among the value lines kept, from 1
+    std::int64_t line = 0;    // its (first) line's number in the file, from 1
+    std::int32_t number = 0;  // its number among the value lines kept, from 1
     const double* values = nullptr;
-    std::size_t count = 0;        // how many values
+    std::size_t count = 0;  // how many values
 };
 
 // Where the reading pass hands what it reads, in file order: the report's

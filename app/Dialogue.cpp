@@ -118,10 +118,9 @@ int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
     if (!report.is_open()) return Fail(in, con, {Failure::kOpenOutput});
 
     ResultSets sets;
-    Outcome outcome =
-        options.format == Format::kReport
-            ? WriteReport(reader, dataName, dataName, report, options, hooks, sets)
-            : WriteMachineReport(reader, dataName, report, options, hooks);
+    Outcome outcome = options.format == Format::kReport
+                          ? WriteReport(reader, dataName, dataName, report, options, hooks, sets)
+                          : WriteMachineReport(reader, dataName, report, options, hooks);
     if (outcome.failure == Failure::kNone) {
         report.close();
         if (report.fail()) outcome = {Failure::kWriteOutput};

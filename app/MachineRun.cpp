@@ -31,9 +31,8 @@ void AddFailed(ResultSets& sets, const std::string& name, const std::string& err
 // The result sets of one data file, read and computed, or one that says why
 // there are none; its warnings go to `err`. False when the data file is the
 // output, which ends the run.
-bool ReadSets(const std::string& name, std::FILE* in, std::ostream& err,
-              const RunOptions& options, const std::string& output, const RunHooks& hooks,
-              ResultSets& sets, bool& failed) {
+bool ReadSets(const std::string& name, std::FILE* in, std::ostream& err, const RunOptions& options,
+              const std::string& output, const RunHooks& hooks, ResultSets& sets, bool& failed) {
     errno = 0;
     const std::unique_ptr<RdTxtLn> reader = OpenData(name, in);
     failed = reader->status != RdTxtLn::kReady;
@@ -43,8 +42,8 @@ bool ReadSets(const std::string& name, std::FILE* in, std::ostream& err,
     }
     if (IsOpenData(*reader, output)) return false;
     Warnings warnings(err, name);
-    const Outcome read = ReadAndCompute(*reader, name, name == "-" ? std::string() : name,
-                                        options, warnings, hooks, sets);
+    const Outcome read = ReadAndCompute(*reader, name, name == "-" ? std::string() : name, options,
+                                        warnings, hooks, sets);
     warnings.Finish();
     failed = read.failure != Failure::kNone;
     if (failed) AddFailed(sets, name, FailureText(read, name));

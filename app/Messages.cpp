@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
+#include "app/CommandLine.h"
 #include "app/Shown.h"
 
 namespace descstat {
@@ -65,89 +67,58 @@ std::string FailureText(const Outcome& outcome, const std::string& typed) {
     return MessageWith(outcome.failure, detail);
 }
 
+namespace {
+
+// --help before its list of options, which the option table gives.
+constexpr const char* kUsageHead =
+    "Usage: descstat [OPTION]... [DATA [REPORT]]\n"
+    "  or:  descstat --format=tsv|csv|json [OPTION]... DATA...\n"
+    "Descriptive statistics of the numbers in a text data file: the mean, the\n"
+    "variance, the standard deviation, the unbiased variance and its standard\n"
+    "deviation, each correctly rounded.\n"
+    "\n"
+    "With no DATA, ask for the data file and the report file on the console\n"
+    "(a name with blanks is typed between double quotes).\n"
+    "With DATA, read that file (- for standard input) and write the report to\n"
+    "REPORT, or to standard output when REPORT is omitted or -, without asking\n"
+    "anything; a failure is one line on standard error. Data that can be read\n"
+    "only once (standard input, a pipe) is read in one pass. The report is\n"
+    "written once the data has been read; a named REPORT (and the chart, and\n"
+    "-o FILE) is replaced whole, all together, and a failed run leaves each as it\n"
+    "was. A report that is the data is refused, and so is a REPORT that exists\n"
+    "and is no report (two data files, say; -F tsv gives a row for each), or a\n"
+    "--plot or -o file that holds anything but what descstat writes. /dev/stdout\n"
+    "and /dev/fd/N are written through their descriptor, never replaced.\n"
+    "A report on a terminal is written in the terminal's character set (UTF-8\n"
+    "also for the C locale; English where Japanese cannot be shown) unless\n"
+    "--encoding is given; on a pipe or under > in the locale's (Shift_JIS for\n"
+    "the C locale); a named REPORT gets Shift_JIS unless told otherwise.\n"
+    "With DATA, each value line whose field is not wholly a number ('NA', '2kg',\n"
+    "'1,234') is named on standard error, FILE:LINE, at most 10 and then how\n"
+    "many more; the exit status stays 0. With DATA or a data option (-p, -H,\n"
+    "-f, -t, --skip-invalid) a lone CR ends a line (old Mac line ends).\n"
+    "\n"
+    "Options:\n";
+
+// --help after its list of options.
+constexpr const char* kUsageTail =
+    "\n"
+    "Exit status:\n"
+    "  0  the report was written\n"
+    "  2  the command line could not be used\n"
+    "  9  any other failure (a file that cannot be opened, read or written,\n"
+    "     a data file without a marker line, ...)\n"
+    "\n"
+    "The data file: free text, then a line starting with /, then one number per\n"
+    "line, up to the next line starting with / (with --plain: one number per\n"
+    "line). For a CSV file: descstat -p -H -t , -f COLUMN data.csv\n"
+    "See descstat(1) and the README.\n";
+
+}  // namespace
+
 const char* UsageText() {
-    return "Usage: descstat [OPTION]... [DATA [REPORT]]\n"
-           "  or:  descstat --format=tsv|csv|json [OPTION]... DATA...\n"
-           "Descriptive statistics of the numbers in a text data file: the mean, the\n"
-           "variance, the standard deviation, the unbiased variance and its standard\n"
-           "deviation, each correctly rounded.\n"
-           "\n"
-           "With no DATA, ask for the data file and the report file on the console\n"
-           "(a name with blanks is typed between double quotes).\n"
-           "With DATA, read that file (- for standard input) and write the report to\n"
-           "REPORT, or to standard output when REPORT is omitted or -, without asking\n"
-           "anything; a failure is one line on standard error. Data that can be read\n"
-           "only once (standard input, a pipe) is read in one pass. The report is\n"
-           "written once the data has been read; a named REPORT (and the chart, and\n"
-           "-o FILE) is replaced whole, all together, and a failed run leaves each as it\n"
-           "was. A report that is the data is refused, and so is a REPORT that exists\n"
-           "and is no report (two data files, say; -F tsv gives a row for each), or a\n"
-           "--plot or -o file that holds anything but what descstat writes. /dev/stdout\n"
-           "and /dev/fd/N are written through their descriptor, never replaced.\n"
-           "A report on a terminal is written in the terminal's character set (UTF-8\n"
-           "also for the C locale; English where Japanese cannot be shown) unless\n"
-           "--encoding is given; on a pipe or under > in the locale's (Shift_JIS for\n"
-           "the C locale); a named REPORT gets Shift_JIS unless told otherwise.\n"
-           "With DATA, each value line whose field is not wholly a number ('NA', '2kg',\n"
-           "'1,234') is named on standard error, FILE:LINE, at most 10 and then how\n"
-           "many more; the exit status stays 0. With DATA or a data option (-p, -H,\n"
-           "-f, -t, --skip-invalid) a lone CR ends a line (old Mac line ends).\n"
-           "\n"
-           "Options:\n"
-           "  -e, --encoding=NAME  the report's Japanese text in NAME: shift_jis (the\n"
-           "                       default; also sjis, cp932) or utf-8 (also utf8)\n"
-           "  -L, --language=LANG  the report's labels and the closing lines in ja\n"
-           "                       (Japanese, the default) or en (English, ASCII:\n"
-           "                       Data..., Mean, Variance, SD, Unbiased variance,\n"
-           "                       SD(unbiased variance); Count, Minimum, First\n"
-           "                       quartile, Median, Third quartile, Maximum)\n"
-           "  -d, --digits=N       significant digits of every number, 1 to 17\n"
-           "                       (default 6; 17 identify every double), or 0 for\n"
-           "                       the fewest that read back as the same double\n"
-           "      --no-listing     the report without the listing of the values\n"
-           "      --histogram      add a histogram after the results (and the summary):\n"
-           "                       each value in the bin of its shortest decimal, bins\n"
-           "                       1, 2 or 5 times a power of ten wide, as many as\n"
-           "                       Sturges' rule says; with -F json a \"histogram\" field\n"
-           "      --bins=K         about K bins (1 to 1000) instead\n"
-           "      --plot=FILE      an SVG chart of the data into FILE, replaced whole:\n"
-           "                       the histogram, a box plot, the mean and the mean\n"
-           "                       plus and minus one SD (unbiased variance)\n"
-           "  -F, --format=FORMAT  report (the default), or the statistics alone, one\n"
-           "                       row per data file (every operand is one): tsv, csv\n"
-           "                       or json (JSON Lines); shortest digits unless -d;\n"
-           "                       in tsv and csv a name that begins with = + - @\n"
-           "                       and is no number gets a leading ' (no formula)\n"
-           "  -o, --output=FILE    a machine format's rows into FILE, replaced whole\n"
-           "      --force          replace a REPORT, --plot or -o file even when it holds\n"
-           "                       something else than what descstat writes\n"
-           "  -s, --summary        add the count, minimum, quartiles, median and\n"
-           "                       maximum after the results\n"
-           "  -p, --plain          the data file is a list of values: every line is a\n"
-           "                       value line (no header, no marker lines)\n"
-           "  -H, --header         the first value line names the fields; it is no value\n"
-           "  -f, --field=N|NAME   the value is field N of each value line (from 1;\n"
-           "                       default 1), or the field the header line names NAME\n"
-           "                       (needs --header)\n"
-           "  -t, --separator=C    fields are separated by the byte C (, ; | or tab)\n"
-           "                       instead of blanks, and may be quoted as in CSV\n"
-           "                       (line breaks inside the quotes too); a field is\n"
-           "                       then a number only when it is wholly one\n"
-           "      --skip-invalid   leave out every value line whose field holds no\n"
-           "                       number (empty, NA, a word)\n"
-           "  -h, --help           show this help and exit\n"
-           "  -V, --version        show the version and exit\n"
-           "\n"
-           "Exit status:\n"
-           "  0  the report was written\n"
-           "  2  the command line could not be used\n"
-           "  9  any other failure (a file that cannot be opened, read or written,\n"
-           "     a data file without a marker line, ...)\n"
-           "\n"
-           "The data file: free text, then a line starting with /, then one number per\n"
-           "line, up to the next line starting with / (with --plain: one number per\n"
-           "line). For a CSV file: descstat -p -H -t , -f COLUMN data.csv\n"
-           "See descstat(1) and the README.\n";
+    static const std::string text = kUsageHead + OptionsHelp() + kUsageTail;
+    return text.c_str();
 }
 
 const char* VersionText() { return "descstat " DESCSTAT_VERSION "\n"; }

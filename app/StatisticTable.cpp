@@ -8,8 +8,8 @@ namespace {
 
 constexpr CaptionLabel kCountCaption = {"n", "n"};
 constexpr CaptionLabel kMeanCaption = {"\xE5\xB9\xB3\xE5\x9D\x87\xE5\x80\xA4", "Mean"};  // 平均値
-constexpr CaptionLabel kUnbiasedSdCaption = {
-    "SD(\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86\xE6\x95\xA3)", "SD (unbiased)"};  // SD(不偏分散)
+constexpr CaptionLabel kUnbiasedSdCaption = {"SD(\xE4\xB8\x8D\xE5\x81\x8F\xE5\x88\x86\xE6\x95\xA3)",
+                                             "SD (unbiased)"};  // SD(不偏分散)
 
 // The count first: every machine row starts with it, and the summary block
 // with it; the report's results block follows the table's order after it.

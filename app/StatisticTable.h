@@ -29,12 +29,12 @@ struct CaptionLabel {
 
 // One statistic.
 struct StatisticRow {
-    const char* key;                // the machine formats' key (ASCII)
-    const JapaneseText* label;      // the report's label, with its " = "
-    Block block;                    // the report's block it stands in
-    bool isCount;                   // written as a whole number, not at the digits
-    bool inEveryRow;                // every machine row has it, whatever was asked
-    const CaptionLabel* caption;    // its label in the chart's caption; null: not there
+    const char* key;                 // the machine formats' key (ASCII)
+    const JapaneseText* label;       // the report's label, with its " = "
+    Block block;                     // the report's block it stands in
+    bool isCount;                    // written as a whole number, not at the digits
+    bool inEveryRow;                 // every machine row has it, whatever was asked
+    const CaptionLabel* caption;     // its label in the chart's caption; null: not there
     double (*of)(const ResultSet&);  // its value in a result set
 };
 

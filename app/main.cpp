@@ -148,7 +148,15 @@ int main(int argc, char** argv) {
                         descstat::ConsoleStyle(descstat::ScreenStyle(language), language));
         return descstat::kExitUsage;
     }
-    if (cl.help) return Show(descstat::UsageText());
+    if (cl.help) {
+        // The help is built once, from the option table: it may need memory.
+        try {
+            return Show(descstat::UsageText());
+        } catch (const std::bad_alloc&) {
+            std::cerr << descstat::kProgramPrefix << descstat::kNoMemoryMessage << std::endl;
+            return kExitFailure;
+        }
+    }
     if (cl.version) return Show(descstat::VersionText());
     if (cl.operands.empty()) return DialogueOnConsole(cl.options);
     return ArgumentsOnConsole(cl);

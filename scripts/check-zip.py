@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Checks the Windows zip: exactly the program, the sample data file and the
 two user's guides in one folder; each guide UTF-8 with a byte order mark and
-CR LF line ends only; and each guide names every option of --help and every
-message the program can show (read from the program's own sources)."""
+CR LF line ends only; and each guide names every option of the zipped
+program's --help (run under Wine) and every message the program can show (read
+from the program's own sources)."""
+import importlib.util
 import os
 import re
 import sys
@@ -12,10 +14,23 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 GUIDES = ("README-en.txt", "README-ja.txt")
 
 
-def program_texts():
-    """The long options and the messages, as the sources spell them."""
-    with open(os.path.join(ROOT, "app", "CommandLine.cpp"), encoding="utf-8") as f:
-        options = re.findall(r'\{"([a-z-]+)", \'[^\']*\', Opt::', f.read())
+def load_check_docs():
+    """scripts/check-docs.py as a module: it reads the options from --help."""
+    spec = importlib.util.spec_from_file_location(
+        "check_docs", os.path.join(ROOT, "scripts", "check-docs.py"))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+CHECK_DOCS = load_check_docs()
+
+
+def program_texts(program):
+    """The long options, from the program's --help (a Windows program under
+    Wine), and the messages, as the sources spell them."""
+    emulator = ["wine"] if program.lower().endswith(".exe") else []
+    options = CHECK_DOCS.program_options(program, emulator)
     with open(os.path.join(ROOT, "app", "Messages.cpp"), encoding="utf-8") as f:
         messages = re.findall(r'return "(To [^"]*)";', f.read())
     with open(os.path.join(ROOT, "app", "Messages.h"), encoding="utf-8") as f:
@@ -34,9 +49,9 @@ def main(zip_path, program):
         with open(program, "rb") as f:
             if z.read(top + "/descstat.exe") != f.read():
                 problems.append("descstat.exe is not the program built")
-        options, messages = program_texts()
+        options, messages = program_texts(program)
         if len(options) < 6 or len(messages) < 12:
-            problems.append("the sources' options or messages were not found")
+            problems.append("the program's options or the sources' messages were not found")
         for guide in GUIDES:
             raw = z.read(top + "/" + guide) if guide in names else b""
             if not raw.startswith(b"\xef\xbb\xbf"):
@@ -45,9 +60,8 @@ def main(zip_path, program):
                 problems.append("%s has line ends other than CR LF" % guide)
             text = raw.decode("utf-8-sig", errors="replace").replace("\r\n", "\n")
             flat = " ".join(text.split())  # a message may be wrapped
-            for o in options:
-                if "--" + o not in text:
-                    problems.append("%s does not name --%s" % (guide, o))
+            for o in CHECK_DOCS.missing_options(text, options):
+                problems.append("%s does not name --%s" % (guide, o))
             for m in messages:
                 if m not in flat:
                     problems.append("%s does not list %r" % (guide, m))
