@@ -7,7 +7,8 @@
 // x(⌊h⌋) + (h − ⌊h⌋)·(x(⌊h⌋+1) − x(⌊h⌋)). Each is the double nearest to that
 // exact value, so a midpoint of two huge values does not overflow and one of
 // two neighbours keeps its last bit. The order statistics are found by
-// selection, in place, with no memory beyond the values. This unit only
+// selection (Quantiles.h), in place, with no memory beyond the values but a
+// few positions. This unit only
 // computes; the report (Report.h) writes.
 #ifndef DESCSTAT_SUMMARY_H
 #define DESCSTAT_SUMMARY_H

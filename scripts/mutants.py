@@ -15,23 +15,18 @@ import tempfile
 
 # (name, file, text in the file, the text that replaces it)
 MUTANTS = [
-    # The summary's selection and its zeros.
-    ("third quartile selected from the median on", "app/Summary.cpp",
-     "std::nth_element(values + q2.k + 1, values + q3.k", "std::nth_element(values + q2.k, values + q3.k"),
-    # (Selecting the first quartile over the median's place too is no bug with
-    # libstdc++: its selection never moves the largest value from the end.)
-    ("minimum keeps a negative zero", "app/Summary.cpp",
-     "values + q1.k + 1) + 0.0;", "values + q1.k + 1);"),
-    ("maximum keeps a negative zero", "app/Summary.cpp",
-     "values + n) + 0.0;", "values + n);"),
-    ("next order statistic one short", "app/Summary.cpp",
-     "values + upTo + 1);", "values + upTo);"),
-    ("maximum searched one place late", "app/Summary.cpp",
-     "std::max_element(values + q3.k, values + n)", "std::max_element(values + q3.k + 1, values + n)"),
-    ("quantile position from n, not n - 1", "app/Summary.cpp",
-     "(static_cast<std::int64_t>(n) - 1) * quarters", "static_cast<std::int64_t>(n) * quarters"),
-    ("whole quantile keeps a negative zero", "app/Summary.cpp",
-     "return a + 0.0;  // a itself", "return a;  // a itself"),
+    # The summary's selection and its zeros, through the quantiles.
+    ("quantile position from n, not n - 1", "app/Quantiles.cpp",
+     "static_cast<std::uint64_t>(n - 1) * p.numerator", "static_cast<std::uint64_t>(n) * p.numerator"),
+    ("quantile position in 32 bits", "app/Quantiles.cpp",
+     "static_cast<std::uint64_t>(n - 1) * p.numerator", "static_cast<std::uint32_t>(n - 1) * p.numerator"),
+    ("next order statistic one short", "app/Quantiles.cpp", "values + upTo + 1);", "values + upTo);"),
+    ("whole quantile keeps a negative zero", "app/Quantiles.cpp",
+     "quantiles[i] = here + 0.0;", "quantiles[i] = here;"),
+    ("upper positions selected from the middle on", "app/Quantiles.cpp",
+     "SelectAt(values, *middle + 1, hi, middle + 1, last);", "SelectAt(values, *middle, hi, middle + 1, last);"),
+    ("probability with a tenth decimal taken", "app/Quantiles.cpp",
+     "decimals > kMaxDecimals", "decimals > kMaxDecimals + 1"),
     # Large counts.
     ("n·n in 32 bits", "app/Statistics.cpp",
      "const auto count = static_cast<std::uint64_t>(n);",
