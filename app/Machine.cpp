@@ -58,7 +58,9 @@ bool IsDecimalNumber(const std::string& s) {
 // the spreadsheet shows as text (OWASP's rule against CSV injection). A lone
 // "-", standard input's name, is no formula.
 std::string NoFormula(const std::string& s) {
-    if (s.size() < 2 || std::string("=+-@\t\r").find(s[0]) == std::string::npos) return s;
+    if (s.empty() || s == "-" || std::string("=+-@\t\r").find(s[0]) == std::string::npos) {
+        return s;
+    }
     return IsDecimalNumber(s) ? s : "'" + s;
 }
 

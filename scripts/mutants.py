@@ -294,6 +294,14 @@ MUTANTS = [
     ("chart title keeps the folders", "app/Plot.cpp", "path.rfind('/')", "path.rfind('\\\\')"),
     ("chart outlier cap loses the extremes", "app/Whiskers.cpp", "index == next * (distinct - 1) / (drawn - 1)", "index == next"),
     ("chart axis without the field's name", "app/Plot.cpp", "field.empty() ? texts.value : field", "texts.value"),
+    # The histogram and the machine rows, unit by unit.
+    ("histogram: Sturges counts values that are no numbers", "app/Histogram.cpp", "SturgesBins(numbers)", "SturgesBins(n)"),
+    ("tsv: a CR written as a line feed's escape", "app/Machine.cpp", "case '\\r': out += \"\\\\r\"; break;", "case '\\r': out += \"\\\\n\"; break;"),
+    ("formula: an exponent without digits taken for a number", "app/Machine.cpp", "if (digits() == 0) return false;", "(void)digits();"),
+    ("json: the escape character written raw", "app/Machine.cpp", "} else if (b < 0x20) {", "} else if (b < 0x1b) {"),
+    ("json: bytes that are no UTF-8 written as controls", "app/Machine.cpp", "\"\\\\udc%02x\"", "\"\\\\u00%02x\""),
+    ("table: help labels keep their padding", "app/StatisticTable.cpp", "s.find_last_not_of(\" =\")", "s.find_last_not_of(\"=\")"),
+    ("formula: a lone = left as it is", "app/Machine.cpp", "if (s.empty() || s == \"-\" ||", "if (s.size() < 2 ||"),
     # The option table and the help it makes; the table of statistics.
     ("help column one short", "app/CommandLine.cpp", "constexpr std::size_t kHelpColumn = 23;", "constexpr std::size_t kHelpColumn = 22;"),
     ("continuation lines of the help not indented", "app/CommandLine.cpp", "if (c == '\\n') entry += indent;", ""),

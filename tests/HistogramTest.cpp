@@ -1,0 +1,153 @@
+// The histogram's bins: the width nearest to the target number of bins (the
+// smaller on a tie), values binned by the decimal they were typed as, and
+// edges at the ends of the doubles' range. Every expected bin was worked out
+// with exact fractions of the values' shortest decimals, not by the program.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/Histogram.h"
+
+namespace {
+
+using descstat::ComputeHistogram;
+using descstat::Histogram;
+using descstat::HistogramBin;
+
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kMax = std::numeric_limits<double>::max();
+
+struct HistogramCase {
+    const char* what;
+    std::vector<double> values;
+    int targetBins;    // 0: Sturges
+    const char* bins;  // "[low, high) count" each, joined by "; "
+    std::int64_t notNumbers;
+    friend void PrintTo(const HistogramCase& c, std::ostream* os) { *os << c.what; }
+};
+
+std::string BinsText(const std::vector<HistogramBin>& bins) {
+    std::string text;
+    for (const HistogramBin& b : bins) {
+        if (!text.empty()) text += "; ";
+        text += "[" + b.low + ", " + b.high + ") " + std::to_string(b.count);
+    }
+    return text;
+}
+
+class HistogramBins : public ::testing::TestWithParam<HistogramCase> {};
+
+TEST_P(HistogramBins, AreTheExactDecimalBins) {
+    const HistogramCase& c = GetParam();
+    const Histogram h =
+        ComputeHistogram(c.values.data(), static_cast<std::int32_t>(c.values.size()), c.targetBins);
+    EXPECT_EQ(BinsText(h.bins), c.bins);
+    EXPECT_EQ(h.notNumbers, c.notNumbers);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Histogram, HistogramBins,
+    ::testing::Values(
+        // Widths 1 and 2 both miss 3 bins by one: the smaller wins.
+        HistogramCase{"tie", {0, 3}, 3, "[0, 1) 1; [1, 2) 0; [2, 3) 0; [3, 4) 1", 0},
+        // Sturges' target counts the numbers alone: 2 bins for n = 2, 4 for
+        // n = 8 (width 1: 3 bins), 5 for n = 9 (width 0.5: 6 bins).
+        HistogramCase{"sturges of two", {0, 3}, 0, "[0, 2) 1; [2, 4) 1", 0},
+        HistogramCase{
+            "sturges counts numbers only", {kNan, 0, kNan, 3}, 0, "[0, 2) 1; [2, 4) 1", 2},
+        HistogramCase{"sturges at a power of two",
+                      {0, 0.5, 1, 1.5, 2, 2.5, 1, 1},
+                      0,
+                      "[0, 1) 2; [1, 2) 4; [2, 3) 2",
+                      0},
+        HistogramCase{"sturges past a power of two",
+                      {0, 0.5, 1, 1.5, 2, 2.5, 1, 1, 1},
+                      0,
+                      "[0, 0.5) 1; [0.5, 1) 1; [1, 1.5) 4; [1.5, 2) 1; [2, 2.5) 1; [2.5, 3) 1",
+                      0},
+        HistogramCase{"sturges with a value that is no number",
+                      {0, 0.5, 1, 1.5, 2, 2.5, 1, 1, kNan},
+                      0,
+                      "[0, 1) 2; [1, 2) 4; [2, 3) 2",
+                      1},
+        // 0.3, 0.6 and 0.7 are stored just below their decimals.
+        HistogramCase{"decimals that are no doubles",
+                      {0.3, 0.7, 0.6},
+                      5,
+                      "[0.3, 0.4) 1; [0.4, 0.5) 0; [0.5, 0.6) 0; [0.6, 0.7) 1; [0.7, 0.8) 1",
+                      0},
+        HistogramCase{"negative zero in the bin from zero",
+                      {-0.0, -0.3, 0.3},
+                      0,
+                      "[-0.4, -0.2) 1; [-0.2, 0) 0; [0, 0.2) 1; [0.2, 0.4) 1",
+                      0},
+        HistogramCase{"all equal, a round number", {100, 100}, 7, "[100, 200) 2", 0},
+        HistogramCase{"all equal zeros of both signs", {-0.0, 0.0}, 0, "[0, 1) 2", 0},
+        HistogramCase{"all equal, negative", {-0.25}, 0, "[-0.25, -0.24) 1", 0},
+        HistogramCase{"all equal, huge", {1e300, 1e300}, 0, "[1e+300, 2e+300) 2", 0},
+        HistogramCase{"all equal, the least subnormal", {5e-324}, 0, "[5e-324, 6e-324) 1", 0},
+        HistogramCase{"one number among no numbers", {kNan, 1, kNan}, 0, "[1, 2) 1", 2},
+        HistogramCase{"no numbers at all", {kNan, kNan}, 0, "", 2},
+        HistogramCase{
+            "both ends of the doubles", {1.7e308, -1.7e308}, 0, "[-2e+308, 0) 1; [0, 2e+308) 1", 0},
+        HistogramCase{"the largest double",
+                      {kMax, 1e308},
+                      0,
+                      "[1e+308, 1.5e+308) 1; [1.5e+308, 2e+308) 1",
+                      0},
+        HistogramCase{"from the lowest double",
+                      {-kMax, 1e308},
+                      3,
+                      "[-2e+308, -1e+308) 1; [-1e+308, 0) 0; [0, 1e+308) 0; [1e+308, 2e+308) 1",
+                      0},
+        HistogramCase{"subnormals",
+                      {5e-324, 1e-323, 1.5e-323, 2e-323},
+                      0,
+                      "[0, 1e-323) 1; [1e-323, 2e-323) 2; [2e-323, 3e-323) 1",
+                      0}));
+
+struct BarCase {
+    std::int64_t count;
+    std::int64_t most;
+    int length;
+};
+
+TEST(HistogramBar, IsProportionalAndAtLeastOne) {
+    const BarCase cases[] = {
+        {0, 7, 0},  {7, 7, 50},  {1, 2, 25},   {1, 3, 17},      {2, 3, 33},
+        {1, 4, 13},  // 12.5 rounds up
+        {3, 8, 19}, {1, 101, 1}, {1, 1000, 1}, {999, 1000, 50}, {2147483647, 2147483647, 50},
+    };
+    for (const BarCase& c : cases) {
+        EXPECT_EQ(descstat::BarLength(c.count, c.most), c.length) << c.count << " of " << c.most;
+    }
+}
+
+struct EdgeCase {
+    const char* edge;
+    double value;
+};
+
+TEST(HistogramEdge, IsTheNearestOrTheLargestFiniteDouble) {
+    const EdgeCase cases[] = {
+        {"0", 0.0},
+        {"0.3", 0.3},
+        {"-2e+308", -kMax},
+        {"2e+308", kMax},
+        {"1.7976931348623157e+308", kMax},
+        {"5e-324", std::numeric_limits<double>::denorm_min()},
+        {"1e-400", 0.0},
+    };
+    for (const EdgeCase& c : cases) {
+        const double v = descstat::EdgeDouble(c.edge);
+        EXPECT_TRUE(std::isfinite(v)) << c.edge;
+        EXPECT_EQ(v, c.value) << c.edge;
+    }
+}
+
+}  // namespace
