@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace descstat {
 
@@ -64,6 +65,56 @@ void AddSquare(ExactSums& sums, const Parts& x) {
     sums.square[cell + 4] += Digit(high, 2);
 }
 
+// v · m in place, for v in `count` limbs with room for one more at v[count].
+void MultiplyLimbs(std::uint64_t* v, std::size_t count, std::uint64_t m) {
+    std::uint64_t carry = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const U128 t = static_cast<U128>(v[i]) * m + carry;
+        v[i] = static_cast<std::uint64_t>(t);
+        carry = static_cast<std::uint64_t>(t >> kLimbBits);
+    }
+    v[count] = carry;
+}
+
+// The 32-bit digits of v · 2^shift (shift < 32), two per limb of v, whose top
+// limb leaves room for the shift.
+void ShiftedDigits(const std::uint64_t* v, std::size_t count, unsigned shift,
+                   std::uint64_t* digits) {
+    std::uint64_t below = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t limb =
+            (v[i] << shift) | (shift == 0 ? 0 : below >> (kLimbBits - shift));
+        below = v[i];
+        digits[2 * i] = limb & kDigitMask;
+        digits[2 * i + 1] = limb >> kDigitBits;
+    }
+}
+
+constexpr std::size_t kCubeLimbs = 3;    // m³ < 2^159, shifted by up to 31 bits
+constexpr std::size_t kFourthLimbs = 4;  // m⁴ < 2^212, likewise
+
+// x³ = m³ · 2^(3p − 3222) and x⁴ = m⁴ · 2^(4p − 4296) into their cells, one
+// 32-bit digit per cell, so that the cells carry as many values as the others.
+void AddHigherPowers(ExactPowerSums& sums, const Parts& x) {
+    std::uint64_t power[kFourthLimbs] = {x.m};
+    MultiplyLimbs(power, 1, x.m);
+    MultiplyLimbs(power, 2, x.m);
+    std::uint64_t digits[2 * kFourthLimbs] = {};
+    const unsigned q3 = 3 * x.p;
+    ShiftedDigits(power, kCubeLimbs, q3 % kDigitBits, digits);
+    std::int64_t* cube = sums.cube + q3 / kDigitBits;
+    const std::int64_t sign = x.negative ? -1 : 1;
+    for (std::size_t i = 0; i < 2 * kCubeLimbs; ++i) {
+        cube[i] += sign * static_cast<std::int64_t>(digits[i]);
+    }
+
+    MultiplyLimbs(power, kCubeLimbs, x.m);
+    const unsigned q4 = 4 * x.p;
+    ShiftedDigits(power, kFourthLimbs, q4 % kDigitBits, digits);
+    std::uint64_t* fourth = sums.fourth + q4 / kDigitBits;
+    for (std::size_t i = 0; i < 2 * kFourthLimbs; ++i) fourth[i] += digits[i];
+}
+
 void Trim(BigNat& a) {
     while (!a.empty() && a.back() == 0) a.pop_back();
 }
@@ -78,6 +129,41 @@ BigNat FromDigits(const std::vector<std::uint64_t>& digits) {
     return a;
 }
 
+// Signed cells of 32-bit digits with their carries resolved: the magnitude of
+// their sum and its sign.
+BigNat ResolveSigned(const std::int64_t* cells, int count, bool& negative) {
+    std::vector<std::uint64_t> digits(static_cast<std::size_t>(count));
+    I128 carry = 0;
+    for (int i = 0; i < count; ++i) {
+        carry += cells[i];
+        const auto low = static_cast<std::uint64_t>(static_cast<U128>(carry) & kDigitMask);
+        digits[static_cast<std::size_t>(i)] = low;
+        carry = (carry - static_cast<I128>(low)) / (I128{1} << kDigitBits);
+    }
+    negative = carry < 0;
+    if (negative) {  // two's complement digits to a magnitude
+        std::uint64_t add = 1;
+        for (auto& d : digits) {
+            d = ((~d) & kDigitMask) + add;
+            add = d >> kDigitBits;
+            d &= kDigitMask;
+        }
+    }
+    return FromDigits(digits);
+}
+
+// Unsigned cells of 32-bit digits with their carries resolved.
+BigNat ResolveUnsigned(const std::uint64_t* cells, int count) {
+    std::vector<std::uint64_t> digits(static_cast<std::size_t>(count));
+    U128 carry = 0;
+    for (int i = 0; i < count; ++i) {
+        carry += cells[i];
+        digits[static_cast<std::size_t>(i)] = static_cast<std::uint64_t>(carry) & kDigitMask;
+        carry >>= kDigitBits;
+    }
+    return FromDigits(digits);
+}
+
 int BitLength(U128 v) {
     int n = 0;
     for (; v != 0; v >>= 1) ++n;
@@ -89,34 +175,53 @@ int BitLength(const BigNat& a) {
     return static_cast<int>(a.size() - 1) * kLimbBits + BitLength(static_cast<U128>(a.back()));
 }
 
-BigNat Multiply(const BigNat& a, const BigNat& b) {
-    if (a.empty() || b.empty()) return {};
-    BigNat r(a.size() + b.size(), 0);
+// a −= b for a ≥ b.
+void SubtractFrom(BigNat& a, const BigNat& b) {
+    std::uint64_t borrow = 0;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        std::uint64_t carry = 0;
-        for (std::size_t j = 0; j < b.size(); ++j) {
-            const U128 t = static_cast<U128>(a[i]) * b[j] + r[i + j] + carry;
-            r[i + j] = static_cast<std::uint64_t>(t);
-            carry = static_cast<std::uint64_t>(t >> kLimbBits);
-        }
-        r[i + b.size()] = carry;
+        const std::uint64_t sub = (i < b.size() ? b[i] : 0);
+        const U128 need = static_cast<U128>(sub) + borrow;
+        borrow = static_cast<U128>(a[i]) < need ? 1 : 0;
+        a[i] = static_cast<std::uint64_t>(static_cast<U128>(a[i]) - need);
     }
-    Trim(r);
-    return r;
+    Trim(a);
 }
 
 // a − b for a ≥ b.
 BigNat Subtract(const BigNat& a, const BigNat& b) {
     BigNat r = a;
-    std::uint64_t borrow = 0;
-    for (std::size_t i = 0; i < r.size(); ++i) {
-        const std::uint64_t sub = (i < b.size() ? b[i] : 0);
-        const U128 need = static_cast<U128>(sub) + borrow;
-        borrow = static_cast<U128>(r[i]) < need ? 1 : 0;
-        r[i] = static_cast<std::uint64_t>(static_cast<U128>(r[i]) - need);
-    }
-    Trim(r);
+    SubtractFrom(r, b);
     return r;
+}
+
+BigNat AddNat(const BigNat& a, const BigNat& b) {
+    const BigNat& longer = a.size() >= b.size() ? a : b;
+    const BigNat& shorter = a.size() >= b.size() ? b : a;
+    BigNat r = longer;
+    std::uint64_t carry = 0;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        const U128 t = static_cast<U128>(r[i]) + (i < shorter.size() ? shorter[i] : 0) + carry;
+        r[i] = static_cast<std::uint64_t>(t);
+        carry = static_cast<std::uint64_t>(t >> kLimbBits);
+    }
+    if (carry != 0) r.push_back(carry);
+    return r;
+}
+
+// −1, 0 or 1 as a is below, equal to or above b.
+int Compare(const BigNat& a, const BigNat& b) {
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    for (std::size_t i = a.size(); i-- > 0;) {
+        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    }
+    return 0;
+}
+
+void HalveInPlace(BigNat& a) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        a[i] = (a[i] >> 1) | (i + 1 < a.size() ? a[i + 1] << (kLimbBits - 1) : 0);
+    }
+    Trim(a);
 }
 
 BigNat ShiftLeft(const BigNat& a, int bits) {
@@ -132,49 +237,30 @@ BigNat ShiftLeft(const BigNat& a, int bits) {
     return r;
 }
 
-// a / d rounded down; `inexact` tells whether a remainder was dropped.
-BigNat Divide(const BigNat& a, std::uint64_t d, bool& inexact) {
-    BigNat q(a.size(), 0);
-    U128 rem = 0;
-    for (std::size_t i = a.size(); i-- > 0;) {
-        const U128 cur = (rem << kLimbBits) | a[i];
-        q[i] = static_cast<std::uint64_t>(cur / d);
-        rem = cur % d;
+// floor(a / b) for b ≠ 0, which the caller has sized to fit 128 bits, by
+// binary long division; `inexact` tells whether a remainder was dropped.
+U128 DivideToU128(BigNat a, const BigNat& b, bool& inexact) {
+    U128 q = 0;
+    const int top = BitLength(a) - BitLength(b);
+    if (top >= 0) {
+        BigNat step = ShiftLeft(b, top);
+        for (int bit = top; bit >= 0; --bit) {
+            if (Compare(a, step) >= 0) {
+                SubtractFrom(a, step);
+                q |= U128{1} << bit;
+            }
+            HalveInPlace(step);
+        }
     }
-    inexact = rem != 0;
-    Trim(q);
+    inexact = !a.empty();
     return q;
 }
 
-// a / 2^bits rounded down, as a 128-bit number (the caller knows it fits);
-// `inexact` gathers whether set bits were dropped.
-U128 ShiftRightToU128(const BigNat& a, int bits, bool& inexact) {
-    U128 r = 0;
-    for (int k = 0; k < 2 * kLimbBits; ++k) {
-        const int bit = bits + k;
-        const auto limb = static_cast<std::size_t>(bit / kLimbBits);
-        if (limb < a.size() && ((a[limb] >> (bit % kLimbBits)) & 1) != 0) r |= U128{1} << k;
-    }
-    for (int bit = 0; bit < bits && !inexact; ++bit) {
-        const auto limb = static_cast<std::size_t>(bit / kLimbBits);
-        if (limb < a.size() && ((a[limb] >> (bit % kLimbBits)) & 1) != 0) inexact = true;
-    }
-    return r;
+// floor(num · 2^shift / den) for a divisor of any size, likewise.
+U128 ScaledQuotient(const BigNat& num, const BigNat& den, int shift, bool& inexact) {
+    if (shift >= 0) return DivideToU128(ShiftLeft(num, shift), den, inexact);
+    return DivideToU128(num, ShiftLeft(den, -shift), inexact);
 }
-
-// floor(num · 2^shift / den), which the caller has sized to fit 128 bits;
-// `inexact` tells whether anything was dropped.
-U128 ScaledQuotient(const BigNat& num, std::uint64_t den, int shift, bool& inexact) {
-    inexact = false;
-    if (shift >= 0) {
-        const BigNat q = Divide(ShiftLeft(num, shift), den, inexact);
-        return ShiftRightToU128(q, 0, inexact);
-    }
-    const BigNat q = Divide(num, den, inexact);
-    return ShiftRightToU128(q, -shift, inexact);
-}
-
-int BitLength64(std::uint64_t v) { return BitLength(static_cast<U128>(v)); }
 
 // The double nearest to (mag + f) · 2^exp2 with 0 ≤ f < 1 and f > 0 exactly
 // when `inexact`; mag has at least 54 bits whenever `inexact` holds.
@@ -193,6 +279,13 @@ double RoundToDouble(U128 mag, bool inexact, int exp2, bool negative) {
     }
     // shift > length: below half the smallest subnormal, so 0.
     return negative ? -result : result;
+}
+
+// a · k, negated when `negate`.
+SignedNat Scaled(const SignedNat& a, const BigNat& k, bool negate) {
+    SignedNat r{Multiply(a.magnitude, k), a.negative != negate};
+    if (r.magnitude.empty()) r.negative = false;
+    return r;
 }
 
 // floor(√v).
@@ -222,59 +315,125 @@ void AddMultiple(ExactSums& sums, double x, std::uint32_t times) {
     AddLinear(sums, Split(x), static_cast<std::int64_t>(times));
 }
 
+bool AddValues(ExactPowerSums& sums, const double* values, std::int32_t n) {
+    for (std::int32_t i = 0; i < n; ++i) {
+        if (!std::isfinite(values[i])) return false;
+        const Parts parts = Split(values[i]);
+        AddLinear(sums.sums, parts, 1);
+        AddSquare(sums.sums, parts);
+        AddHigherPowers(sums, parts);
+    }
+    return true;
+}
+
 BigNat LinearSum(const ExactSums& sums, bool& negative) {
-    // Resolve the carries of the signed cells into two's complement digits.
-    std::vector<std::uint64_t> digits(ExactSums::kLinearCells);
-    I128 carry = 0;
-    for (int i = 0; i < ExactSums::kLinearCells; ++i) {
-        carry += sums.linear[i];
-        const auto low = static_cast<std::uint64_t>(static_cast<U128>(carry) & kDigitMask);
-        digits[static_cast<std::size_t>(i)] = low;
-        carry = (carry - static_cast<I128>(low)) / (I128{1} << kDigitBits);
-    }
-    negative = carry < 0;
-    if (negative) {
-        std::uint64_t add = 1;
-        for (auto& d : digits) {
-            d = ((~d) & kDigitMask) + add;
-            add = d >> kDigitBits;
-            d &= kDigitMask;
-        }
-    }
-    return FromDigits(digits);
+    return ResolveSigned(sums.linear, ExactSums::kLinearCells, negative);
 }
 
 BigNat SquareSum(const ExactSums& sums) {
-    std::vector<std::uint64_t> digits(ExactSums::kSquareCells);
-    U128 carry = 0;
-    for (int i = 0; i < ExactSums::kSquareCells; ++i) {
-        carry += sums.square[i];
-        digits[static_cast<std::size_t>(i)] = static_cast<std::uint64_t>(carry) & kDigitMask;
-        carry >>= kDigitBits;
+    return ResolveUnsigned(sums.square, ExactSums::kSquareCells);
+}
+
+BigNat CubeSum(const ExactPowerSums& sums, bool& negative) {
+    return ResolveSigned(sums.cube, ExactPowerSums::kCubeCells, negative);
+}
+
+BigNat FourthPowerSum(const ExactPowerSums& sums) {
+    return ResolveUnsigned(sums.fourth, ExactPowerSums::kFourthCells);
+}
+
+BigNat Natural(std::uint64_t v) {
+    if (v == 0) return {};
+    return BigNat{v};
+}
+
+BigNat Multiply(const BigNat& a, const BigNat& b) {
+    if (a.empty() || b.empty()) return {};
+    BigNat r(a.size() + b.size(), 0);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        std::uint64_t carry = 0;
+        for (std::size_t j = 0; j < b.size(); ++j) {
+            const U128 t = static_cast<U128>(a[i]) * b[j] + r[i + j] + carry;
+            r[i + j] = static_cast<std::uint64_t>(t);
+            carry = static_cast<std::uint64_t>(t >> kLimbBits);
+        }
+        r[i + b.size()] = carry;
     }
-    return FromDigits(digits);
+    Trim(r);
+    return r;
+}
+
+SignedNat Multiply(const SignedNat& a, const SignedNat& b) {
+    return Scaled(a, b.magnitude, b.negative);
+}
+
+SignedNat Add(const SignedNat& a, const SignedNat& b) {
+    if (a.negative == b.negative) {
+        SignedNat r{AddNat(a.magnitude, b.magnitude), a.negative};
+        if (r.magnitude.empty()) r.negative = false;
+        return r;
+    }
+    if (Compare(a.magnitude, b.magnitude) >= 0) {
+        SignedNat r{Subtract(a.magnitude, b.magnitude), a.negative};
+        if (r.magnitude.empty()) r.negative = false;
+        return r;
+    }
+    return {Subtract(b.magnitude, a.magnitude), b.negative};
 }
 
 BigNat ScatterTimesCount(const BigNat& linear, const BigNat& square, std::uint32_t n) {
     return Subtract(Multiply(square, BigNat{n}), Multiply(linear, linear));
 }
 
-double RoundQuotient(const BigNat& num, std::uint64_t den, int exp2, bool negative) {
+SignedNat CentralCubesTimesCountSquared(const SignedNat& linear, const BigNat& square,
+                                        const SignedNat& cube, std::uint64_t n) {
+    const BigNat count = Natural(n);
+    const SignedNat linearSquared = Multiply(linear, linear);
+    SignedNat r = Scaled(cube, Multiply(count, count), false);
+    r = Add(r, Scaled(linear, Multiply(square, Multiply(count, Natural(3))), true));
+    return Add(r, Scaled(Multiply(linearSquared, linear), Natural(2), false));
+}
+
+BigNat CentralFourthsTimesCountCubed(const SignedNat& linear, const BigNat& square,
+                                     const SignedNat& cube, const BigNat& fourth, std::uint64_t n) {
+    const BigNat count = Natural(n);
+    const BigNat countSquared = Multiply(count, count);
+    const BigNat linearSquared = Multiply(linear.magnitude, linear.magnitude);
+    SignedNat r{Multiply(fourth, Multiply(countSquared, count)), false};
+    r = Add(r, Scaled(Multiply(linear, cube), Multiply(countSquared, Natural(4)), true));
+    r = Add(r, {Multiply(Multiply(square, linearSquared), Multiply(count, Natural(6))), false});
+    r = Add(r, {Multiply(Multiply(linearSquared, linearSquared), Natural(3)), true});
+    return r.magnitude;  // never negative for the sums of one list of values
+}
+
+double RoundQuotient(const BigNat& num, const BigNat& den, int exp2, bool negative) {
+    if (den.empty()) return std::numeric_limits<double>::quiet_NaN();
     if (num.empty()) return 0.0;
-    const int shift = kQuotientBits - BitLength(num) + BitLength64(den);
+    const int shift = kQuotientBits - BitLength(num) + BitLength(den);
     bool inexact = false;
     const U128 q = ScaledQuotient(num, den, shift, inexact);
     return RoundToDouble(q, inexact, exp2 - shift, negative);
 }
 
-double RoundSqrtQuotient(const BigNat& num, std::uint64_t den, int exp2) {
+double RoundSqrtQuotient(const BigNat& num, const BigNat& den, int exp2) {
+    if (den.empty()) return std::numeric_limits<double>::quiet_NaN();
     if (num.empty()) return 0.0;
-    int shift = kQuotientBits - BitLength(num) + BitLength64(den);
+    int shift = kQuotientBits - BitLength(num) + BitLength(den);
     if ((exp2 - shift) % 2 != 0) --shift;  // the square root halves the exponent
     bool inexact = false;
     const U128 q = ScaledQuotient(num, den, shift, inexact);
     const U128 root = SquareRoot(q);
     return RoundToDouble(root, inexact || root * root != q, (exp2 - shift) / 2, false);
+}
+
+// The quotients by a count are those by the same number as a BigNat: they
+// run once per result, and one division to test is better than two.
+double RoundQuotient(const BigNat& num, std::uint64_t den, int exp2, bool negative) {
+    return RoundQuotient(num, Natural(den), exp2, negative);
+}
+
+double RoundSqrtQuotient(const BigNat& num, std::uint64_t den, int exp2) {
+    return RoundSqrtQuotient(num, Natural(den), exp2);
 }
 
 }  // namespace descstat

@@ -1,12 +1,13 @@
 // Correct rounding near ties: quotients and square roots of quotients built so
 // that their exact value is a tie between two doubles, a little above it or a
 // little below it, by construction (the expected double is known without any
-// division), at every exponent, subnormal results included. And the count
-// products at the 32-bit edges.
+// division), at every exponent, subnormal results included, by divisors of 64
+// bits and of several limbs. And the count products at the 32-bit edges.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <sstream>
 #include <string>
@@ -133,6 +134,75 @@ TEST(Rounding, SquareRootsNearTiesAreCorrectlyRounded) {
         ASSERT_EQ(got, n.Expected(false))
             << std::hexfloat << got << " for " << Describe(n, den, s, t, kSeed + 1);
     }
+}
+
+int BitLength(const BigNat& a) {
+    return a.empty() ? 0 : static_cast<int>(a.size() - 1) * 64 + BitLength(U128{a.back()});
+}
+
+// One to five limbs: random, all ones (2^64k − 1) or a power of two, plus one
+// at times.
+BigNat RandomDivisor(std::mt19937_64& rng) {
+    BigNat d(static_cast<std::size_t>(1 + rng() % 5), 0);
+    switch (rng() % 3) {
+        case 0:
+            for (auto& limb : d) limb = rng();
+            break;
+        case 1:
+            for (auto& limb : d) limb = ~std::uint64_t{0};
+            break;
+        default: d.front() |= rng() & 1; break;
+    }
+    if (d.back() == 0) d.back() = 1;
+    return d;
+}
+
+// As above, by divisors of up to five limbs, the numerators formed with the
+// program's own product: a wrong one would move them off the constructed tie.
+TEST(Rounding, QuotientsByBigDivisorsNearTiesAreCorrectlyRounded) {
+    std::mt19937_64 rng(kSeed + 2);  // NOLINT(cert-msc32-c,cert-msc51-cpp): repeatable
+    for (int i = 0; i < kCases; ++i) {
+        const Near n = RandomNear(rng);
+        const BigNat den = RandomDivisor(rng);
+        const int s = static_cast<int>(rng() % 200);
+        BigNat num = descstat::Multiply(den, Limbs((U128{n.m} << 1) | 1, s));
+        const int t = static_cast<int>(rng() % static_cast<unsigned>(s + BitLength(den)));
+        if (n.offset != 0) AddPowerOfTwo(num, t, n.offset < 0);
+        const bool negative = (rng() & 1) != 0;
+        const double got = descstat::RoundQuotient(num, den, n.e - 1 - s, negative);
+        ASSERT_EQ(got, n.Expected(negative))
+            << std::hexfloat << got << " for " << Describe(n, den[0], s, t, kSeed + 2);
+    }
+}
+
+TEST(Rounding, SquareRootsByBigDivisorsNearTiesAreCorrectlyRounded) {
+    std::mt19937_64 rng(kSeed + 3);  // NOLINT(cert-msc32-c,cert-msc51-cpp): repeatable
+    for (int i = 0; i < kCases; ++i) {
+        const Near n = RandomNear(rng);
+        const BigNat den = RandomDivisor(rng);
+        const int s = 2 * static_cast<int>(rng() % 100);
+        const U128 h = (U128{n.m} << 1) | 1;
+        BigNat num = descstat::Multiply(den, Limbs(h * h, s));
+        const int t = static_cast<int>(rng() % static_cast<unsigned>(s + BitLength(den)));
+        if (n.offset != 0) AddPowerOfTwo(num, t, n.offset < 0);
+        const double got = descstat::RoundSqrtQuotient(num, den, 2 * n.e - 2 - s);
+        ASSERT_EQ(got, n.Expected(false))
+            << std::hexfloat << got << " for " << Describe(n, den[0], s, t, kSeed + 3);
+    }
+}
+
+TEST(Rounding, BigDivisorEdges) {
+    const BigNat three = {3};
+    EXPECT_TRUE(std::isnan(descstat::RoundQuotient(three, BigNat{}, 0, false)));
+    EXPECT_TRUE(std::isnan(descstat::RoundSqrtQuotient(three, BigNat{}, 0)));
+    EXPECT_EQ(descstat::RoundQuotient(BigNat{}, three, 0, true), 0.0);
+    EXPECT_EQ(descstat::RoundSqrtQuotient(BigNat{}, three, 0), 0.0);
+    // 1 / 2^200 at the smallest subnormal and half below it (a tie to 0).
+    const BigNat big = Limbs(1, 200);
+    EXPECT_EQ(descstat::RoundQuotient({1}, big, 200 - 1074, false), 0x1p-1074);
+    const double tieToZero = descstat::RoundQuotient({1}, big, 200 - 1075, true);
+    EXPECT_TRUE(tieToZero == 0.0 && std::signbit(tieToZero)) << tieToZero;
+    EXPECT_EQ(descstat::RoundQuotient({3}, big, 200 - 1075, false), 0x2p-1074);
 }
 
 struct ProductCase {
