@@ -225,7 +225,7 @@ struct SectionStart {
 // The fields that hold the values, as the rules select them.
 Outcome SelectFields(const DataRules& rules, const std::string* names, std::vector<int>& fields) {
     int index = 0;
-    const Outcome found = FieldIndex(rules, names, index);
+    Outcome found = FieldIndex(rules, names, index);
     fields.assign(1, index);
     return found;
 }
