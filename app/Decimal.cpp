@@ -8,9 +8,6 @@ namespace descstat {
 
 namespace {
 
-// The largest power of ten of the leading digit written in fixed notation: a
-// whole number of up to 17 digits is written as it is typed.
-constexpr int kLargestFixedExponent = 16;
 constexpr int kSmallestFixedExponent = -4;
 
 }  // namespace
@@ -33,11 +30,11 @@ Decimal ShortestDecimal(double v) {
     return d;
 }
 
-std::string DecimalText(const Decimal& d) {
+std::string DecimalText(const Decimal& d, int largestFixed) {
     const int size = static_cast<int>(d.digits.size());
     const int leading = d.exponent + size - 1;
     std::string text = d.negative ? "-" : "";
-    if (leading < kSmallestFixedExponent || leading > kLargestFixedExponent) {
+    if (leading < kSmallestFixedExponent || leading > largestFixed) {
         text += d.digits[0];
         if (size > 1) text += "." + d.digits.substr(1);
         text += leading < 0 ? "e-" : "e+";

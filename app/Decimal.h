@@ -22,10 +22,15 @@ struct Decimal {
 // zero keeps its sign).
 Decimal ShortestDecimal(double v);
 
+// The largest power of ten of the leading digit that DecimalText writes in
+// fixed notation by default: a whole number of up to 17 digits is written as
+// it is typed.
+constexpr int kLargestFixedExponent = 16;
+
 // The decimal's text: fixed notation when its leading digit's power of ten
-// is from -4 to 16 (10000000.1, 0.0001, 100000000), otherwise d.ddde±XX
-// (1e+300, 1.5e-05), every digit written.
-std::string DecimalText(const Decimal& d);
+// is from -4 to `largestFixed` (10000000.1, 0.0001, 100000000), otherwise
+// d.ddde±XX (1e+300, 1.5e-05), every digit written.
+std::string DecimalText(const Decimal& d, int largestFixed = kLargestFixedExponent);
 
 }  // namespace descstat
 

@@ -208,8 +208,7 @@ BigNat AddNat(const BigNat& a, const BigNat& b) {
     return r;
 }
 
-// −1, 0 or 1 as a is below, equal to or above b.
-int Compare(const BigNat& a, const BigNat& b) {
+int CompareNat(const BigNat& a, const BigNat& b) {
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
     for (std::size_t i = a.size(); i-- > 0;) {
         if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
@@ -245,7 +244,7 @@ U128 DivideToU128(BigNat a, const BigNat& b, bool& inexact) {
     if (top >= 0) {
         BigNat step = ShiftLeft(b, top);
         for (int bit = top; bit >= 0; --bit) {
-            if (Compare(a, step) >= 0) {
+            if (CompareNat(a, step) >= 0) {
                 SubtractFrom(a, step);
                 q |= U128{1} << bit;
             }
@@ -373,7 +372,7 @@ SignedNat Add(const SignedNat& a, const SignedNat& b) {
         if (r.magnitude.empty()) r.negative = false;
         return r;
     }
-    if (Compare(a.magnitude, b.magnitude) >= 0) {
+    if (CompareNat(a.magnitude, b.magnitude) >= 0) {
         SignedNat r{Subtract(a.magnitude, b.magnitude), a.negative};
         if (r.magnitude.empty()) r.negative = false;
         return r;
@@ -435,5 +434,30 @@ double RoundQuotient(const BigNat& num, std::uint64_t den, int exp2, bool negati
 double RoundSqrtQuotient(const BigNat& num, std::uint64_t den, int exp2) {
     return RoundSqrtQuotient(num, Natural(den), exp2);
 }
+
+int Compare(const BigNat& a, const BigNat& b) { return CompareNat(a, b); }
+
+namespace {
+
+BigNat FromU128(U128 v) {
+    BigNat r = {static_cast<std::uint64_t>(v), static_cast<std::uint64_t>(v >> kLimbBits)};
+    Trim(r);
+    return r;
+}
+
+U128 ToU128(const BigNat& a) {
+    U128 v = 0;
+    if (!a.empty()) v = a[0];
+    if (a.size() > 1) v |= static_cast<U128>(a[1]) << kLimbBits;
+    return v;
+}
+
+}  // namespace
+
+BigNat SmallQuotient(const BigNat& a, const BigNat& b, bool& inexact) {
+    return FromU128(DivideToU128(a, b, inexact));
+}
+
+BigNat SmallSquareRoot(const BigNat& a) { return FromU128(SquareRoot(ToU128(a))); }
 
 }  // namespace descstat

@@ -91,6 +91,17 @@ BigNat Multiply(const BigNat& a, const BigNat& b);
 SignedNat Multiply(const SignedNat& a, const SignedNat& b);
 SignedNat Add(const SignedNat& a, const SignedNat& b);
 
+// −1, 0 or 1 as a is below, equal to or above b.
+int Compare(const BigNat& a, const BigNat& b);
+
+// floor(a / b) for b ≠ 0 when it is below 2^128 (the caller scales a and b
+// so), as a BigNat; `inexact` tells whether a remainder was dropped. For
+// the digits of a result, which never need more.
+BigNat SmallQuotient(const BigNat& a, const BigNat& b, bool& inexact);
+
+// floor(√a) for a below 2^128.
+BigNat SmallSquareRoot(const BigNat& a);
+
 // n·Σx² − (Σx)², in units of 2^-kSquareScale: n² times the population
 // variance, never negative.
 BigNat ScatterTimesCount(const BigNat& linear, const BigNat& square, std::uint32_t n);

@@ -295,8 +295,12 @@ MUTANTS = [
     ("shifted digits lose the bits from below", "app/Exact.cpp", "below >> (kLimbBits - shift)", "below >> (kLimbBits - shift + 1)"),
     ("third central sum with 2n", "app/Exact.cpp", "Multiply(count, Natural(3))", "Multiply(count, Natural(2))"),
     ("big quotient never inexact", "app/Exact.cpp", "inexact = !a.empty();", "inexact = false;"),
-    ("cancelling signed sum keeps a negative zero", "app/Exact.cpp", "if (Compare(a.magnitude, b.magnitude) >= 0) {", "if (Compare(a.magnitude, b.magnitude) > 0) {"),
+    ("cancelling signed sum keeps a negative zero", "app/Exact.cpp", "if (CompareNat(a.magnitude, b.magnitude) >= 0) {", "if (CompareNat(a.magnitude, b.magnitude) > 0) {"),
     ("signed sum loses its top carry", "app/Exact.cpp", "    if (carry != 0) r.push_back(carry);\n", "\n"),
+    # Exact results rounded once to N digits.
+    ("decimal rounding: a tie always up", "app/ExactNumber.cpp", "    return half && (inexact || (d & 1) != 0);", "    (void)d;\n    return half;"),
+    ("decimal rounding: a root's tie always up", "app/ExactNumber.cpp", "    if (c != 0) return c > 0;\n    return inexact || (d & 1) != 0;", "    if (c != 0) return c > 0;\n    return true;"),
+    ("decimal rounding: a decade's carry lost", "app/ExactNumber.cpp", "        d = low;\n        ++leading;", "        d = low;"),
     # The histogram and the machine rows, unit by unit.
     ("histogram: Sturges counts values that are no numbers", "app/Histogram.cpp", "SturgesBins(numbers)", "SturgesBins(n)"),
     ("tsv: a CR written as a line feed's escape", "app/Machine.cpp", "case '\\r': out += \"\\\\r\"; break;", "case '\\r': out += \"\\\\n\"; break;"),

@@ -1,0 +1,52 @@
+// An exact result and the two ways it is written: the double nearest to it
+// (for the machine formats, the shortest digits and the chart's drawing), and
+// its decimal rounded once to N significant digits, ties to even (for the
+// report, the summary and the chart's caption), in the notation of printf's
+// %g. Rounding the exact value once avoids the wrong last digit that rounding
+// it first to a double and then to N digits can give: the exact mean
+// 12345.650000000000363... is 12345.7 at six digits, though its nearest
+// double 12345.649999999999636... would print as 12345.6.
+#ifndef DESCSTAT_EXACTNUMBER_H
+#define DESCSTAT_EXACTNUMBER_H
+
+#include <cstdint>
+#include <string>
+
+#include "app/Decimal.h"
+#include "app/Exact.h"
+
+namespace descstat {
+
+// ±num/den, or its square root (`root`, never negative), with den > 0 and
+// num ≥ 0. An undefined result (no values, one value for the unbiased
+// variance) has `defined` false and is NaN.
+struct ExactNumber {
+    bool defined = false;
+    bool negative = false;
+    bool root = false;
+    BigNat num;
+    BigNat den;
+};
+
+// The quotient num/den (negated when `negative`) and the square root of
+// num/den; den must not be zero.
+ExactNumber Quotient(BigNat num, BigNat den, bool negative = false);
+ExactNumber SquareRootOf(BigNat num, BigNat den);
+
+// The double nearest to the number (ties to even): NaN when undefined, inf
+// beyond the largest double, a subnormal or 0 below the smallest.
+double NearestDouble(const ExactNumber& x);
+
+// The number rounded once to `digits` significant digits (1 to 17), ties to
+// even; zero is "0" with no sign. Only for a defined number.
+Decimal RoundedDecimal(const ExactNumber& x, int digits);
+
+// A decimal of at most `digits` significant digits written as printf's %g
+// with that precision writes a double: fixed notation when its leading
+// digit's power of ten is from -4 to digits − 1, d.ddde±XX otherwise,
+// trailing zeros dropped.
+std::string GeneralText(const Decimal& d, int digits);
+
+}  // namespace descstat
+
+#endif  // DESCSTAT_EXACTNUMBER_H
