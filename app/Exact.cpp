@@ -460,4 +460,6 @@ BigNat SmallQuotient(const BigNat& a, const BigNat& b, bool& inexact) {
 
 BigNat SmallSquareRoot(const BigNat& a) { return FromU128(SquareRoot(ToU128(a))); }
 
+BigNat PowerOfTwo(int k) { return ShiftLeft(Natural(1), k); }
+
 }  // namespace descstat

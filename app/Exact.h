@@ -91,6 +91,9 @@ BigNat Multiply(const BigNat& a, const BigNat& b);
 SignedNat Multiply(const SignedNat& a, const SignedNat& b);
 SignedNat Add(const SignedNat& a, const SignedNat& b);
 
+// 2^k as a BigNat, for the scales of the exact sums.
+BigNat PowerOfTwo(int k);
+
 // −1, 0 or 1 as a is below, equal to or above b.
 int Compare(const BigNat& a, const BigNat& b);
 

@@ -1,8 +1,12 @@
 #include "app/ExactNumber.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+
 #include <utility>
+#include "app/Report.h"
 
 namespace descstat {
 
@@ -104,6 +108,25 @@ Digits RoundedDigits(const ExactNumber& x, int n) {
 }
 
 }  // namespace
+
+ExactNumber ExactOf(double v) {
+    if (!std::isfinite(v)) return {};
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    const auto exponent = static_cast<int>((bits >> 52) & 0x7FF);
+    std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+    if (exponent != 0) m |= std::uint64_t{1} << 52;
+    // |v| = m · 2^(max(exponent, 1) − 1075)
+    const int e = (exponent == 0 ? 1 : exponent) - 1075;
+    if (e >= 0) return Quotient(Multiply(Natural(m), PowerOfTwo(e)), Natural(1), (bits >> 63) != 0);
+    return Quotient(Natural(m), PowerOfTwo(-e), (bits >> 63) != 0);
+}
+
+std::string StatisticText(const ExactNumber& x, int digits) {
+    const double nearest = NearestDouble(x);
+    if (digits == kShortestDigits || !std::isnormal(nearest)) return NumberText(nearest, digits);
+    return GeneralText(RoundedDecimal(x, digits), digits);
+}
 
 ExactNumber Quotient(BigNat num, BigNat den, bool negative) {
     ExactNumber x;

@@ -33,6 +33,18 @@ struct ExactNumber {
 ExactNumber Quotient(BigNat num, BigNat den, bool negative = false);
 ExactNumber SquareRootOf(BigNat num, BigNat den);
 
+// The exact value of a finite double; undefined for NaN and the infinities,
+// which no data file gives.
+ExactNumber ExactOf(double v);
+
+// The number's text with `digits` significant digits, as the report writes
+// every statistic: rounded once from the exact value (GeneralText), or with
+// kShortestDigits (0) the shortest digits of its nearest double. Where the
+// nearest double is not a normal finite number (NaN, an infinity, zero, a
+// subnormal) it is that double's text: "nan", "inf", "0", so that the report
+// and the machine formats agree on what lies beyond the doubles' range.
+std::string StatisticText(const ExactNumber& x, int digits);
+
 // The double nearest to the number (ties to even): NaN when undefined, inf
 // beyond the largest double, a subnormal or 0 below the smallest.
 double NearestDouble(const ExactNumber& x);

@@ -24,10 +24,12 @@ std::vector<const StatisticRow*> RowStatistics(const RunOptions& options) {
     return rows;
 }
 
-// A statistic's text: a count as a whole number, any other at the digits.
-std::string StatisticText(const StatisticRow& row, const ResultSet& set, int digits) {
-    const double v = row.of(set);
-    return row.isCount ? std::to_string(static_cast<std::int64_t>(v)) : NumberText(v, digits);
+// A statistic's text: a count as a whole number, any other at the digits
+// (rounded once from its exact value), or the shortest of its nearest double.
+std::string RowText(const StatisticRow& row, const ResultSet& set, int digits) {
+    const ExactNumber v = row.of(set);
+    if (row.isCount) return std::to_string(static_cast<std::int64_t>(NearestDouble(v)));
+    return StatisticText(v, digits);
 }
 
 // True when the text is a decimal number as a spreadsheet reads it: a sign,
@@ -146,9 +148,8 @@ void WriteJson(std::ostream& out, const ResultSet& set,
         return;
     }
     for (const StatisticRow* row : rows) {
-        const double v = row->of(set);
-        out << ", \"" << row->key
-            << "\": " << (std::isfinite(v) ? StatisticText(*row, set, digits) : "null");
+        const bool finite = std::isfinite(NearestDouble(row->of(set)));
+        out << ", \"" << row->key << "\": " << (finite ? RowText(*row, set, digits) : "null");
     }
     if (set.hasHistogram) WriteJsonHistogram(out, set.histogram);
     out << "}\n";
@@ -162,7 +163,7 @@ void WriteDelimited(std::ostream& out, Format format, const ResultSet& set,
     const auto field = [tsv](const std::string& s) { return tsv ? TsvField(s) : CsvField(s); };
     out << field(set.key.file) << separator;
     for (const StatisticRow* row : rows) {
-        if (set.error.empty()) out << StatisticText(*row, set, digits);
+        if (set.error.empty()) out << RowText(*row, set, digits);
         out << separator;
     }
     out << field(set.error) << '\n';

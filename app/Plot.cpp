@@ -442,12 +442,12 @@ std::string Caption(const ResultSet& set, const RunOptions& options) {
     std::string caption;
     for (const StatisticRow& row : Statistics()) {
         if (row.caption == nullptr) continue;
-        const double v = row.of(set);
+        const ExactNumber v = row.of(set);
         if (!caption.empty()) caption += ", ";
         caption += english ? row.caption->english : row.caption->japanese;
         caption += " = ";
-        caption += row.isCount ? std::to_string(static_cast<std::int64_t>(v))
-                               : NumberText(v, options.digits);
+        caption += row.isCount ? std::to_string(static_cast<std::int64_t>(NearestDouble(v)))
+                               : StatisticText(v, options.digits);
     }
     return caption;
 }

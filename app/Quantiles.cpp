@@ -15,8 +15,10 @@ constexpr double kNoQuantile = std::numeric_limits<double>::quiet_NaN();
 constexpr std::size_t kMaxDecimals = 9;
 
 // The value part/denominator of the way from a to b (a <= b, 0 < part <
-// denominator), rounded once from its exact value.
-double Interpolate(double a, double b, std::uint32_t part, std::uint32_t denominator) {
+// denominator), exactly, and rounded once from its exact value.
+double Interpolate(double a, double b, std::uint32_t part, std::uint32_t denominator,
+                   ExactNumber& exact) {
+    exact = ExactOf(a + 0.0);
     if (a == b) return a + 0.0;  // a zero is +0
     // Infinities as IEEE arithmetic takes them: from -inf to inf is no number.
     if (std::isinf(a) || std::isinf(b)) return a == -b ? kNoQuantile : std::isinf(a) ? a : b;
@@ -24,8 +26,10 @@ double Interpolate(double a, double b, std::uint32_t part, std::uint32_t denomin
     AddMultiple(sums, a, denominator - part);
     AddMultiple(sums, b, part);
     bool negative = false;
-    const BigNat sum = LinearSum(sums, negative);
-    return RoundQuotient(sum, denominator, -kLinearScale, negative);
+    BigNat sum = LinearSum(sums, negative);
+    exact = Quotient(std::move(sum), Multiply(Natural(denominator), PowerOfTwo(kLinearScale)),
+                     negative);
+    return NearestDouble(exact);
 }
 
 // Places the order statistics of the sorted, distinct positions [first, last)
@@ -113,8 +117,12 @@ QuantilePosition PositionOf(const Probability& p, std::int32_t n) {
 }
 
 void ComputeQuantiles(double* values, std::int32_t n, const Probability* probabilities,
-                      std::size_t count, double* quantiles) {
+                      std::size_t count, double* quantiles, ExactNumber* exact) {
     std::fill(quantiles, quantiles + count, kNoQuantile);
+    ExactNumber ignored;
+    const auto exactAt = [&](std::size_t i) -> ExactNumber& {
+        return exact != nullptr ? exact[i] : ignored;
+    };
     if (n <= 0 || std::any_of(values, values + n, [](double v) { return std::isnan(v); })) return;
     const std::vector<std::int32_t> positions = NeededPositions(n, probabilities, count);
     if (positions.empty()) return;
@@ -136,11 +144,12 @@ void ComputeQuantiles(double* values, std::int32_t n, const Probability* probabi
         const double here = values[at.index];
         if (at.part == 0) {
             quantiles[i] = here + 0.0;  // a zero is +0
+            exactAt(i) = ExactOf(quantiles[i]);
             continue;
         }
         const auto j = static_cast<std::size_t>(
             std::lower_bound(positions.begin(), positions.end(), at.index) - positions.begin());
-        quantiles[i] = Interpolate(here, next(j), at.part, at.denominator);
+        quantiles[i] = Interpolate(here, next(j), at.part, at.denominator, exactAt(i));
     }
 }
 

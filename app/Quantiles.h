@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/ExactNumber.h"
+
 namespace descstat {
 
 // The largest denominator of a probability: nine decimals. Every
@@ -53,9 +55,11 @@ QuantilePosition PositionOf(const Probability& p, std::int32_t n);
 // The quantiles of the first n values at each of the `count` probabilities,
 // into quantiles[0..count). Reorders the values. Every quantile is NaN when
 // there are no values or any value is NaN; a zero is +0. The minimum and the
-// maximum (p = 0 and p = 1) cost a scan of the ends only.
+// maximum (p = 0 and p = 1) cost a scan of the ends only. Their exact values
+// go to exact[0..count) unless it is null (undefined where the quantile is
+// NaN).
 void ComputeQuantiles(double* values, std::int32_t n, const Probability* probabilities,
-                      std::size_t count, double* quantiles);
+                      std::size_t count, double* quantiles, ExactNumber* exact = nullptr);
 
 }  // namespace descstat
 

@@ -16,16 +16,6 @@ namespace {
 // Room for a value's number in the listing (at most 2147483647).
 constexpr int kIndexChars = 12;
 
-// A label, the number in the report's format and a line end.
-void WriteLabelled(std::ostream& report, const JapaneseText& label, double value,
-                   const ReportFormat& format) {
-    char text[kNumberChars];
-    const std::size_t length = FormatNumber(text, value, format.digits);
-    WriteText(report, format.style, label);
-    report.write(text, static_cast<std::streamsize>(length));
-    report << std::endl;
-}
-
 // The shortest digits that read back as v, in the shortest notation; an
 // infinity as "inf" or "-inf".
 std::size_t FormatShortest(char* text, double v) {
@@ -86,12 +76,12 @@ void WriteStatisticBlock(std::ostream& report, Block block, const ResultSet& set
     if (block == Block::kResults) report << std::endl;
     for (const StatisticRow& row : Statistics()) {
         if (row.block != block) continue;
-        const double value = row.of(set);
+        const ExactNumber value = row.of(set);
+        WriteText(report, format.style, *row.label);
         if (row.isCount) {
-            WriteText(report, format.style, *row.label);
-            report << static_cast<std::int64_t>(value) << std::endl;
+            report << static_cast<std::int64_t>(NearestDouble(value)) << std::endl;
         } else {
-            WriteLabelled(report, *row.label, value, format);
+            report << StatisticText(value, format.digits) << std::endl;
         }
     }
 }

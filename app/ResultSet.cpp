@@ -5,7 +5,8 @@ namespace descstat {
 void Compute(ResultSet& set, const RunOptions& options) {
     Values& values = set.values;
     set.count = values.Count();
-    set.results = ComputeResults(values.Data(), values.Count());
+    set.exact = ComputeExactResults(values.Data(), values.Count());
+    set.results = NearestResults(set.exact);
     const bool plot = !options.plot.empty();
     if (options.histogram || plot) {
         set.histogram = ComputeHistogram(values.Data(), values.Count(), options.bins);

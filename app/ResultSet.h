@@ -32,7 +32,8 @@ struct ResultSet {
     ResultKey key;
     Values values;  // in file order until Compute, then released
     std::int32_t count = 0;
-    Results results{};
+    ExactResults exact;   // the five results exactly
+    Results results{};    // and as their nearest doubles
     Summary summary{};    // with the summary or the chart
     Whiskers whiskers{};  // with the chart
     bool hasHistogram = false;

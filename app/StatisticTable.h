@@ -29,13 +29,13 @@ struct CaptionLabel {
 
 // One statistic.
 struct StatisticRow {
-    const char* key;                 // the machine formats' key (ASCII)
-    const JapaneseText* label;       // the report's label, with its " = "
-    Block block;                     // the report's block it stands in
-    bool isCount;                    // written as a whole number, not at the digits
-    bool inEveryRow;                 // every machine row has it, whatever was asked
-    const CaptionLabel* caption;     // its label in the chart's caption; null: not there
-    double (*of)(const ResultSet&);  // its value in a result set
+    const char* key;                      // the machine formats' key (ASCII)
+    const JapaneseText* label;            // the report's label, with its " = "
+    Block block;                          // the report's block it stands in
+    bool isCount;                         // written as a whole number, not at the digits
+    bool inEveryRow;                      // every machine row has it, whatever was asked
+    const CaptionLabel* caption;          // its label in the chart's caption; null: not there
+    ExactNumber (*of)(const ResultSet&);  // its exact value in a result set
 };
 
 // The rows, in the order every renderer writes them.

@@ -1,5 +1,7 @@
 #include "app/Statistics.h"
 
+#include <utility>
+
 #include "app/Exact.h"
 
 namespace descstat {
@@ -9,8 +11,8 @@ CountProducts CountProductsOf(std::int32_t n) {
     return {count * count, n > 0 ? count * (count - 1) : 0};
 }
 
-Results ComputeResults(const double* values, std::int32_t n) {
-    Results r{kNaN, kNaN, kNaN, kNaN, kNaN};
+ExactResults ComputeExactResults(const double* values, std::int32_t n) {
+    ExactResults r;
     if (n <= 0) return r;
     // A value that is not a number (a line without one) makes every result
     // NaN; a data file cannot give an infinity.
@@ -18,21 +20,35 @@ Results ComputeResults(const double* values, std::int32_t n) {
     if (!AddValues(sums, values, n)) return r;
     const auto count = static_cast<std::uint32_t>(n);
     bool negative = false;
-    const BigNat linear = LinearSum(sums, negative);
+    BigNat linear = LinearSum(sums, negative);
     const BigNat scatter = ScatterTimesCount(linear, SquareSum(sums), count);
 
     // mean = Σx / n; variance = (n·Σx² − (Σx)²) / n²; the unbiased variance
-    // has n·(n − 1) below instead. Each is rounded once from its exact value,
-    // and so is each standard deviation, from the exact variance.
+    // has n·(n − 1) below instead; each standard deviation is the square
+    // root of its exact variance. The sums count in units of 2^-1074 and
+    // 2^-2148.
     const CountProducts products = CountProductsOf(n);
-    r.mean = RoundQuotient(linear, count, -kLinearScale, negative);
-    r.variance = RoundQuotient(scatter, products.squared, -kSquareScale, false);
-    r.sd = RoundSqrtQuotient(scatter, products.squared, -kSquareScale);
+    const BigNat squareUnit = PowerOfTwo(kSquareScale);
+    r.mean =
+        Quotient(std::move(linear), Multiply(Natural(count), PowerOfTwo(kLinearScale)), negative);
+    const BigNat byCountSquared = Multiply(Natural(products.squared), squareUnit);
+    r.variance = Quotient(scatter, byCountSquared);
+    r.sd = SquareRootOf(scatter, byCountSquared);
     if (n > 1) {
-        r.unbiasedVariance = RoundQuotient(scatter, products.timesOneLess, -kSquareScale, false);
-        r.unbiasedSd = RoundSqrtQuotient(scatter, products.timesOneLess, -kSquareScale);
+        const BigNat byCountTimesOneLess = Multiply(Natural(products.timesOneLess), squareUnit);
+        r.unbiasedVariance = Quotient(scatter, byCountTimesOneLess);
+        r.unbiasedSd = SquareRootOf(scatter, byCountTimesOneLess);
     }
     return r;
+}
+
+Results NearestResults(const ExactResults& exact) {
+    return {NearestDouble(exact.mean), NearestDouble(exact.variance), NearestDouble(exact.sd),
+            NearestDouble(exact.unbiasedVariance), NearestDouble(exact.unbiasedSd)};
+}
+
+Results ComputeResults(const double* values, std::int32_t n) {
+    return NearestResults(ComputeExactResults(values, n));
 }
 
 }  // namespace descstat

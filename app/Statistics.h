@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "app/ExactNumber.h"
+
 namespace descstat {
 
 // What a result is when the values do not define it.
@@ -29,6 +31,16 @@ struct Results {
     double unbiasedSd;
 };
 
+// The five results as their exact values, from which the report writes each
+// rounded once to its digits.
+struct ExactResults {
+    ExactNumber mean;
+    ExactNumber variance;
+    ExactNumber sd;
+    ExactNumber unbiasedVariance;
+    ExactNumber unbiasedSd;
+};
+
 // The denominators of the variances, n² and n·(n − 1) (0 for no values),
 // exactly: they pass 2^32 from n = 65,536 on and reach almost 2^62.
 struct CountProducts {
@@ -38,7 +50,9 @@ struct CountProducts {
 CountProducts CountProductsOf(std::int32_t n);
 
 // Computes the five results of the first n values of `values`, which it only
-// reads.
+// reads: exactly, and as their nearest doubles.
+ExactResults ComputeExactResults(const double* values, std::int32_t n);
+Results NearestResults(const ExactResults& exact);
 Results ComputeResults(const double* values, std::int32_t n);
 
 }  // namespace descstat

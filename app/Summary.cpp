@@ -15,8 +15,14 @@ constexpr std::size_t kSummaryCount = sizeof kSummaryProbabilities / sizeof(Prob
 
 Summary ComputeSummary(double* values, std::int32_t n) {
     double q[kSummaryCount];
-    ComputeQuantiles(values, n, kSummaryProbabilities, kSummaryCount, q);
-    return {n, q[0], q[1], q[2], q[3], q[4]};
+    Summary s{n, 0, 0, 0, 0, 0, {}};
+    ComputeQuantiles(values, n, kSummaryProbabilities, kSummaryCount, q, s.exact);
+    s.minimum = q[0];
+    s.firstQuartile = q[1];
+    s.median = q[2];
+    s.thirdQuartile = q[3];
+    s.maximum = q[4];
+    return s;
 }
 
 }  // namespace descstat

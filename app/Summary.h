@@ -15,6 +15,8 @@
 
 #include <cstdint>
 
+#include "app/ExactNumber.h"
+
 namespace descstat {
 
 // The six numbers of the summary; a zero is +0. Every one but the count is
@@ -26,6 +28,9 @@ struct Summary {
     double median;
     double thirdQuartile;
     double maximum;
+    // The five after the count exactly, in the same order, for the report's
+    // digits.
+    ExactNumber exact[5];
 };
 
 // The summary of the first n values, which it reorders: a run computes it

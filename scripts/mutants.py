@@ -301,6 +301,11 @@ MUTANTS = [
     ("decimal rounding: a tie always up", "app/ExactNumber.cpp", "    return half && (inexact || (d & 1) != 0);", "    (void)d;\n    return half;"),
     ("decimal rounding: a root's tie always up", "app/ExactNumber.cpp", "    if (c != 0) return c > 0;\n    return inexact || (d & 1) != 0;", "    if (c != 0) return c > 0;\n    return true;"),
     ("decimal rounding: a decade's carry lost", "app/ExactNumber.cpp", "        d = low;\n        ++leading;", "        d = low;"),
+    ("report writes the nearest double's digits", "app/ExactNumber.cpp",
+     "if (digits == kShortestDigits || !std::isnormal(nearest))", "if (true)"),
+    ("exact quantile not divided by its weights", "app/Quantiles.cpp",
+     "exact = Quotient(std::move(sum), Multiply(Natural(denominator), PowerOfTwo(kLinearScale)),",
+     "exact = Quotient(std::move(sum), Multiply(Natural(1), PowerOfTwo(kLinearScale)),"),
     # The histogram and the machine rows, unit by unit.
     ("histogram: Sturges counts values that are no numbers", "app/Histogram.cpp", "SturgesBins(numbers)", "SturgesBins(n)"),
     ("tsv: a CR written as a line feed's escape", "app/Machine.cpp", "case '\\r': out += \"\\\\r\"; break;", "case '\\r': out += \"\\\\n\"; break;"),

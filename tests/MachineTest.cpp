@@ -31,10 +31,28 @@ constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr const char* kMissing = "To open input data file failed: x.txt: No such file or directory";
 
+// A double as the exact number a renderer reads; an infinity as a number
+// beyond the doubles' range.
+descstat::ExactNumber Exactly(double v) {
+    if (!std::isinf(v)) return descstat::ExactOf(v);
+    return descstat::Quotient(descstat::PowerOfTwo(1100), descstat::Natural(1), v < 0);
+}
+
+// The results and the summary as doubles, and their exact values with them.
+void SetNumbers(ResultSet& set, const descstat::Results& r, const descstat::Summary& s) {
+    set.results = r;
+    set.exact = {Exactly(r.mean), Exactly(r.variance), Exactly(r.sd), Exactly(r.unbiasedVariance),
+                 Exactly(r.unbiasedSd)};
+    set.summary = s;
+    const double five[] = {s.minimum, s.firstQuartile, s.median, s.thirdQuartile, s.maximum};
+    for (int i = 0; i < 5; ++i) set.summary.exact[i] = Exactly(five[i]);
+}
+
 ResultSet& AddSet(ResultSets& sets, const std::string& file, std::int32_t count) {
     ResultSet& set = sets.emplace_back();
     set.key.file = file;
     set.count = count;
+    SetNumbers(set, {0, 0, 0, 0, 0}, {count, 0, 0, 0, 0, 0, {}});
     return set;
 }
 
@@ -49,11 +67,10 @@ ResultSet& AddFailed(ResultSets& sets, const std::string& file, const std::strin
 ResultSets Samples() {
     ResultSets sets;
     ResultSet& a = AddSet(sets, "a.txt", 1234567);
-    a.results = {1234.5678, 0.1 + 0.2, 1.0 / 3, 1e21, 1e-7};
-    a.summary = {1234567, -2.5, 0.125, 1, std::sqrt(2.0), 1e300};
+    SetNumbers(a, {1234.5678, 0.1 + 0.2, 1.0 / 3, 1e21, 1e-7},
+               {1234567, -2.5, 0.125, 1, std::sqrt(2.0), 1e300, {}});
     ResultSet& b = AddSet(sets, "b.txt", 2);
-    b.results = {kNan, kInf, 1e308, -kInf, kNan};
-    b.summary = {2, kNan, kNan, kNan, kNan, kNan};
+    SetNumbers(b, {kNan, kInf, 1e308, -kInf, kNan}, {2, kNan, kNan, kNan, kNan, kNan, {}});
     AddFailed(sets, "x.txt", kMissing);
     return sets;
 }

@@ -98,42 +98,103 @@ def nearest_sqrt(fr):
     return nearest(Fraction(2 * r + 1, 1 << (k + 1)))
 
 
-def results(values):
-    """The five results of the values: exact arithmetic on the doubles, each
-    result rounded once to the nearest double."""
+def exact_results(values):
+    """The five results of the values exactly, over the doubles: (fraction,
+    is a square root) each, None where undefined."""
     n = len(values)
-    nan = float("nan")
     if n == 0 or any(v != v for v in values):
-        return [nan] * 5
+        return [None] * 5
     xs = [Fraction(v) for v in values]
     s = sum(xs)
     t = n * sum(x * x for x in xs) - s * s
     var = t / (n * n)
-    first = [nearest(s / n), nearest(var), nearest_sqrt(var)]
+    first = [(s / n, False), (var, False), (var, True)]
     if n == 1:
-        return first + [nan, nan]
+        return first + [None, None]
     u = t / (n * (n - 1))
-    return first + [nearest(u), nearest_sqrt(u)]
+    return first + [(u, False), (u, True)]
+
+
+def nearest_of(exact):
+    """The double nearest to an exact result (NaN where undefined)."""
+    if exact is None:
+        return float("nan")
+    value, root = exact
+    return nearest_sqrt(value) if root else nearest(value)
+
+
+def results(values):
+    """The five results of the values: exact arithmetic on the doubles, each
+    result rounded once to the nearest double."""
+    return [nearest_of(r) for r in exact_results(values)]
+
+
+def rounded_once(exact, digits):
+    """An exact result as the report writes it at `digits` significant digits:
+    its exact value rounded once, ties to even, in printf's %g notation; where
+    its nearest double is NaN, an infinity, zero or subnormal, that double as
+    %g writes it. Plain integer arithmetic over the fraction."""
+    d = nearest_of(exact)
+    if d != d or d in (math.inf, -math.inf) or abs(d) < sys.float_info.min:
+        return "nan" if d != d else "%.*g" % (digits, d)
+    value, root = exact
+    negative, value = value < 0, abs(value)
+
+    def floor_scaled(s):  # floor(x · 10^s) for x the result
+        q = value * Fraction(10) ** (2 * s if root else s)
+        f = q.numerator // q.denominator
+        return math.isqrt(f) if root else f
+    lead = int(math.floor(math.log10(d if d > 0 else -d)))
+    while floor_scaled(digits - 1 - lead) >= 10 ** digits:
+        lead += 1
+    while floor_scaled(digits - 1 - lead) < 10 ** (digits - 1):
+        lead -= 1
+    s = digits - 1 - lead
+    kept = floor_scaled(s)
+    if root:
+        q = value * Fraction(10) ** (2 * s)
+        half = Fraction(2 * kept + 1, 2) ** 2
+        up = q > half or (q == half and kept % 2 == 1)
+    else:
+        rest = value * Fraction(10) ** s - kept
+        up = rest > Fraction(1, 2) or (rest == Fraction(1, 2) and kept % 2 == 1)
+    kept += 1 if up else 0
+    if kept == 10 ** digits:
+        kept, lead = 10 ** (digits - 1), lead + 1
+    text = str(kept).rstrip("0") or "0"
+    sign = "-" if negative else ""
+    if lead < -4 or lead >= digits:
+        mantissa = text[0] + ("." + text[1:] if len(text) > 1 else "")
+        return "%s%se%s%02d" % (sign, mantissa, "-" if lead < 0 else "+", abs(lead))
+    if lead < 0:
+        return sign + "0." + "0" * (-lead - 1) + text
+    whole = text[:lead + 1].ljust(lead + 1, "0")
+    return sign + whole + ("." + text[lead + 1:] if len(text) > lead + 1 else "")
 
 
 SUMMARY_LABELS = ["最小値 = ", "第1四分位数 = ", "中央値 = ", "第3四分位数 = ", "最大値 = "]
 
 
-def summary(values):
-    """Minimum, quartiles, median and maximum: linear interpolation between
-    order statistics (h = (n - 1)p + 1), each exact value rounded once."""
+def exact_summary(values):
+    """Minimum, quartiles, median and maximum exactly: linear interpolation
+    between order statistics (h = (n - 1)p + 1)."""
     n = len(values)
     if n == 0 or any(v != v for v in values):
-        return [float("nan")] * 5
+        return [None] * 5
     xs = sorted(Fraction(v) for v in values)
 
     def quantile(quarters):
         whole, part = divmod((n - 1) * quarters, 4)
         if part == 0:
-            return nearest(xs[whole])
-        return nearest(xs[whole] + Fraction(part, 4) * (xs[whole + 1] - xs[whole]))
+            return (xs[whole], False)
+        return (xs[whole] + Fraction(part, 4) * (xs[whole + 1] - xs[whole]), False)
 
-    return [nearest(xs[0])] + [quantile(q) for q in (1, 2, 3)] + [nearest(xs[-1])]
+    return [(xs[0], False)] + [quantile(q) for q in (1, 2, 3)] + [(xs[-1], False)]
+
+
+def summary(values):
+    """The summary's five numbers, each exact value rounded once to a double."""
+    return [nearest_of(r) for r in exact_summary(values)]
 
 
 ENGLISH = {"データ...": "Data...", "平均値 = ": "Mean     = ", "分散   = ": "Variance = ",
@@ -178,10 +239,11 @@ def report(data_name, values, listed=None, encoding=SJIS, digits=6, with_summary
     shown = shown if listing else []
     lines += ["%d:  %s" % (k + 1, s) for k, s in enumerate(shown)]
     lines += ["", ""]
-    lines += [label + fmt(r) for label, r in zip(LABELS, results(values))]
+    once = lambda r: fmt(nearest_of(r)) if digits == 0 else rounded_once(r, digits)
+    lines += [label + once(r) for label, r in zip(LABELS, exact_results(values))]
     if with_summary:
         lines += ["", "個数 = %d" % len(values)]
-        lines += [label + fmt(r) for label, r in zip(SUMMARY_LABELS, summary(values))]
+        lines += [label + once(r) for label, r in zip(SUMMARY_LABELS, exact_summary(values))]
     return ("\n".join(lines) + "\n").encode(encoding)
 
 
@@ -1779,7 +1841,7 @@ def run_case(case, args):
 
 # The groups of cases kept in modules of their own beside this script: each
 # module's cases(h) builds its list from this module's helpers, passed as h.
-CASE_MODULES = ("cases_outputs", "cases_input", "cases_escapes", "cases_console")
+CASE_MODULES = ("cases_outputs", "cases_input", "cases_escapes", "cases_console", "cases_rounding")
 
 
 def module_groups():
