@@ -16,7 +16,7 @@ constexpr std::size_t kSummaryCount = sizeof kSummaryProbabilities / sizeof(Prob
 Summary ComputeSummary(double* values, std::int32_t n) {
     double q[kSummaryCount];
     Summary s{n, 0, 0, 0, 0, 0, {}};
-    ComputeQuantiles(values, n, kSummaryProbabilities, kSummaryCount, q, s.exact);
+    ComputeQuantiles(values, n, kSummaryProbabilities, kSummaryCount, q, s.exact.data());
     s.minimum = q[0];
     s.firstQuartile = q[1];
     s.median = q[2];

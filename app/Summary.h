@@ -13,6 +13,7 @@
 #ifndef DESCSTAT_SUMMARY_H
 #define DESCSTAT_SUMMARY_H
 
+#include <array>
 #include <cstdint>
 
 #include "app/ExactNumber.h"
@@ -30,7 +31,7 @@ struct Summary {
     double maximum;
     // The five after the count exactly, in the same order, for the report's
     // digits.
-    ExactNumber exact[5];
+    std::array<ExactNumber, 5> exact;
 };
 
 // The summary of the first n values, which it reorders: a run computes it
