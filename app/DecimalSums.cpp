@@ -1,0 +1,200 @@
+#include "app/DecimalSums.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+
+namespace descstat {
+
+namespace {
+
+__extension__ typedef unsigned __int128 U128;  // NOLINT(modernize-use-using)
+__extension__ typedef __int128 I128;           // NOLINT(modernize-use-using)
+
+constexpr int kLimbBits = 64;
+constexpr double kTwoTo53 = 9007199254740992.0;
+// The quick path tries up to this many digits after the point, and decimals
+// of up to this many significant digits (DBL_DIG): all of them are exact
+// doubles, and so are their powers of ten.
+constexpr int kQuickDigits = 15;
+constexpr double kQuickLimit = 1e15;
+constexpr double kSieveTolerance = 0x1p-50;
+constexpr double kPowersOfTen[kQuickDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+U128 Join(std::uint64_t high, std::uint64_t low) {
+    return (static_cast<U128>(high) << kLimbBits) | low;
+}
+
+// A whole v below 2^53 in magnitude is its own shortest decimal's value. The
+// decimal v itself reads back as v, since v is a double. A decimal with a
+// digit after the point that lies within half a unit of v has at least as
+// many significant digits as v has digits before the point, so it is never
+// shorter; of the shortest, the one nearest to v is taken, and that is v.
+// Another whole number is a double of its own and never reads back as v.
+bool WholeDecimal(double v, DecimalValue& d) {
+    if (!(std::fabs(v) < kTwoTo53)) return false;
+    const auto whole = static_cast<std::int64_t>(v);
+    if (static_cast<double>(whole) != v) return false;
+    d = {whole, 0};
+    return true;
+}
+
+// v · 10^k near a whole number: when v is m / 10^k, the product misses m by
+// at most a few units in its last place. A cheap sieve before a division.
+bool NearWhole(double scaled, double nearest) {
+    return std::fabs(scaled - nearest) <= kSieveTolerance * std::fabs(scaled);
+}
+
+// The nearest whole number to scaled, for |scaled| ≤ 10^15.
+std::int64_t Nearest(double scaled) {
+    return static_cast<std::int64_t>(scaled + std::copysign(0.5, scaled));
+}
+
+// Finds m with v = m / 10^k for the fewest digits k ≤ 15 after the point.
+// m·10^-k is then a decimal of at most 15 significant digits, and since m and
+// 10^k are exact doubles, the division rounds m·10^-k correctly: it reads back
+// as v. The shortest decimal of v therefore has at most 15 significant digits
+// too, and two distinct decimals of at most 15 significant digits never read
+// back as the same double (their distance is above the spacing of the
+// doubles around them), so the two are the same value. The estimate of m may
+// miss by one when v·10^k rounds; the check then fails and the caller takes
+// the slow path.
+bool ShortDecimal(double v, DecimalValue& d) {
+    for (int k = 1; k <= kQuickDigits; ++k) {
+        const double scaled = v * kPowersOfTen[k];
+        if (!(std::fabs(scaled) <= kQuickLimit)) return false;
+        const std::int64_t m = Nearest(scaled);
+        const auto estimate = static_cast<double>(m);
+        if (NearWhole(scaled, estimate) && estimate / kPowersOfTen[k] == v) {
+            d = {m, -k};
+            return true;
+        }
+    }
+    return false;
+}
+
+// The shortest decimal through its text, for values with 16 or 17 digits
+// and those far from one.
+DecimalValue DecimalFromText(double v) {
+    char text[32];
+    const std::to_chars_result r =
+        std::to_chars(text, text + sizeof text, v, std::chars_format::scientific);
+    const char* p = text;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    std::int64_t m = 0;
+    int digits = 0;
+    for (; *p != 'e'; ++p) {
+        if (*p == '.') continue;
+        m = m * 10 + (*p - '0');
+        ++digits;
+    }
+    ++p;
+    if (*p == '+') ++p;
+    int leading = 0;  // the power of ten of the leading digit
+    (void)std::from_chars(p, r.ptr, leading);
+    return {negative ? -m : m, leading - digits + 1};
+}
+
+void Trim(BigNat& a) {
+    while (!a.empty() && a.back() == 0) a.pop_back();
+}
+
+// a := a · factor + the `words` limbs of addend, for a factor of at most 100.
+void MultiplyAdd(BigNat& a, std::uint64_t factor, const std::uint64_t* addend, std::size_t words) {
+    U128 carry = 0;
+    std::size_t i = 0;
+    for (; i < a.size(); ++i) {
+        const U128 t = static_cast<U128>(a[i]) * factor + carry + (i < words ? addend[i] : 0);
+        a[i] = static_cast<std::uint64_t>(t);
+        carry = t >> kLimbBits;
+    }
+    for (; i < words; ++i) {
+        const U128 t = carry + addend[i];
+        a.push_back(static_cast<std::uint64_t>(t));
+        carry = t >> kLimbBits;
+    }
+    if (carry != 0) a.push_back(static_cast<std::uint64_t>(carry));
+    Trim(a);
+}
+
+const DecimalSums::Bucket* BucketAt(const DecimalSums& sums, int e) {
+    if (e < kLowestDecimalExponent || e > kHighestDecimalExponent) return nullptr;
+    return &sums.buckets[e - kLowestDecimalExponent];
+}
+
+bool Holds(const DecimalSums::Bucket& b) { return (b.square[0] | b.square[1] | b.square[2]) != 0; }
+
+}  // namespace
+
+DecimalValue DecimalOf(double v) {
+    DecimalValue d;
+    if (WholeDecimal(v, d) || ShortDecimal(v, d)) return d;
+    return DecimalFromText(v);
+}
+
+void AddDecimal(DecimalSums& sums, DecimalValue d) {
+    DecimalSums::Bucket& b = sums.buckets[d.e - kLowestDecimalExponent];
+    const U128 linear = Join(b.linear[1], b.linear[0]) + static_cast<U128>(static_cast<I128>(d.m));
+    b.linear[0] = static_cast<std::uint64_t>(linear);
+    b.linear[1] = static_cast<std::uint64_t>(linear >> kLimbBits);
+    const auto square = static_cast<U128>(static_cast<I128>(d.m) * d.m);
+    const U128 low = Join(b.square[1], b.square[0]) + square;
+    b.square[0] = static_cast<std::uint64_t>(low);
+    b.square[1] = static_cast<std::uint64_t>(low >> kLimbBits);
+    b.square[2] += static_cast<std::uint64_t>(low < square);
+    ++sums.count;
+}
+
+bool AddDecimalValue(DecimalSums& sums, double v) {
+    if (!std::isfinite(v)) {
+        sums.notFinite = true;
+        return false;
+    }
+    AddDecimal(sums, DecimalOf(v));
+    return true;
+}
+
+int DecimalScale(const DecimalSums& sums) {
+    for (int e = kLowestDecimalExponent; e <= kHighestDecimalExponent; ++e) {
+        if (Holds(*BucketAt(sums, e))) return -e;
+    }
+    return 0;
+}
+
+SignedNat DecimalLinearSum(const DecimalSums& sums, int scale) {
+    // Horner's rule from the highest power of ten down to 10^-scale, with the
+    // positive and the negative bucket sums apart.
+    BigNat positive;
+    BigNat negative;
+    for (int e = kHighestDecimalExponent; e >= -scale; --e) {
+        const DecimalSums::Bucket* b = BucketAt(sums, e);
+        const auto sum =
+            b == nullptr ? I128{0} : static_cast<I128>(Join(b->linear[1], b->linear[0]));
+        const U128 magnitude = sum < 0 ? -static_cast<U128>(sum) : static_cast<U128>(sum);
+        const std::uint64_t limbs[2] = {static_cast<std::uint64_t>(magnitude),
+                                        static_cast<std::uint64_t>(magnitude >> kLimbBits)};
+        const std::uint64_t none[2] = {0, 0};
+        MultiplyAdd(positive, 10, sum > 0 ? limbs : none, 2);
+        MultiplyAdd(negative, 10, sum < 0 ? limbs : none, 2);
+    }
+    return Add(SignedNat{positive, false}, SignedNat{negative, !negative.empty()});
+}
+
+BigNat DecimalSquareSum(const DecimalSums& sums, int scale) {
+    BigNat total;
+    for (int e = kHighestDecimalExponent; e >= -scale; --e) {
+        const DecimalSums::Bucket* b = BucketAt(sums, e);
+        const std::uint64_t none[3] = {0, 0, 0};
+        MultiplyAdd(total, 100, b == nullptr ? none : b->square, 3);
+    }
+    return total;
+}
+
+BigNat DecimalScatter(const DecimalSums& sums, int scale) {
+    return ScatterTimesCount(DecimalLinearSum(sums, scale).magnitude, DecimalSquareSum(sums, scale),
+                             sums.count);
+}
+
+}  // namespace descstat
