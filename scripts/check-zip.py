@@ -4,10 +4,11 @@ two user's guides in one folder; each guide UTF-8 with a byte order mark and
 CR LF line ends only; and each guide names every option of the zipped
 program's --help (run under Wine) and every message the program can show (read
 from the program's own sources)."""
-import importlib.util
+import runpy
 import os
 import re
 import sys
+import types
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -15,12 +16,10 @@ GUIDES = ("README-en.txt", "README-ja.txt")
 
 
 def load_check_docs():
-    """scripts/check-docs.py as a module: it reads the options from --help."""
-    spec = importlib.util.spec_from_file_location(
-        "check_docs", os.path.join(ROOT, "scripts", "check-docs.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
+    """The names scripts/check-docs.py defines: it reads the options from
+    --help."""
+    return types.SimpleNamespace(
+        **runpy.run_path(os.path.join(ROOT, "scripts", "check-docs.py"), run_name="check_docs"))
 
 
 CHECK_DOCS = load_check_docs()
