@@ -26,6 +26,7 @@ struct Lines {
     std::int64_t recordStart = 0;  // the number of the first line of the last value line
     std::string more;              // a line that goes on a quoted field, its room kept
     std::vector<double> row;       // the last value line's values, one per selected field
+    std::vector<DecimalValue> decimals;  // and their shortest decimals (for numbers)
 };
 
 // Reads the next line into `line` (only its first byte unless `whole`), or
@@ -103,27 +104,32 @@ bool IsBlankLine(const std::string& line) {
 // separated field may hold quotes, so it is always taken out first, and it
 // holds a number only when it is wholly one (blanks around it aside): in a
 // file with decimal commas, '5,1' must not pass as 5. A field beyond the
-// line's fields holds none.
+// line's fields holds none. A number's shortest decimal goes to `decimal`,
+// found from its text where that is short.
 double ValueOf(const std::string& line, char separator, int index, std::string& field,
-               bool& present, bool& whole) {
+               bool& present, bool& whole, DecimalValue& decimal) {
+    myLib::WrittenNumber written;
+    const char* stop = nullptr;
+    double value = 0.0;
     if (separator == '\0') {
         std::size_t begin = 0;
         std::size_t end = 0;
         present = myLib::FindFld(line, index, begin, end);
         const char* const first = line.data() + begin;
         const char* const last = line.data() + end;
-        const char* stop = nullptr;
-        const auto value = static_cast<double>(myLib::StrToDbl(first, last, stop));
+        value = static_cast<double>(myLib::StrToDbl(first, last, stop, written));
         whole = stop != first && stop == last;
         if (!whole) field.assign(line, begin, end - begin);
-        return value;
+    } else {
+        present = NthField(line, separator, index, field);
+        if (!present) field.clear();
+        const char* const first = field.data();
+        value = static_cast<double>(myLib::StrToDbl(first, first + field.size(), stop, written));
+        whole = stop != first && OnlyBlanks(stop, first + field.size());
+        if (!present || !(whole || std::isnan(value))) value = std::nan("");
     }
-    present = NthField(line, separator, index, field);
-    if (!present) field.clear();
-    std::size_t end = 0;
-    const auto value = static_cast<double>(myLib::StrToDbl(field, end));
-    whole = end != 0 && OnlyBlanks(field.data() + end, field.data() + field.size());
-    return present && (whole || std::isnan(value)) ? value : std::nan("");
+    if (std::isfinite(value)) decimal = DecimalOfWritten(value, written);
+    return value;
 }
 
 // What a value line whose field is not wholly a number is remarked as.
@@ -255,10 +261,12 @@ bool ReadValueLine(Lines& lines, const std::string& line, const std::vector<int>
                    ValueSink& sink) {
     bool kept = true;
     lines.row.resize(fields.size());
+    lines.decimals.resize(fields.size());
     for (std::size_t i = 0; i < fields.size(); ++i) {
         bool present = false;
         bool whole = false;
-        lines.row[i] = ValueOf(line, lines.rules.separator, fields[i], lines.field, present, whole);
+        lines.row[i] = ValueOf(line, lines.rules.separator, fields[i], lines.field, present, whole,
+                               lines.decimals[i]);
         if (whole) continue;
         const LineRemark remark =
             RemarkOf(lines, line, fields[i], lines.field, present, lines.row[i]);
@@ -266,6 +274,16 @@ bool ReadValueLine(Lines& lines, const std::string& line, const std::vector<int>
         kept = kept && !remark.leftOut;
     }
     return kept;
+}
+
+// Adds a kept value to its column's sums: its shortest decimal, or, for no
+// number, the mark that makes every result NaN.
+void AddRowValue(DecimalSums& sums, double value, DecimalValue decimal) {
+    if (std::isfinite(value)) {
+        AddDecimal(sums, decimal);
+    } else {
+        AddDecimalValue(sums, value);
+    }
 }
 
 // The reading loop of both ways of reading, from the data section's first
@@ -278,6 +296,7 @@ bool ReadValueLine(Lines& lines, const std::string& line, const std::vector<int>
 Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const Section* counted,
                        ValueSink& sink, const RunHooks& hooks, Columns& columns) {
     columns.resize(fields.size());
+    for (Column& column : columns) column.sums = std::make_unique<DecimalSums>();
     const std::int32_t lineCount =
         counted == nullptr ? 0 : counted->count + (counted->namesLine ? 1 : 0);
     std::string line;
@@ -293,7 +312,8 @@ Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const Secti
         if (!ReadValueLine(lines, line, fields, sink)) continue;
         if (kept >= hooks.maxCount) return Failure::kTooManyLines;
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (!columns[i].Append(lines.row[i])) return Failure::kNoMemory;
+            if (!columns[i].values.Append(lines.row[i])) return Failure::kNoMemory;
+            AddRowValue(*columns[i].sums, lines.row[i], lines.decimals[i]);
         }
         ++kept;
         sink.Take({lines.recordStart, kept, lines.row.data(), lines.row.size()});
@@ -331,7 +351,7 @@ Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t ma
                         Section& section) {
     section = Section();
     reader.CrEndsLn(rules.loneCrEnds);
-    Lines lines{reader, rules, 0, {}, 0, {}, {}};
+    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}};
     std::string line;
     const Failure header = SkipHeader(lines, line);
     if (header != Failure::kNone) return {header, 0};
@@ -366,8 +386,8 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRul
 
     columns.clear();
     columns.resize(section.fields.size());
-    for (Values& column : columns) {
-        if (!column.Reserve(section.count)) return {Failure::kNoMemory, 0};
+    for (Column& column : columns) {
+        if (!column.values.Reserve(section.count)) return {Failure::kNoMemory, 0};
     }
 
     reader.Close();
@@ -376,7 +396,7 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRul
     reader.ReOpen(openName);
     if (reader.status != RdTxtLn::kReady) return {Failure::kReopenInput, errno};
 
-    Lines lines{reader, rules, 0, {}, 0, {}, {}};
+    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}};
     const Failure read = ReadValues(lines, section, sink, hooks, columns);
     if (reader.MetLoneCr()) sink.CrLineEnds();
     if (read != Failure::kNone) return Failed(lines, read);
@@ -391,7 +411,7 @@ bool ReadableOnce(const RdTxtLn& reader, const std::string& openName) {
 Outcome ReadOnce(RdTxtLn& reader, const DataRules& rules, ValueSink& sink, const RunHooks& hooks,
                  Columns& columns) {
     reader.CrEndsLn(rules.loneCrEnds);
-    Lines lines{reader, rules, 0, {}, 0, {}, {}};
+    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}};
     Outcome read = ReadSectionOnce(lines, sink, hooks, columns);
     if (reader.MetLoneCr()) sink.CrLineEnds();
     return read;

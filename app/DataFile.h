@@ -26,9 +26,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/DecimalSums.h"
 #include "app/Messages.h"
 #include "app/Options.h"
 #include "app/Values.h"
@@ -105,9 +107,16 @@ struct Section {
     std::vector<int> fields;
 };
 
-// The values of a data section in memory, one array per selected field, each
-// in file order.
-using Columns = std::vector<Values>;
+// The values of one selected field in file order, and the sums of their
+// shortest decimals (the numbers as written), kept as they are read so that
+// no value is converted back to decimal afterwards.
+struct Column {
+    Values values;
+    std::unique_ptr<DecimalSums> sums;
+};
+
+// The values of a data section in memory, one column per selected field.
+using Columns = std::vector<Column>;
 
 // Counting pass over a freshly opened reader: skips the header and the opening
 // marker line, then counts the value lines of the data section (a line that

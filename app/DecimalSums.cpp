@@ -1,8 +1,10 @@
 #include "app/DecimalSums.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <utility>
 
 namespace descstat {
 
@@ -132,6 +134,34 @@ DecimalValue DecimalOf(double v) {
     DecimalValue d;
     if (WholeDecimal(v, d) || ShortDecimal(v, d)) return d;
     return DecimalFromText(v);
+}
+
+DecimalValue DecimalOfWritten(double v, const myLib::WrittenNumber& written) {
+    const bool own = written.known && (written.digits == 0 || std::isnormal(v)) &&
+                     written.scale >= kLowestDecimalExponent &&
+                     written.scale <= kHighestDecimalExponent;
+    // A longer text is rarely shorter as a double: its text is the quick way.
+    if (!own) return DecimalFromText(v);
+    return {written.digits, written.digits == 0 ? 0 : written.scale};
+}
+
+ExactNumber ExactOfDecimal(DecimalValue d) { return InterpolateDecimals(d, d, 0, 1); }
+
+ExactNumber InterpolateDecimals(DecimalValue a, DecimalValue b, std::uint32_t part,
+                                std::uint32_t denominator) {
+    // Both at the lower of the two powers of ten (at most 10^0), so that the
+    // weighted sum is a whole number of that unit.
+    const int scale = std::max({-a.e, -b.e, 0});
+    const auto term = [scale](DecimalValue d, std::uint32_t weight) {
+        const std::uint64_t magnitude =
+            d.m < 0 ? 0 - static_cast<std::uint64_t>(d.m) : static_cast<std::uint64_t>(d.m);
+        return SignedNat{
+            Multiply(Natural(magnitude), Multiply(Natural(weight), PowerOfTen(scale + d.e))),
+            d.m < 0 && weight != 0};
+    };
+    SignedNat sum = Add(term(a, denominator - part), term(b, part));
+    return Quotient(std::move(sum.magnitude), Multiply(Natural(denominator), PowerOfTen(scale)),
+                    sum.negative);
 }
 
 void AddDecimal(DecimalSums& sums, DecimalValue d) {

@@ -11,6 +11,8 @@
 #include <cstdint>
 
 #include "app/Exact.h"
+#include "app/ExactNumber.h"
+#include "mylib/StrFunc.h"
 
 namespace descstat {
 
@@ -33,6 +35,21 @@ constexpr int kHighestDecimalExponent = 308;
 // digits, none beyond 10^-15 (what a person types), take a quick path that
 // writes no text.
 DecimalValue DecimalOf(double v);
+
+// v's shortest decimal from the decimal it was read from: a text of at most
+// 15 significant digits that gave a normal double (or zero) means v's
+// shortest decimal's value itself (two such decimals never give the same
+// double), so no conversion is needed; any other v goes through DecimalOf.
+DecimalValue DecimalOfWritten(double v, const myLib::WrittenNumber& written);
+
+// The exact value of a decimal, for a statistic that is one of the values or
+// lies between two of them (a quantile).
+ExactNumber ExactOfDecimal(DecimalValue d);
+
+// The exact value part/denominator of the way from a to b (0 < part <
+// denominator): ((denominator − part)·a + part·b) / denominator.
+ExactNumber InterpolateDecimals(DecimalValue a, DecimalValue b, std::uint32_t part,
+                                std::uint32_t denominator);
 
 // The running sums of a list of shortest decimals: per power of ten e, Σm in
 // two's complement over two words and Σm² over three. Fewer than 2^31 values

@@ -462,4 +462,14 @@ BigNat SmallSquareRoot(const BigNat& a) { return FromU128(SquareRoot(ToU128(a)))
 
 BigNat PowerOfTwo(int k) { return ShiftLeft(Natural(1), k); }
 
+// 10^k as a BigNat.
+BigNat PowerOfTen(int k) {
+    constexpr std::uint64_t kTenToThe19 = 10000000000000000000ULL;
+    BigNat r = Natural(1);
+    for (; k >= 19; k -= 19) r = Multiply(r, Natural(kTenToThe19));
+    std::uint64_t rest = 1;
+    for (; k > 0; --k) rest *= 10;
+    return Multiply(r, Natural(rest));
+}
+
 }  // namespace descstat

@@ -93,6 +93,8 @@ SignedNat Add(const SignedNat& a, const SignedNat& b);
 
 // 2^k as a BigNat, for the scales of the exact sums.
 BigNat PowerOfTwo(int k);
+// 10^k (k ≥ 0) as a BigNat, for the scales of decimals.
+BigNat PowerOfTen(int k);
 
 // −1, 0 or 1 as a is below, equal to or above b.
 int Compare(const BigNat& a, const BigNat& b);

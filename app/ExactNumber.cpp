@@ -12,16 +12,6 @@ namespace descstat {
 
 namespace {
 
-// 10^k as a BigNat.
-BigNat PowerOfTen(int k) {
-    constexpr std::uint64_t kTenToThe19 = 10000000000000000000ULL;
-    BigNat r = Natural(1);
-    for (; k >= 19; k -= 19) r = Multiply(r, Natural(kTenToThe19));
-    std::uint64_t rest = 1;
-    for (; k > 0; --k) rest *= 10;
-    return Multiply(r, Natural(rest));
-}
-
 std::uint64_t ToUint64(const BigNat& a) { return a.empty() ? 0 : a[0]; }
 
 // floor(factor · q · 10^s) for q = num/den, and whether anything was

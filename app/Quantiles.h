@@ -5,9 +5,10 @@
 // is found in integers, with no rounding. The p-quantile interpolates linearly
 // between order statistics, as R's default (type 7), numpy and QUANTILE.INC
 // do: with the values sorted as x(1) <= ... <= x(n) and h = (n − 1)·p, it is
-// x(⌊h⌋+1) + (h − ⌊h⌋)·(x(⌊h⌋+2) − x(⌊h⌋+1)), the double nearest to that exact
-// value (ties to even): a point between two huge values does not overflow
-// and one between two neighbours keeps its last bit. The order statistics are
+// x(⌊h⌋+1) + (h − ⌊h⌋)·(x(⌊h⌋+2) − x(⌊h⌋+1)), exact over the two values'
+// shortest decimals (the numbers as written) and then rounded once: a point
+// between two huge values does not overflow, and the median of 0.1 and 0.2
+// is 0.15. The order statistics are
 // found by selection in place, each once however many probabilities need it.
 #ifndef DESCSTAT_QUANTILES_H
 #define DESCSTAT_QUANTILES_H

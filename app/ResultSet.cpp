@@ -5,7 +5,9 @@ namespace descstat {
 void Compute(ResultSet& set, const RunOptions& options) {
     Values& values = set.values;
     set.count = values.Count();
-    set.exact = ComputeExactResults(values.Data(), values.Count());
+    if (!set.sums) set.sums = SumDecimals(values.Data(), values.Count());
+    set.exact = ComputeExactResults(*set.sums);
+    set.sums.reset();
     set.results = NearestResults(set.exact);
     const bool plot = !options.plot.empty();
     if (options.histogram || plot) {

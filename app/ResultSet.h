@@ -7,9 +7,11 @@
 #define DESCSTAT_RESULTSET_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/DecimalSums.h"
 #include "app/Histogram.h"
 #include "app/Options.h"
 #include "app/Statistics.h"
@@ -31,6 +33,9 @@ struct ResultKey {
 struct ResultSet {
     ResultKey key;
     Values values;  // in file order until Compute, then released
+    // The values' shortest decimals summed as they were read; when null,
+    // Compute sums them from the values.
+    std::unique_ptr<DecimalSums> sums;
     std::int32_t count = 0;
     ExactResults exact;   // the five results exactly
     Results results{};    // and as their nearest doubles

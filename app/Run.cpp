@@ -12,10 +12,11 @@ namespace {
 // file's name, and computed.
 void ComputeColumns(Columns& columns, const std::string& dataName, const RunOptions& options,
                     ResultSets& sets) {
-    for (Values& column : columns) {
+    for (Column& column : columns) {
         ResultSet set;
         set.key.file = dataName;
-        set.values = std::move(column);
+        set.values = std::move(column.values);
+        set.sums = std::move(column.sums);
         Compute(set, options);
         sets.push_back(std::move(set));
     }
@@ -30,10 +31,10 @@ void WriteAllBlocks(std::ostream& report, const ResultSets& sets, std::size_t fi
 // The listing of values already read: each record of the columns in turn.
 void WriteListing(Listing& listing, const Columns& columns) {
     listing.SectionFound();
-    const std::int32_t count = columns.empty() ? 0 : columns[0].Count();
+    const std::int32_t count = columns.empty() ? 0 : columns[0].values.Count();
     std::vector<double> row(columns.size());
     for (std::int32_t p = 0; p < count; ++p) {
-        for (std::size_t i = 0; i < columns.size(); ++i) row[i] = columns[i].Data()[p];
+        for (std::size_t i = 0; i < columns.size(); ++i) row[i] = columns[i].values.Data()[p];
         listing.Take({0, p + 1, row.data(), row.size()});
     }
 }

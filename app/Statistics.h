@@ -1,9 +1,10 @@
 // The five results of a run: the mean, the population variance, its standard
 // deviation, the unbiased (sample) variance and its standard deviation.
 //
-// Each is the double nearest to its exact value over the stored values (ties
-// to even), whatever the data: the sums are kept exactly and every result is
-// rounded once, so every printed digit is right. This unit only computes; the
+// Each is exact over the values as they are written (each value's shortest
+// decimal: the mean of 0.1 and 0.2 is 0.15, not the mean of the two doubles
+// nearest to them), whatever the data: the sums are kept exactly and every
+// result is rounded once, so every printed digit is right. This unit only computes; the
 // report (Report.h) writes. A further statistic of the values goes beside
 // these, as the summary (Summary.h) does.
 #ifndef DESCSTAT_STATISTICS_H
@@ -11,7 +12,9 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 
+#include "app/DecimalSums.h"
 #include "app/ExactNumber.h"
 
 namespace descstat {
@@ -48,6 +51,13 @@ struct CountProducts {
     std::uint64_t timesOneLess;
 };
 CountProducts CountProductsOf(std::int32_t n);
+
+// The five results of the values summed in `sums`, exactly.
+ExactResults ComputeExactResults(const DecimalSums& sums);
+
+// The sums of the first n values of `values` as their shortest decimals, for
+// values that were not summed while they were read.
+std::unique_ptr<DecimalSums> SumDecimals(const double* values, std::int32_t n);
 
 // Computes the five results of the first n values of `values`, which it only
 // reads: exactly, and as their nearest doubles.

@@ -22,6 +22,11 @@ Summary ComputeSummary(double* values, std::int32_t n) {
     s.median = q[2];
     s.thirdQuartile = q[3];
     s.maximum = q[4];
+    // The extremes are values of the data: written as the listing writes a
+    // value (its double at N digits), so that each matches a listing line,
+    // where the others are rounded once from the numbers as written.
+    s.exact[0] = ExactOf(s.minimum);
+    s.exact[4] = ExactOf(s.maximum);
     return s;
 }
 

@@ -4,9 +4,10 @@
 // The quartiles and the median interpolate linearly between order statistics,
 // as R, numpy and QUARTILE.INC do by default: with the values sorted as
 // x(1) <= ... <= x(n) and h = (n − 1)·p + 1, the p-quantile is
-// x(⌊h⌋) + (h − ⌊h⌋)·(x(⌊h⌋+1) − x(⌊h⌋)). Each is the double nearest to that
-// exact value, so a midpoint of two huge values does not overflow and one of
-// two neighbours keeps its last bit. The order statistics are found by
+// x(⌊h⌋) + (h − ⌊h⌋)·(x(⌊h⌋+1) − x(⌊h⌋)), exact over the values as written
+// (their shortest decimals) and rounded once, so a midpoint of two huge
+// values does not overflow and the median of 0.1 and 0.2 is 0.15. The
+// minimum and the maximum are written as the listing writes the values. The order statistics are found by
 // selection (Quantiles.h), in place, with no memory beyond the values but a
 // few positions. This unit only
 // computes; the report (Report.h) writes.

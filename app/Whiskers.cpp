@@ -2,45 +2,46 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
-#include "app/Exact.h"
+#include "app/DecimalSums.h"
 #include "app/Statistics.h"
 
 namespace descstat {
 
 namespace {
 
-// The sign of 2·x − (5·a − 3·b), exactly: where x stands against the fence
-// (5·a − 3·b)/2, that is a − 1.5·(b − a). All finite.
-int AgainstFence(double x, double a, double b) {
-    ExactSums sums;
-    AddMultiple(sums, x, 2);
-    AddMultiple(sums, -a, 5);
-    AddMultiple(sums, b, 3);
-    bool negative = false;
-    const BigNat sum = LinearSum(sums, negative);
-    if (sum.empty()) return 0;
-    return negative ? -1 : 1;
+// The fence a − 1.5·(b − a) = (5·a − 3·b)/2 of two exact quartiles, exactly.
+ExactNumber FenceValue(const ExactNumber& a, const ExactNumber& b) {
+    const SignedNat fiveA{Multiply(Multiply(a.num, b.den), Natural(5)), a.negative};
+    const SignedNat threeB{Multiply(Multiply(b.num, a.den), Natural(3)), !b.negative};
+    SignedNat sum = Add(fiveA, threeB);
+    return Quotient(std::move(sum.magnitude), Multiply(Multiply(a.den, b.den), Natural(2)),
+                    sum.negative);
 }
 
-// The double nearest to the fence (5·a − 3·b)/2, and whether a value equal
-// to that double lies beyond the fence (away from a): only there can the
-// rounding decide, for no other double lies between the fence and its
-// nearest one.
+// −1, 0 or 1 as x is below, equal to or above y (two quotients, no roots).
+int CompareExact(const ExactNumber& x, const ExactNumber& y) {
+    const SignedNat difference = Add({Multiply(x.num, y.den), x.negative},
+                                     {Multiply(y.num, x.den), !y.negative && !y.num.empty()});
+    if (difference.magnitude.empty()) return 0;
+    return difference.negative ? -1 : 1;
+}
+
+// The double nearest to the fence, and whether a value equal to that double
+// lies beyond the fence (away from a), the value taken as its shortest
+// decimal: only there can the rounding decide, for every other value's
+// decimal lies in its own double's rounding interval, wholly on one side.
 struct Fence {
     double nearest;
     bool nearestBeyond;
 };
 
-Fence FenceOf(double a, double b, bool below) {
-    ExactSums sums;
-    AddMultiple(sums, a, 5);
-    AddMultiple(sums, -b, 3);
-    bool negative = false;
-    const BigNat sum = LinearSum(sums, negative);
-    const double nearest = RoundQuotient(sum, 2, -kLinearScale, negative);
+Fence FenceOf(const ExactNumber& a, const ExactNumber& b, bool below) {
+    const ExactNumber fence = FenceValue(a, b);
+    const double nearest = NearestDouble(fence);
     if (!std::isfinite(nearest)) return {nearest, true};  // the fence lies beyond every double
-    const int side = AgainstFence(nearest, a, b);
+    const int side = CompareExact(ExactOfDecimal(DecimalOf(nearest)), fence);
     return {nearest, below ? side < 0 : side > 0};
 }
 
@@ -74,8 +75,8 @@ Whiskers ComputeWhiskers(double* values, std::int32_t n, const Summary& s) {
     w.low = s.minimum;
     w.high = s.maximum;
     if (!std::isfinite(s.firstQuartile) || !std::isfinite(s.thirdQuartile)) return w;
-    const Fence lower = FenceOf(s.firstQuartile, s.thirdQuartile, true);
-    const Fence upper = FenceOf(s.thirdQuartile, s.firstQuartile, false);
+    const Fence lower = FenceOf(s.exact[1], s.exact[3], true);
+    const Fence upper = FenceOf(s.exact[3], s.exact[1], false);
     // Below the lower fence first, above the upper one last, the rest between.
     double* const inside =
         std::partition(values, values + n, [&lower](double v) { return Below(v, lower); });

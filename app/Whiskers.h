@@ -1,7 +1,8 @@
 // The box plot's whiskers by Tukey's rule, for the chart: where each
 // whisker ends and which values lie beyond, decided exactly from the
-// summary's quartiles, so that a value on a fence is inside whatever the
-// rounding of 1.5 IQR would say. This unit only computes; the chart
+// summary's exact quartiles and the values as written (their shortest
+// decimals), so that a value on a fence is inside whatever the rounding of
+// 1.5 IQR would say. This unit only computes; the chart
 // (Plot.h) draws.
 #ifndef DESCSTAT_WHISKERS_H
 #define DESCSTAT_WHISKERS_H

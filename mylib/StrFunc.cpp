@@ -151,6 +151,9 @@ constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// The most significant digits of a number whose decimal is kept as written.
+constexpr int kWrittenDigits = 15;
+
 // The quick conversion: at most 15 significant digits (exact in a double)
 // scaled by an exactly held power of ten is one correctly rounded operation.
 // False when the number needs the full conversion.
@@ -189,8 +192,15 @@ long double StrToDbl(const std::string& s, std::size_t& end) {
 }
 
 long double StrToDbl(const char* first, const char* last, const char*& end) {
+    WrittenNumber ignored;
+    return StrToDbl(first, last, end, ignored);
+}
+
+long double StrToDbl(const char* first, const char* last, const char*& end,
+                     WrittenNumber& written) {
     constexpr double kFailed = std::numeric_limits<double>::quiet_NaN();
     end = first;
+    written = WrittenNumber();
     Number number;
     if (!FindNumber(first, last, number)) return kFailed;
     double value = 0.0;
@@ -204,6 +214,12 @@ long double StrToDbl(const char* first, const char* last, const char*& end) {
         }
     }
     end = number.end;
+    if (number.significant <= kWrittenDigits) {
+        const auto digits = static_cast<std::int64_t>(number.digits);
+        written.known = true;
+        written.digits = number.negative ? -digits : digits;
+        written.scale = digits == 0 ? 0 : number.exponent - number.pointShift;
+    }
     return value;
 }
 

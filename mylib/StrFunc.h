@@ -12,6 +12,7 @@
 #define MYLIB_STRFUNC_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace myLib {
@@ -48,6 +49,21 @@ long double StrToDbl(const std::string& s, std::size_t& end);
 // The same number read from the bytes `first` up to `last` (a field in place,
 // say), and in `end` where it ends: `first` when no number can be read.
 long double StrToDbl(const char* first, const char* last, const char*& end);
+
+// A number as it was written: ±digits · 10^scale, trailing zeros kept, when
+// its mantissa has at most 15 significant digits (`known`; zero is 0 · 10^0).
+// Such a decimal is exactly the value the text means, which the double read
+// from it may only approximate ("0.1"), so a caller can compute with the
+// number as typed.
+struct WrittenNumber {
+    bool known = false;
+    std::int64_t digits = 0;
+    int scale = 0;
+};
+
+// StrToDbl on the bytes `first` up to `last`, and in `written` the number as
+// written (not known when no number could be read or it is longer).
+long double StrToDbl(const char* first, const char* last, const char*& end, WrittenNumber& written);
 
 // True when s can be handed to the file system as a name: it holds no NUL
 // byte, at which the system would end it early and name another file.

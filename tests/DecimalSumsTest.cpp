@@ -15,6 +15,7 @@
 
 #include "app/Decimal.h"
 #include "app/DecimalSums.h"
+#include "mylib/StrFunc.h"
 
 namespace {
 
@@ -114,6 +115,66 @@ TEST(DecimalOf, RandomValuesTypedWithFewDigits) {
         ExpectSameDecimal(v);
         ExpectSameDecimal(std::nextafter(v, kInf));
         ExpectSameDecimal(std::nextafter(v, -kInf));
+    }
+}
+
+// The decimal read from a text is the double's shortest decimal whatever the
+// spelling: trailing and leading zeros, exponents, more digits than a double
+// holds, subnormals and underflow.
+void ExpectWrittenIsShortest(const std::string& text) {
+    myLib::WrittenNumber written;
+    const char* end = nullptr;
+    const char* const first = text.data();
+    const auto v = static_cast<double>(myLib::StrToDbl(first, first + text.size(), end, written));
+    ASSERT_TRUE(std::isfinite(v)) << text;
+    const Digits got = FromValue(descstat::DecimalOfWritten(v, written));
+    const descstat::Decimal want = descstat::ShortestDecimal(v);
+    const Digits b = Stripped(want.negative, want.digits, want.exponent);
+    EXPECT_EQ(got.negative, b.negative) << text;
+    EXPECT_EQ(got.digits, b.digits) << text;
+    EXPECT_EQ(got.exponent, b.exponent) << text;
+}
+
+TEST(DecimalOfWritten, SpellingsOfTheSameNumbers) {
+    for (const char* text : {"0.1",
+                             "0.10",
+                             "00.100e0",
+                             "1.50e2",
+                             "-2.500000",
+                             "7E-1",
+                             "+3",
+                             "0.000",
+                             "-0",
+                             "0e400",
+                             "1e-400",
+                             "4.9e-324",
+                             "2.2250738585072014e-308",
+                             "2.225073858507201e-308",
+                             "0.10000000000000001",
+                             "0.3000000000000000444",
+                             "12345678901234567890",
+                             "999999999999999",
+                             "9999999999999999",
+                             "123456789012345e-330",
+                             "1e308",
+                             "179769313486231e294",
+                             "0.000000000000000000001234"}) {
+        ExpectWrittenIsShortest(text);
+    }
+    std::uint64_t state = 777;
+    for (int i = 0; i < 100000; ++i) {
+        const std::uint64_t r = Next(state);
+        std::string digits = std::to_string(Next(state) % 100000000000000000u);
+        digits.resize(static_cast<std::size_t>(r % 18) + 1 < digits.size()
+                          ? static_cast<std::size_t>(r % 18) + 1
+                          : digits.size());
+        const auto point = static_cast<std::size_t>((r >> 8) % (digits.size() + 1));
+        std::string text = ((r & 0x10000) != 0 ? "-" : "") + digits.substr(0, point) + "." +
+                           digits.substr(point) + std::string((r >> 20) % 3, '0');
+        if (text.back() == '.' && text.size() == 1) text += "0";
+        text += "e" + std::to_string(static_cast<int>((r >> 24) % 640) - 330);
+        const double v = std::strtod(text.c_str(), nullptr);
+        if (std::isfinite(v)) ExpectWrittenIsShortest(text);
     }
 }
 

@@ -1,8 +1,9 @@
 // Quantiles at exact probabilities: the values at twelve probabilities over
 // sets with ties, signs, huge and tiny values, against numbers computed once
-// with Python's fractions (the exact type-7 value, rounded once to the
-// nearest double) and written here as hex floats; the probability parser;
-// exact positions at the largest count; the NaN rule and infinities.
+// with Python's fractions over each value's shortest decimal (the exact type-7
+// value, rounded once to the nearest double) and written here as hex floats;
+// the probability parser; exact positions at the largest count; the NaN rule
+// and infinities.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -140,13 +141,15 @@ INSTANTIATE_TEST_SUITE_P(
                     0x1.0000000000000p+0, 0x1.0000000000001p+0, 0x1.0000000000000p+0,
                     0x1.0000000000002p+0, 0x1.0000000000000p+0, 0x1.0000000000000p+0,
                     0x1.0000000000002p+0, 0x1.0000000000002p+0, 0x1.0000000000000p+0}},
-        // At 0.1 a fifth of the smallest subnormal: +0.
+        // At 0.1 a fifth of the smallest subnormal: +0. The values count as
+        // their shortest decimals (5e-324, 1e-323, ...), so the third quartile,
+        // 2.25e-323, is nearer five units of 4.94e-324 than four.
         OracleCase{"subnormals",
                    {0x0.0000000000001p-1022, 0x0.0000000000002p-1022, 0x0.0000000000003p-1022,
                     0x0.0000000000004p-1022, 0x0.0000000000005p-1022, 0x0.0000000000006p-1022,
                     -0x0.0000000000001p-1022},
                    {-0x0.0000000000001p-1022, 0x0.0000000000006p-1022, 0x0.0000000000003p-1022,
-                    0x0.0000000000002p-1022, 0x0.0000000000004p-1022, -0x0.0000000000001p-1022,
+                    0x0.0000000000002p-1022, 0x0.0000000000005p-1022, -0x0.0000000000001p-1022,
                     0x0.0000000000006p-1022, 0x0.0000000000002p-1022, 0.0, 0x0.0000000000005p-1022,
                     0x0.0000000000006p-1022, -0x0.0000000000001p-1022}},
         OracleCase{
@@ -174,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {-0x1.74876e8000000p+34, 0x1.0000000000000p+60, 0x1.999999999999ap-3,
                     -0x1.4f8b588e368f1p-18, 0x1.8800000000000p+4, -0x1.176592e004ccdp+34,
                     0x1.800000003ade7p+59, 0x1.111110e340f15p-5, -0x1.3333333333333p-2,
-                    0x1.d6f3454000000p+26, 0x1.ffffffaa19c47p+59, -0x1.74876e4180000p+34}},
+                    0x1.d6f3454000000p+26, 0x1.ffffffaa19c48p+59, -0x1.74876e4180000p+34}},
         OracleCase{"one value",
                    {-0x1.4000000000000p+1},
                    {-0x1.4p+1, -0x1.4p+1, -0x1.4p+1, -0x1.4p+1, -0x1.4p+1, -0x1.4p+1, -0x1.4p+1,
@@ -182,9 +185,9 @@ INSTANTIATE_TEST_SUITE_P(
         OracleCase{"two values",
                    {0x1.3333333333334p-2, 0x1.999999999999ap-4},
                    {0x1.999999999999ap-4, 0x1.3333333333334p-2, 0x1.999999999999ap-3,
-                    0x1.3333333333334p-3, 0x1.0000000000001p-2, 0x1.ae147ae147ae2p-4,
+                    0x1.3333333333334p-3, 0x1.0000000000001p-2, 0x1.ae147ae147ae1p-4,
                     0x1.2e147ae147ae2p-2, 0x1.555555530aed6p-3, 0x1.eb851eb851eb9p-4,
-                    0x1.1eb851eb851ecp-2, 0x1.3333332fc3974p-2, 0x1.999999a758099p-4}},
+                    0x1.1eb851eb851ecp-2, 0x1.3333332fc3974p-2, 0x1.999999a758098p-4}},
         OracleCase{"a thousand values with ties",
                    ManyValues(),
                    {-0x1.7700000000000p+5, 0x1.7700000000000p+5, 0.0, -0x1.7a00000000000p+4,

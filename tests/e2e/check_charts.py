@@ -226,7 +226,7 @@ def tukey(values):
     exactly; None when the data has no box plot."""
     if not values or any(math.isnan(v) or math.isinf(v) for v in values):
         return None
-    ordered = sorted(fractions.Fraction(v) for v in values)
+    ordered = sorted(fractions.Fraction(repr(v)) for v in values)  # as written
     q1, q3 = quantile(ordered, 1), quantile(ordered, 3)
     low, high = q1 - (q3 - q1) * 3 / 2, q3 + (q3 - q1) * 3 / 2
     inside = [v for v in ordered if low <= v <= high]
@@ -242,7 +242,7 @@ def check_box_plot(svg_bytes, values):
     if expected is None:
         return []
     root = ET.fromstring(svg_bytes)
-    value = lambda e: fractions.Fraction(float(e.get("data-value")))  # noqa: E731
+    value = lambda e: fractions.Fraction(repr(float(e.get("data-value"))))  # noqa: E731
     whiskers = sorted(value(e) for e in root.iter(SVG + "line") if e.get("class") == "whisker")
     rings = [value(e) for e in root.iter(SVG + "circle") if e.get("class") == "outlier"]
     low, high, outliers = expected

@@ -98,13 +98,19 @@ def nearest_sqrt(fr):
     return nearest(Fraction(2 * r + 1, 1 << (k + 1)))
 
 
+def written(v):
+    """A value as its shortest decimal, exactly: the number as written (Python's
+    repr gives the fewest digits that read back as the double)."""
+    return Fraction(decimal.Decimal(repr(v)))
+
+
 def exact_results(values):
-    """The five results of the values exactly, over the doubles: (fraction,
-    is a square root) each, None where undefined."""
+    """The five results of the values exactly, over their shortest decimals:
+    (fraction, is a square root) each, None where undefined."""
     n = len(values)
     if n == 0 or any(v != v for v in values):
         return [None] * 5
-    xs = [Fraction(v) for v in values]
+    xs = [written(v) for v in values]
     s = sum(xs)
     t = n * sum(x * x for x in xs) - s * s
     var = t / (n * n)
@@ -124,8 +130,8 @@ def nearest_of(exact):
 
 
 def results(values):
-    """The five results of the values: exact arithmetic on the doubles, each
-    result rounded once to the nearest double."""
+    """The five results of the values: exact arithmetic on their shortest
+    decimals, each result rounded once to the nearest double."""
     return [nearest_of(r) for r in exact_results(values)]
 
 
@@ -176,12 +182,14 @@ SUMMARY_LABELS = ["最小値 = ", "第1四分位数 = ", "中央値 = ", "第3�
 
 
 def exact_summary(values):
-    """Minimum, quartiles, median and maximum exactly: linear interpolation
-    between order statistics (h = (n - 1)p + 1)."""
+    """Minimum, quartiles, median and maximum exactly, over the shortest
+    decimals: linear interpolation between order statistics (h = (n - 1)p + 1).
+    The extremes are the doubles themselves, written as the listing writes a
+    value."""
     n = len(values)
     if n == 0 or any(v != v for v in values):
         return [None] * 5
-    xs = sorted(Fraction(v) for v in values)
+    xs = sorted(written(v) for v in values)
 
     def quantile(quarters):
         whole, part = divmod((n - 1) * quarters, 4)
@@ -189,7 +197,8 @@ def exact_summary(values):
             return (xs[whole], False)
         return (xs[whole] + Fraction(part, 4) * (xs[whole + 1] - xs[whole]), False)
 
-    return [(xs[0], False)] + [quantile(q) for q in (1, 2, 3)] + [(xs[-1], False)]
+    return ([(Fraction(min(values)), False)] + [quantile(q) for q in (1, 2, 3)]
+            + [(Fraction(max(values)), False)])
 
 
 def summary(values):
