@@ -53,8 +53,10 @@ constexpr OptionName kOptions[] = {
     {"language", 'L', Opt::kLanguage, "LANG", nullptr},
     {"digits", 'd', Opt::kDigits, "N",
      "significant digits of every number, 1 to 17\n"
-     "(default 6; 17 identify every double), or 0 for\n"
-     "the fewest that read back as the same double"},
+     "(default 6): each result its exact value over\n"
+     "the numbers as written, rounded once; each value\n"
+     "listed as its double; or 0 for the fewest that\n"
+     "read back as the same double"},
     {"no-listing", '\0', Opt::kNoListing, nullptr, "the report without the listing of the values"},
     {"histogram", '\0', Opt::kHistogram, nullptr,
      "add a histogram after the results (and the summary):\n"
