@@ -7,10 +7,10 @@
 // x(⌊h⌋) + (h − ⌊h⌋)·(x(⌊h⌋+1) − x(⌊h⌋)), exact over the values as written
 // (their shortest decimals) and rounded once, so a midpoint of two huge
 // values does not overflow and the median of 0.1 and 0.2 is 0.15. The
-// minimum and the maximum are written as the listing writes the values. The order statistics are found by
-// selection (Quantiles.h), in place, with no memory beyond the values but a
-// few positions. This unit only
-// computes; the report (Report.h) writes.
+// minimum and the maximum are written as the listing writes the values. The
+// order statistics are found by selection (Quantiles.h), in place, with no
+// memory beyond the values but a few positions. This unit only computes; the
+// report (Report.h) writes.
 #ifndef DESCSTAT_SUMMARY_H
 #define DESCSTAT_SUMMARY_H
 
