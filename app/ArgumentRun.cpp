@@ -8,6 +8,7 @@
 #include "app/FrontEnd.h"
 #include "app/Messages.h"
 #include "app/Outputs.h"
+#include "app/Platform.h"
 #include "app/Plot.h"
 #include "app/Run.h"
 #include "app/Warnings.h"
@@ -56,10 +57,12 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
         }
     }
 
-    Warnings warnings(err, dataName);
+    Progress progress(err, platform::StandardErrorIsTerminal());
+    Warnings warnings(err, dataName, &progress);
     ResultSets sets;
     const Outcome outcome = WriteReportAfterReading(*reader, dataName, openName, report.Stream(),
-                                                    options, warnings, hooks, sets);
+                                                    options, warnings, progress.Hooks(hooks), sets);
+    progress.Erase();
     warnings.Finish();
     if (outcome.failure != Failure::kNone) return FailOnStandardError(err, outcome, dataName);
     if (plot) WriteChart(chart, sets, options);

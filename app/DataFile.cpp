@@ -276,6 +276,16 @@ bool ReadValueLine(Lines& lines, const std::string& line, const std::vector<int>
     return kept;
 }
 
+// Tells the progress hook where the read stands, every kProgressLines lines
+// (`lineCount` of them so far), so that the clock is read rarely.
+constexpr std::int32_t kProgressLines = 4096;
+void TellProgress(const Lines& lines, const RunHooks& hooks, std::int32_t lineCount, bool counting,
+                  std::int32_t values) {
+    if (hooks.progress == nullptr || lineCount % kProgressLines != 0) return;
+    hooks.progress(hooks.progressContext,
+                   {counting, lines.reader.BytesRd(), lines.reader.FlSize(), values});
+}
+
 // Adds a kept value to its column's sums: its shortest decimal, or, for no
 // number, the mark that makes every result NaN.
 void AddRowValue(DecimalSums& sums, double value, DecimalValue decimal) {
@@ -317,6 +327,7 @@ Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const Secti
         }
         ++kept;
         sink.Take({lines.recordStart, kept, lines.row.data(), lines.row.size()});
+        TellProgress(lines, hooks, kept, false, kept);
     }
     return CheckSectionEnd(lines, line, counted->closedByMarker);
 }
@@ -348,7 +359,7 @@ Outcome ReadSectionOnce(Lines& lines, ValueSink& sink, const RunHooks& hooks, Co
 }  // namespace
 
 Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t maxCount,
-                        Section& section) {
+                        Section& section, const RunHooks& hooks) {
     section = Section();
     reader.CrEndsLn(rules.loneCrEnds);
     Lines lines{reader, rules, 0, {}, 0, {}, {}, {}};
@@ -375,13 +386,14 @@ Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t ma
         }
         if (section.count >= maxCount) return {Failure::kTooManyLines, 0};
         ++section.count;
+        TellProgress(lines, hooks, section.count, true, 0);
     }
 }
 
 Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRules& rules,
                      ValueSink& sink, const RunHooks& hooks, Columns& columns) {
     Section section;
-    Outcome counted = CountValueLines(reader, rules, hooks.maxCount, section);
+    Outcome counted = CountValueLines(reader, rules, hooks.maxCount, section, hooks);
     if (counted.failure != Failure::kNone) return counted;
 
     columns.clear();

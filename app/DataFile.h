@@ -87,12 +87,27 @@ public:
     virtual void CrLineEnds() {}
 };
 
+// Where a read stands: the pass (the counting pass, or the values read), the
+// bytes taken from the file so far and its size (-1 when unknown: a pipe),
+// and the values kept so far.
+struct ReadPosition {
+    bool counting;
+    long long bytes;
+    long long size;
+    std::int32_t values;
+};
+
 // Seams for tests and fuzzing: they let a caller change the data file between
-// the passes and lower the largest count. A normal run uses the defaults.
+// the passes and lower the largest count; and the progress report. A normal
+// run uses the defaults.
 struct RunHooks {
     void (*betweenPasses)(void* context) = nullptr;
     void* context = nullptr;
     std::int32_t maxCount = std::numeric_limits<std::int32_t>::max();
+    // Told where the read stands now and then (every few thousand lines),
+    // for a progress line (Progress.h).
+    void (*progress)(void* context, const ReadPosition& at) = nullptr;
+    void* progressContext = nullptr;
 };
 
 // What the counting pass found: how many value lines, and whether the closing
@@ -125,7 +140,7 @@ using Columns = std::vector<Column>;
 // with kNoField; a quote that no line closes, with kOpenQuote. It sets the
 // reader's line rule for CR from the rules, which the reading pass keeps.
 Outcome CountValueLines(myLib::RdTxtLn& reader, const DataRules& rules, std::int32_t maxCount,
-                        Section& section);
+                        Section& section, const RunHooks& hooks = RunHooks());
 
 // True when the data that `reader` has open can be read only once: it has no
 // name to be opened again by (`openName` empty: standard input), or it is no

@@ -7,6 +7,7 @@
 #include "app/Machine.h"
 #include "app/Messages.h"
 #include "app/Outputs.h"
+#include "app/Platform.h"
 #include "app/Run.h"
 #include "app/Warnings.h"
 
@@ -41,9 +42,11 @@ bool ReadSets(const std::string& name, std::FILE* in, std::ostream& err, const R
         return true;
     }
     if (IsOpenData(*reader, output)) return false;
-    Warnings warnings(err, name);
+    Progress progress(err, platform::StandardErrorIsTerminal());
+    Warnings warnings(err, name, &progress);
     const Outcome read = ReadAndCompute(*reader, name, name == "-" ? std::string() : name, options,
-                                        warnings, hooks, sets);
+                                        warnings, progress.Hooks(hooks), sets);
+    progress.Erase();
     warnings.Finish();
     failed = read.failure != Failure::kNone;
     if (failed) AddFailed(sets, name, FailureText(read, name));

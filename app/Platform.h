@@ -19,6 +19,10 @@ namespace platform {
 // console counts as a wide-character console instead, below).
 bool StandardOutputIsTerminal();
 
+// True when standard error is a terminal or a Windows console: a progress
+// line (Progress.h) is written there, never into a pipe or a file.
+bool StandardErrorIsTerminal();
+
 // The character set of the user's locale (LC_ALL, LC_CTYPE, LANG), as the
 // system names it ("UTF-8", "EUC-JP", ...); the one the name gives for a
 // locale that is not installed; empty for the C and POSIX locales, which say

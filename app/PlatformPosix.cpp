@@ -23,6 +23,8 @@ namespace platform {
 
 bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
 namespace {
 
 // The locale the user asked for, as the C library reads the environment.

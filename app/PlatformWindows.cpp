@@ -23,6 +23,11 @@ constexpr unsigned kShiftJisCodePage = 932;
 // written through the wide-character interface instead (below).
 bool StandardOutputIsTerminal() { return false; }
 
+bool StandardErrorIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 // A Windows console is never a POSIX terminal, so no locale is asked.
 std::string UserCharset() { return {}; }
 

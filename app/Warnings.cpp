@@ -22,19 +22,26 @@ std::string WarningText(const LineRemark& remark) {
     return {};
 }
 
+void Warnings::EraseProgress() const {
+    if (progress_ != nullptr) progress_->Erase();
+}
+
 void Warnings::Remark(const LineRemark& remark) {
     if (++count_ > kMaxWarnings) return;
+    EraseProgress();
     err_ << kProgramPrefix << Shown(file_) << ':' << remark.line << ": " << WarningText(remark)
          << std::endl;
 }
 
 void Warnings::CrLineEnds() {
+    EraseProgress();
     err_ << kProgramPrefix << Shown(file_) << ": CR line ends (each lone CR ends a line)"
          << std::endl;
 }
 
 void Warnings::Finish() {
     if (count_ <= kMaxWarnings) return;
+    EraseProgress();
     err_ << kProgramPrefix << Shown(file_) << ": " << count_ - kMaxWarnings
          << " more lines whose field is not wholly a number" << std::endl;
 }

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/DataFile.h"
+#include "app/Progress.h"
 
 namespace descstat {
 
@@ -27,7 +28,10 @@ std::string WarningText(const LineRemark& remark);
 // (the operand as given).
 class Warnings : public ValueSink {
 public:
-    Warnings(std::ostream& err, std::string file) : err_(err), file_(std::move(file)) {}
+    // A progress line on the same stream, if any, is erased before each
+    // warning.
+    Warnings(std::ostream& err, std::string file, Progress* progress = nullptr)
+        : err_(err), file_(std::move(file)), progress_(progress) {}
     void Remark(const LineRemark& remark) override;
     // One line, `descstat: FILE: CR line ends (each lone CR ends a line)`,
     // so that a file saved with old Mac line ends is known to be read so.
@@ -38,7 +42,12 @@ public:
 private:
     std::ostream& err_;
     std::string file_;
+    Progress* progress_;
     std::int64_t count_ = 0;
+
+    // Erases the progress line, if there is one, so that a warning starts a
+    // clean line.
+    void EraseProgress() const;
 };
 
 }  // namespace descstat

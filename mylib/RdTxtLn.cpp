@@ -51,6 +51,12 @@ HANDLE HandleOf(std::FILE* fp) { return reinterpret_cast<HANDLE>(_get_osfhandle(
 
 FileId IdOfOpen(std::FILE* fp) { return IdOfHandle(HandleOf(fp)); }
 
+// The size in bytes of the open regular file, -1 when it cannot be had.
+long long SizeOf(std::FILE* fp) {
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(HandleOf(fp), &size) != 0 ? size.QuadPart : -1;
+}
+
 int KindOf(std::FILE* fp) {
     switch (GetFileType(HandleOf(fp))) {
         case FILE_TYPE_DISK: return RdTxtLn::kRegularFile;
@@ -88,6 +94,11 @@ FileId IdOfName(const std::string& name) {
 bool IsFolder(std::FILE* fp) {
     struct stat info {};
     return fstat(fileno(fp), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+long long SizeOf(std::FILE* fp) {
+    struct stat info {};
+    return fstat(fileno(fp), &info) == 0 ? static_cast<long long>(info.st_size) : -1;
 }
 
 int KindOf(std::FILE* fp) {
@@ -169,6 +180,8 @@ void RdTxtLn::Take(std::FILE* fp, bool owned) {
     readError_ = false;
     metLoneCr_ = false;
     kind_ = fp_ != nullptr ? KindOf(fp_) : kRegularFile;
+    size_ = fp_ != nullptr && kind_ == kRegularFile ? SizeOf(fp_) : -1;
+    taken_ = 0;
     backCount_ = 0;
     next_ = nullptr;
     end_ = nullptr;
@@ -214,6 +227,7 @@ bool RdTxtLn::Refill() {
     }
     next_ = block_.get();
     end_ = next_ + n;
+    taken_ += static_cast<long long>(n);
     return true;
 }
 
@@ -231,6 +245,7 @@ bool RdTxtLn::RefillByte() {
         return false;
     }
     byte_ = static_cast<char>(c);
+    ++taken_;
     next_ = &byte_;
     end_ = next_ + 1;
     return true;

@@ -59,6 +59,10 @@ class RdTxtLn {
     const char* end_ = nullptr;
     bool errorAhead_ = false;
     char byte_ = 0;
+    // The bytes read from the file since it was opened, and its size when it
+    // is a regular file (-1 otherwise).
+    long long taken_ = 0;
+    long long size_ = -1;
 
 public:
     // State codes kept in `status`.
@@ -135,6 +139,12 @@ public:
     // compared by device and file number as IsOpenFl compares names. False
     // when either is unknown.
     bool IsOpenStrm(std::FILE* stream) const;
+
+    // How far reading has got: the bytes taken from the file since it was
+    // opened (a block ahead of the lines delivered), and the file's size when
+    // it is a regular file, -1 otherwise; for a progress report.
+    long long BytesRd() const { return taken_; }
+    long long FlSize() const { return size_; }
 
     // The kind of the file the reader holds open (kRegularFile when none).
     int FlKind() const { return kind_; }

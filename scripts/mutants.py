@@ -288,6 +288,16 @@ MUTANTS = [
     ("chart whiskers at 1 IQR", "app/Whiskers.cpp", "Multiply(a.num, b.den), Natural(5)", "Multiply(a.num, b.den), Natural(4)"),
     ("chart fence compared with the binary value", "app/Whiskers.cpp",
      "CompareExact(ExactOfDecimal(DecimalOf(nearest)), fence)", "CompareExact(ExactOf(nearest), fence)"),
+    # The progress line.
+    ("progress shown at once", "app/Progress.cpp", "kFirstAfter{1000}", "kFirstAfter{0}"),
+    ("progress not erased before a warning", "app/Warnings.cpp",
+     "if (progress_ != nullptr) progress_->Erase();", "(void)progress_;"),
+    ("progress left on the screen at the end", "app/MachineRun.cpp",
+     "    progress.Erase();\n", ""),
+    ("progress written into a pipe", "app/PlatformPosix.cpp",
+     "bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }",
+     "bool StandardErrorIsTerminal() { return true; }"),
+    ("progress past 100 %", "app/Progress.cpp", "at.bytes < at.size ? at.bytes : at.size", "at.bytes"),
     # Numbers as written.
     ("written decimal kept for 17 digits", "mylib/StrFunc.cpp",
      "constexpr int kWrittenDigits = 15;", "constexpr int kWrittenDigits = 17;"),
