@@ -13,6 +13,9 @@ import sys
 import threading
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from run_e2e import read_terminal  # noqa: E402
+
 FIRST, REST = 5000, 12000
 
 
@@ -37,18 +40,10 @@ def main():
         master, slave = pty.openpty()
         proc = subprocess.Popen([program] + args, stdout=subprocess.PIPE, stderr=slave)
         os.close(slave)
-        got = bytearray()
-        while True:
-            try:
-                chunk = os.read(master, 4096)
-            except OSError:  # the terminal is gone once the program has ended
-                break
-            if not chunk:
-                break
-            got.extend(chunk)
+        got = read_terminal(master)
         out = proc.communicate(timeout=60)[0]
         os.close(master)
-        err = bytes(got).replace(b"\r\n", b"\n")
+        err = got.replace(b"\r\n", b"\n")
     feeder.join(timeout=5)
     os.unlink("slow.txt")
     sys.stdout.buffer.write(err + b"--stdout--\n" + out)

@@ -1675,7 +1675,14 @@ def run_on_terminal(cmd, case, folder, env):
         out, stderr = proc.communicate(timeout=60)
         return Outcome(proc.returncode, out, stderr)
     _, stderr = proc.communicate(None if case.typed else case.stdin, timeout=60)
-    console = bytearray()
+    console = read_terminal(master)
+    os.close(master)
+    return Outcome(proc.returncode, console, stderr)
+
+
+def read_terminal(master):
+    """Everything a pseudo-terminal got until the program on it has ended."""
+    got = bytearray()
     while True:
         try:
             chunk = os.read(master, 4096)
@@ -1683,9 +1690,8 @@ def run_on_terminal(cmd, case, folder, env):
             break
         if not chunk:
             break
-        console.extend(chunk)
-    os.close(master)
-    return Outcome(proc.returncode, bytes(console), stderr)
+        got.extend(chunk)
+    return bytes(got)
 
 
 def run_steps(cmd, steps, folder, env, prepare):
