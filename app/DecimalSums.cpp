@@ -145,7 +145,11 @@ DecimalValue DecimalOfWritten(double v, const myLib::WrittenNumber& written) {
     return {written.digits, written.digits == 0 ? 0 : written.scale};
 }
 
-ExactNumber ExactOfDecimal(DecimalValue d) { return InterpolateDecimals(d, d, 0, 1); }
+ExactNumber ExactAsWritten(double v) {
+    if (!std::isfinite(v)) return ExactOf(v);
+    const DecimalValue d = DecimalOf(v);
+    return InterpolateDecimals(d, d, 0, 1);
+}
 
 ExactNumber InterpolateDecimals(DecimalValue a, DecimalValue b, std::uint32_t part,
                                 std::uint32_t denominator) {

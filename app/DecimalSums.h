@@ -42,9 +42,10 @@ DecimalValue DecimalOf(double v);
 // double), so no conversion is needed; any other v goes through DecimalOf.
 DecimalValue DecimalOfWritten(double v, const myLib::WrittenNumber& written);
 
-// The exact value of a decimal, for a statistic that is one of the values or
-// lies between two of them (a quantile).
-ExactNumber ExactOfDecimal(DecimalValue d);
+// The exact value of a value as written, its shortest decimal's, for a
+// statistic that is one of the values (an infinity or NaN, which no decimal
+// holds, is undefined).
+ExactNumber ExactAsWritten(double v);
 
 // The exact value part/denominator of the way from a to b (0 < part <
 // denominator): ((denominator − part)·a + part·b) / denominator.

@@ -310,10 +310,6 @@ bool AddValues(ExactSums& sums, const double* values, std::int32_t n) {
     return true;
 }
 
-void AddMultiple(ExactSums& sums, double x, std::uint32_t times) {
-    AddLinear(sums, Split(x), static_cast<std::int64_t>(times));
-}
-
 bool AddValues(ExactPowerSums& sums, const double* values, std::int32_t n) {
     for (std::int32_t i = 0; i < n; ++i) {
         if (!std::isfinite(values[i])) return false;

@@ -64,10 +64,6 @@ bool AddValues(ExactSums& sums, const double* values, std::int32_t n);
 // sums; gives false at the first value that is not finite, as above.
 bool AddValues(ExactPowerSums& sums, const double* values, std::int32_t n);
 
-// Adds a finite double to the linear sum only, `times` times (times < 2^31
-// over all calls); for exact weighted sums such as an interpolation.
-void AddMultiple(ExactSums& sums, double x, std::uint32_t times);
-
 // Σx as a sign and a magnitude in units of 2^-kLinearScale.
 BigNat LinearSum(const ExactSums& sums, bool& negative);
 

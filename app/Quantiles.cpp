@@ -14,18 +14,12 @@ namespace {
 constexpr double kNoQuantile = std::numeric_limits<double>::quiet_NaN();
 constexpr std::size_t kMaxDecimals = 9;
 
-// The exact value of an order statistic: its shortest decimal, the number as
-// written.
-ExactNumber ExactOfValue(double v) {
-    return std::isfinite(v) ? ExactOfDecimal(DecimalOf(v)) : ExactOf(v);
-}
-
 // The value part/denominator of the way from a to b (a <= b, 0 < part <
 // denominator) over their shortest decimals, exactly, and rounded once from
 // its exact value.
 double Interpolate(double a, double b, std::uint32_t part, std::uint32_t denominator,
                    ExactNumber& exact) {
-    exact = ExactOfValue(a + 0.0);
+    exact = ExactAsWritten(a + 0.0);
     if (a == b) return a + 0.0;  // a zero is +0
     // Infinities as IEEE arithmetic takes them: from -inf to inf is no number.
     if (std::isinf(a) || std::isinf(b)) return a == -b ? kNoQuantile : std::isinf(a) ? a : b;
@@ -145,7 +139,7 @@ void ComputeQuantiles(double* values, std::int32_t n, const Probability* probabi
         const double here = values[at.index];
         if (at.part == 0) {
             quantiles[i] = here + 0.0;  // a zero is +0
-            exactAt(i) = ExactOfValue(quantiles[i]);
+            exactAt(i) = ExactAsWritten(quantiles[i]);
             continue;
         }
         const auto j = static_cast<std::size_t>(

@@ -41,7 +41,7 @@ Fence FenceOf(const ExactNumber& a, const ExactNumber& b, bool below) {
     const ExactNumber fence = FenceValue(a, b);
     const double nearest = NearestDouble(fence);
     if (!std::isfinite(nearest)) return {nearest, true};  // the fence lies beyond every double
-    const int side = CompareExact(ExactOfDecimal(DecimalOf(nearest)), fence);
+    const int side = CompareExact(ExactAsWritten(nearest), fence);
     return {nearest, below ? side < 0 : side > 0};
 }
 

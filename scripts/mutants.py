@@ -287,7 +287,7 @@ MUTANTS = [
     ("chart fence rounding on the wrong side", "app/Whiskers.cpp", "below ? side < 0 : side > 0", "below ? side <= 0 : side >= 0"),
     ("chart whiskers at 1 IQR", "app/Whiskers.cpp", "Multiply(a.num, b.den), Natural(5)", "Multiply(a.num, b.den), Natural(4)"),
     ("chart fence compared with the binary value", "app/Whiskers.cpp",
-     "CompareExact(ExactOfDecimal(DecimalOf(nearest)), fence)", "CompareExact(ExactOf(nearest), fence)"),
+     "CompareExact(ExactAsWritten(nearest), fence)", "CompareExact(ExactOf(nearest), fence)"),
     # The progress line.
     ("progress shown at once", "app/Progress.cpp", "kFirstAfter{1000}", "kFirstAfter{0}"),
     ("progress not erased before a warning", "app/Warnings.cpp",
