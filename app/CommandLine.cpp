@@ -19,8 +19,12 @@ enum class Opt {
     kSummary,
     kPlain,
     kHeader,
+    kNoHeader,
     kField,
+    kGroup,
     kSeparator,
+    kDecimalComma,
+    kInputEncoding,
     kSkipInvalid,
     kNoListing,
     kForce,
@@ -82,18 +86,37 @@ constexpr OptionName kOptions[] = {
      "add the count, minimum, quartiles, median and\n"
      "maximum after the results"},
     {"plain", 'p', Opt::kPlain, nullptr,
-     "the data file is a list of values: every line is a\n"
-     "value line (no header, no marker lines)"},
-    {"header", 'H', Opt::kHeader, nullptr, "the first value line names the fields; it is no value"},
-    {"field", 'f', Opt::kField, "N|NAME",
-     "the value is field N of each value line (from 1;\n"
-     "default 1), or the field the header line names NAME\n"
-     "(needs --header)"},
+     "the data file is a table from its first line (no\n"
+     "header, no marker lines); a file without a marker\n"
+     "line is read as a table anyway"},
+    {"header", 'H', Opt::kHeader, nullptr,
+     "the first value line (a table's first row) names\n"
+     "the fields; it is no value (a table: found)"},
+    {"no-header", '\0', Opt::kNoHeader, nullptr, "a table's first row holds values, not names"},
+    {"field", 'f', Opt::kField, "LIST",
+     "the fields that hold the values: numbers, ranges\n"
+     "and names (2,4-6,height), repeated -f adding to\n"
+     "the list; a name needs a line that names the fields.\n"
+     "Default: a marker file's first field, every\n"
+     "numeric column of a table"},
+    {"group", 'g', Opt::kGroup, "LIST",
+     "a result set for each distinct value (or\n"
+     "combination) of these fields, in order of first\n"
+     "appearance"},
     {"separator", 't', Opt::kSeparator, "C",
      "fields are separated by the byte C (, ; | or tab)\n"
-     "instead of blanks, and may be quoted as in CSV\n"
-     "(line breaks inside the quotes too); a field is\n"
-     "then a number only when it is wholly one"},
+     "instead of blanks (a table: found), and may be\n"
+     "quoted as in CSV (line breaks inside the quotes\n"
+     "too); a field is then a number only when it is\n"
+     "wholly one"},
+    {"decimal-comma", '\0', Opt::kDecimalComma, nullptr,
+     "a table's numbers are written 5,1 (the separator\n"
+     "is then ; unless -t says; found when ; or tab\n"
+     "separates numbers with a comma and no point)"},
+    {"input-encoding", '\0', Opt::kInputEncoding, "NAME",
+     "a table's names and labels are utf-8, shift_jis\n"
+     "or utf-16 (found: a byte order mark, else UTF-8\n"
+     "when valid, else Shift_JIS)"},
     {"skip-invalid", '\0', Opt::kSkipInvalid, nullptr,
      "leave out every value line whose field holds no\n"
      "number (empty, NA, a word)"},
@@ -233,23 +256,44 @@ bool ParseDigits(const std::string& value, int& digits) {
     return true;
 }
 
-// A field by number (digits, from 1) or, for anything else, by the name the
-// header line gives it.
-bool ParseField(const std::string& value, DataRules& data) {
-    if (value.empty()) return false;
-    if (value.find_first_not_of("0123456789") != std::string::npos) {
-        data.fieldName = value;
-        return true;
+// A field number from 1 in decimal digits; false for anything else.
+bool ParseFieldNumber(const std::string& text, int& n) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    long long v = 0;
+    for (const char c : text) {
+        v = v * 10 + (c - '0');
+        if (v > kMaxField) return false;
     }
-    long long n = 0;
-    for (const char c : value) {
-        n = n * 10 + (c - '0');
-        if (n > kMaxField) return false;
-    }
-    if (n < 1) return false;
-    data.field = static_cast<int>(n);
-    data.fieldName.clear();
+    if (v < 1) return false;
+    n = static_cast<int>(v);
     return true;
+}
+
+// A list of fields, comma-separated: numbers, ranges of numbers (4-6) and,
+// for anything else, the names a header line gives them; added to `list`.
+bool ParseFieldList(const std::string& value, std::vector<FieldChoice>& list) {
+    if (value.empty()) return false;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = std::min(value.find(',', start), value.size());
+        const std::string item = value.substr(start, comma - start);
+        if (item.empty()) return false;
+        FieldChoice choice;
+        const std::size_t dash = item.find('-');
+        if (ParseFieldNumber(item, choice.first)) {
+            choice.last = choice.first;
+        } else if (dash != std::string::npos && ParseFieldNumber(item.substr(0, dash), choice.first) &&
+                   ParseFieldNumber(item.substr(dash + 1), choice.last)) {
+            if (choice.last < choice.first) return false;
+        } else if (item.find_first_not_of("0123456789-") == std::string::npos) {
+            return false;  // 0, or a range that is none
+        } else {
+            choice.name = item;
+        }
+        list.push_back(choice);
+        if (comma == value.size()) return true;
+        start = comma + 1;
+    }
 }
 
 // A file's name: anything but the empty name.
@@ -310,9 +354,22 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
         case Opt::kSummary: cl.options.summary = true; return true;
         case Opt::kPlain: cl.options.data.plain = true; return true;
         case Opt::kHeader: cl.options.data.header = true; return true;
+        case Opt::kNoHeader: cl.options.data.noHeader = true; return true;
         case Opt::kField:
-            if (ParseField(value, cl.options.data)) return true;
-            cl.error = "invalid field '" + value + "' (a number from 1, or a name with --header)";
+            if (ParseFieldList(value, cl.options.data.fields)) return true;
+            cl.error = "invalid field '" + value + "' (numbers from 1, ranges like 2-4, names)";
+            return false;
+        case Opt::kGroup:
+            if (ParseFieldList(value, cl.options.data.groups)) return true;
+            cl.error = "invalid group field '" + value + "' (numbers from 1, ranges like 2-4, names)";
+            return false;
+        case Opt::kDecimalComma: cl.options.data.decimalComma = true; return true;
+        case Opt::kInputEncoding:
+            if (ParseNamed(kInputEncodingNames, &InputEncodingName::encoding, value,
+                           cl.options.data.inputEncoding)) {
+                return true;
+            }
+            cl.error = "invalid input encoding '" + value + "' (utf-8, shift_jis or utf-16)";
             return false;
         case Opt::kSeparator:
             if (ParseSeparator(value, cl.options.data.separator)) return true;
@@ -405,8 +462,8 @@ bool ParseShort(const std::vector<std::string>& args, std::size_t& i, CommandLin
 
 // What the options and operands cannot mean together: more than two operands
 // of a text report (a machine format takes any number of data files, but
-// standard input once), an output file without a machine format, a field
-// name without a header line, a number of bins without a histogram or a
+// standard input once), an output file without a machine format, a header
+// line both asked for and refused, a number of bins without a histogram or a
 // chart, a chart with a machine format, an output file in the dialogue
 // (which asks for its report file). Outputs that are one file are told apart
 // by the front end, which looks at the files.
@@ -425,8 +482,8 @@ void CheckCombination(CommandLine& cl) {
         cl.error = "option '--plot' needs the text report (--format=report)";
     } else if (cl.operands.empty() && !o.output.empty()) {
         cl.error = "option '--output' needs data files named on the command line";
-    } else if (!o.data.fieldName.empty() && !o.data.header) {
-        cl.error = "a field named '" + o.data.fieldName + "' needs --header";
+    } else if (o.data.header && o.data.noHeader) {
+        cl.error = "options '--header' and '--no-header' cannot be given together";
     }
 }
 

@@ -1,12 +1,14 @@
 #include "app/DataFile.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/Fields.h"
+#include "app/Table.h"
 #include "app/Shown.h"
 #include "mylib/StrFunc.h"
 
@@ -27,14 +29,18 @@ struct Lines {
     std::string more;              // a line that goes on a quoted field, its room kept
     std::vector<double> row;       // the last value line's values, one per selected field
     std::vector<DecimalValue> decimals;  // and their shortest decimals (for numbers)
+    std::vector<std::string> names;      // the fields' names, when a line names them
 };
 
 // Reads the next line into `line` (only its first byte unless `whole`), or
 // sets `end` at the end of the file: the empty line that the reader delivers
 // when the file ends right after a line end is the end, not a line of its
 // own. A line that is too long, or that a read error cut short, is a failure.
-Failure NextLine(Lines& lines, std::string& line, bool& end, bool whole = true) {
-    const int result = whole ? lines.reader.GetLn(line) : lines.reader.GetLnHead(line);
+Failure NextLine(Lines& lines, std::string& line, bool& end, bool whole = true,
+                 bool anyLength = false) {
+    const int result = anyLength ? lines.reader.GetLongLn(line)
+                       : whole   ? lines.reader.GetLn(line)
+                                 : lines.reader.GetLnHead(line);
     if (lines.reader.RdErr()) return Failure::kReadError;
     if (result == RdTxtLn::kLineTooLong) return Failure::kLongLine;
     end = result != RdTxtLn::kLineRead ||
@@ -169,18 +175,15 @@ std::string NameList(const std::vector<std::string>& names) {
     return JoinedList(quoted);
 }
 
-// The index of the field that holds the values: the number asked for, or the
-// place of the name asked for in the line that names the fields (`names`,
-// null when the data section has no such line).
-Outcome FieldIndex(const DataRules& rules, const std::string* names, int& index) {
-    index = rules.field - 1;
-    if (rules.fieldName.empty()) return {};
-    const std::string wanted = "no field named '" + Shown(rules.fieldName) + "'";
+// The index of a field chosen by name in the line that names the fields
+// (`names`, null when the data section has no such line).
+Outcome NamedIndex(const std::string& name, const std::string* names, char separator, int& index) {
+    const std::string wanted = "no field named '" + Shown(name) + "'";
     if (names == nullptr) return {Failure::kNoField, 0, wanted + " (the data has no header line)"};
-    const std::vector<std::string> found = AllFields(*names, rules.separator);
+    const std::vector<std::string> found = AllFields(*names, separator);
     std::vector<std::string> places;  // where the name stands, counted from 1
     for (std::size_t i = 0; i < found.size(); ++i) {
-        if (found[i] != rules.fieldName) continue;
+        if (found[i] != name) continue;
         if (places.empty()) index = static_cast<int>(i);
         places.push_back(std::to_string(i + 1));
     }
@@ -190,21 +193,44 @@ Outcome FieldIndex(const DataRules& rules, const std::string* names, int& index)
     if (places.size() > 1) {
         // Taking either would be a guess.
         return {Failure::kNoField, 0,
-                "'" + Shown(rules.fieldName) + "' names fields " + JoinedList(places) +
-                    " of the header line"};
+                "'" + Shown(name) + "' names fields " + JoinedList(places) + " of the header line"};
     }
     return {};
 }
 
+// Tells the progress hook where the read stands, every kProgressLines lines
+// (`lineCount` of them so far), so that the clock is read rarely.
+constexpr std::int32_t kProgressLines = 4096;
+void TellProgress(const Lines& lines, const RunHooks& hooks, std::int64_t lineCount, bool counting,
+                  std::int64_t values) {
+    if (hooks.progress == nullptr || lineCount % kProgressLines != 0) return;
+    hooks.progress(hooks.progressContext, {counting, lines.reader.BytesRd(), lines.reader.FlSize(),
+                                           static_cast<std::int32_t>(values)});
+}
+
 // Reads up to and including the opening marker line; a plain list has none.
-Failure SkipHeader(Lines& lines, std::string& line) {
-    if (lines.rules.plain) return Failure::kNone;
+// With `table`, every line read is also handed to it, of any length, in
+// case the file ends before a marker line: then it is a table, and the
+// result is kNoMarker; a plain list is a table from its first line. A line
+// too long for a marker file fails only once a marker line follows it.
+Failure SkipHeader(Lines& lines, std::string& line, TableReader* table = nullptr,
+                   const RunHooks& hooks = RunHooks()) {
+    if (lines.rules.plain && table == nullptr) return Failure::kNone;
+    bool longLine = false;
     for (;;) {
         bool end = false;
-        const Failure f = NextLine(lines, line, end);
+        const Failure f = NextLine(lines, line, end, true, table != nullptr);
         if (f != Failure::kNone) return f;
         if (end) return Failure::kNoMarker;
-        if (IsMarker(line)) return Failure::kNone;
+        if (IsMarker(line) && !lines.rules.plain) {
+            return longLine ? Failure::kLongLine : Failure::kNone;
+        }
+        if (table == nullptr) continue;
+        longLine = longLine || line.size() > static_cast<std::size_t>(RdTxtLn::kMaxLine);
+        // A failure of the table (a field it lacks) is its own: it counts
+        // only if no marker line follows, and Finish tells it.
+        (void)table->AddLine(line, lines.number);
+        TellProgress(lines, hooks, lines.number, false, lines.number);
     }
 }
 
@@ -228,12 +254,27 @@ struct SectionStart {
     bool closedByMarker = false;
 };
 
-// The fields that hold the values, as the rules select them.
+// The fields that hold the values, as the rules select them: the first
+// when they name none, each once.
 Outcome SelectFields(const DataRules& rules, const std::string* names, std::vector<int>& fields) {
-    int index = 0;
-    Outcome found = FieldIndex(rules, names, index);
-    fields.assign(1, index);
-    return found;
+    fields.clear();
+    if (!rules.groups.empty()) {
+        return {Failure::kNoField, 0, "--group reads a table (a file without a marker line)"};
+    }
+    for (const FieldChoice& choice : rules.fields) {
+        int first = choice.first - 1;
+        int last = choice.last - 1;
+        if (!choice.name.empty()) {
+            Outcome found = NamedIndex(choice.name, names, rules.separator, first);
+            if (found.failure != Failure::kNone) return found;
+            last = first;
+        }
+        for (int f = first; f <= last; ++f) {
+            if (std::find(fields.begin(), fields.end(), f) == fields.end()) fields.push_back(f);
+        }
+    }
+    if (fields.empty()) fields.push_back(0);
+    return {};
 }
 
 // Reads the line that names the fields, when the rules say there is one, and
@@ -250,6 +291,7 @@ Outcome StartSection(Lines& lines, std::string& line, std::vector<int>& fields,
         return SelectFields(lines.rules, nullptr, fields);
     }
     start.namesLine = true;
+    lines.names = AllFields(line, lines.rules.separator);
     return SelectFields(lines.rules, &line, fields);
 }
 
@@ -276,14 +318,15 @@ bool ReadValueLine(Lines& lines, const std::string& line, const std::vector<int>
     return kept;
 }
 
-// Tells the progress hook where the read stands, every kProgressLines lines
-// (`lineCount` of them so far), so that the clock is read rarely.
-constexpr std::int32_t kProgressLines = 4096;
-void TellProgress(const Lines& lines, const RunHooks& hooks, std::int32_t lineCount, bool counting,
-                  std::int32_t values) {
-    if (hooks.progress == nullptr || lineCount % kProgressLines != 0) return;
-    hooks.progress(hooks.progressContext,
-                   {counting, lines.reader.BytesRd(), lines.reader.FlSize(), values});
+// Names each column of a marker file's section by its field: the name the
+// header line gives it, or its number; several are named in the renderers.
+void NameColumns(const std::vector<int>& fields, const std::vector<std::string>& names,
+                 Columns& columns) {
+    for (std::size_t i = 0; i < columns.size() && i < fields.size(); ++i) {
+        const auto f = static_cast<std::size_t>(fields[i]);
+        columns[i].field = f < names.size() ? names[f] : std::to_string(f + 1);
+        columns[i].named = columns.size() > 1;
+    }
 }
 
 // Adds a kept value to its column's sums: its shortest decimal, or, for no
@@ -346,30 +389,52 @@ Failure ReadValues(Lines& lines, const Section& section, ValueSink& sink, const 
 // The one pass of ReadOnce over the lines of data read only once.
 Outcome ReadSectionOnce(Lines& lines, ValueSink& sink, const RunHooks& hooks, Columns& columns) {
     std::string line;
-    const Failure header = SkipHeader(lines, line);
+    TableReader table(lines.rules, lines.reader, hooks.maxCount);
+    const Failure header = SkipHeader(lines, line, &table, hooks);
+    if (header == Failure::kNoMarker) return table.Finish(sink, columns);
     if (header != Failure::kNone) return {header, 0};
     std::vector<int> fields;
     SectionStart start;
     Outcome started = StartSection(lines, line, fields, start);
     columns.resize(fields.size());
     if (started.failure != Failure::kNone || start.ended) return started;
-    return Failed(lines, ReadValueLines(lines, fields, nullptr, sink, hooks, columns));
+    Outcome read = Failed(lines, ReadValueLines(lines, fields, nullptr, sink, hooks, columns));
+    NameColumns(fields, lines.names, columns);
+    return read;
+}
+
+// How the reader decodes UTF-16 under the rules.
+int Utf16Mode(const DataRules& rules) {
+    return rules.inputEncoding == InputEncoding::kUtf16 ? RdTxtLn::kUtf16 : RdTxtLn::kUtf16ByMark;
 }
 
 }  // namespace
+
+Section::Section() = default;
+Section::~Section() = default;
+Section::Section(Section&&) noexcept = default;
+Section& Section::operator=(Section&&) noexcept = default;
 
 Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t maxCount,
                         Section& section, const RunHooks& hooks) {
     section = Section();
     reader.CrEndsLn(rules.loneCrEnds);
-    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}};
+    reader.DecodeUtf16(Utf16Mode(rules));
+    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}, {}};
     std::string line;
-    const Failure header = SkipHeader(lines, line);
+    auto table = std::make_unique<TableReader>(rules, reader, maxCount);
+    const Failure header = SkipHeader(lines, line, table.get(), hooks);
+    if (header == Failure::kNoMarker) {
+        section.table = std::move(table);
+        return {};
+    }
+    table.reset();
     if (header != Failure::kNone) return {header, 0};
     SectionStart start;
     Outcome started = StartSection(lines, line, section.fields, start);
     if (started.failure != Failure::kNone) return started;
     section.namesLine = start.namesLine;
+    section.names = lines.names;
     if (start.ended) {
         section.closedByMarker = start.closedByMarker;
         return {};
@@ -395,6 +460,12 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRul
     Section section;
     Outcome counted = CountValueLines(reader, rules, hooks.maxCount, section, hooks);
     if (counted.failure != Failure::kNone) return counted;
+    if (section.table) {
+        Outcome finished = section.table->Finish(sink, columns);
+        if (reader.MetLoneCr()) sink.CrLineEnds();
+        reader.Close();
+        return finished;
+    }
 
     columns.clear();
     columns.resize(section.fields.size());
@@ -408,10 +479,11 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRul
     reader.ReOpen(openName);
     if (reader.status != RdTxtLn::kReady) return {Failure::kReopenInput, errno};
 
-    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}};
+    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}, {}};
     const Failure read = ReadValues(lines, section, sink, hooks, columns);
     if (reader.MetLoneCr()) sink.CrLineEnds();
     if (read != Failure::kNone) return Failed(lines, read);
+    NameColumns(section.fields, section.names, columns);
     reader.Close();
     return {};
 }
@@ -423,7 +495,8 @@ bool ReadableOnce(const RdTxtLn& reader, const std::string& openName) {
 Outcome ReadOnce(RdTxtLn& reader, const DataRules& rules, ValueSink& sink, const RunHooks& hooks,
                  Columns& columns) {
     reader.CrEndsLn(rules.loneCrEnds);
-    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}};
+    reader.DecodeUtf16(Utf16Mode(rules));
+    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}, {}};
     Outcome read = ReadSectionOnce(lines, sink, hooks, columns);
     if (reader.MetLoneCr()) sink.CrLineEnds();
     return read;

@@ -38,6 +38,8 @@
 
 namespace descstat {
 
+class TableReader;
+
 // A value line whose field is not wholly a number, as the reading pass met it.
 struct LineRemark {
     enum Kind {
@@ -45,6 +47,9 @@ struct LineRemark {
         kEmptyLine,      // the same, for a line of blanks only
         kNoSuchField,    // the line has fewer fields: as kNoNumber
         kNumberAtStart,  // only the field's start is a number, which was read
+        kMissingCell,    // a table's cell in a column read that is no number: missing
+        kTextColumn,     // a table's column of numbers and text, not read (`field`: the text)
+        kLongRow,        // a table's row with more fields than its first rows: the rest unread
     };
     Kind kind = kNoNumber;
     std::int64_t line = 0;  // the line's (its first line's) number in the file, from 1
@@ -52,6 +57,7 @@ struct LineRemark {
     int fieldNumber = 1;    // which field, counted from 1
     double value = 0.0;     // the value read (kNumberAtStart)
     bool leftOut = false;   // not a value of the run (skipInvalid)
+    std::string column;     // a table's column: its name as the header line gives it, if any
 };
 
 // One value line as the reading pass hands it on: where it stands, and the
@@ -85,6 +91,9 @@ public:
     // The data has CR line ends (a lone CR ended a line): once, after the
     // reading pass.
     virtual void CrLineEnds() {}
+    // So many more remarks than were handed over (a table keeps only the
+    // first few of a long run of them).
+    virtual void MoreRemarks(std::int64_t count) { (void)count; }
 };
 
 // Where a read stands: the pass (the counting pass, or the values read), the
@@ -116,18 +125,37 @@ struct RunHooks {
 // fields; and the indexes of the fields that hold the values (0 is the
 // first), one per column.
 struct Section {
+    Section();
+    ~Section();
+    Section(const Section&) = delete;
+    Section& operator=(const Section&) = delete;
+    Section(Section&&) noexcept;
+    Section& operator=(Section&&) noexcept;
+
     std::int32_t count = 0;
     bool closedByMarker = false;
     bool namesLine = false;
     std::vector<int> fields;
+    std::vector<std::string> names;  // the line's names of the fields, when one names them
+    // A file without a marker line (or a plain list) is a table, read whole
+    // by the counting pass: its rows are here, to be finished.
+    std::unique_ptr<TableReader> table;
 };
 
-// The values of one selected field in file order, and the sums of their
-// shortest decimals (the numbers as written), kept as they are read so that
-// no value is converted back to decimal afterwards.
+// The values of one selected field (of one group) in file order, and the
+// sums of their shortest decimals (the numbers as written), kept as they are
+// read so that no value is converted back to decimal afterwards; and what
+// names the sample.
 struct Column {
     Values values;
     std::unique_ptr<DecimalSums> sums;
+    std::string field;         // the field's name in UTF-8 (the header line's), or its number
+    std::string group;         // the group's label in UTF-8; empty without --group
+    std::int64_t missing = 0;  // a table's cells without a value (empty, NA, ...)
+    bool table = false;        // read from a table (Table.h), after the whole file
+    // One of several samples of its file, or of a group, or a field the
+    // program chose among several: the renderers name it and its missing cells.
+    bool named = false;
 };
 
 // The values of a data section in memory, one column per selected field.
@@ -135,7 +163,8 @@ using Columns = std::vector<Column>;
 
 // Counting pass over a freshly opened reader: skips the header and the opening
 // marker line, then counts the value lines of the data section (a line that
-// names the fields is none). A count beyond maxCount fails with
+// names the fields is none). A file that ends before a marker line, and a
+// plain list, is a table: the pass reads all of it (`section.table`). A count beyond maxCount fails with
 // kTooManyLines; a field name the header line does not hold, or holds twice,
 // with kNoField; a quote that no line closes, with kOpenQuote. It sets the
 // reader's line rule for CR from the rules, which the reading pass keeps.

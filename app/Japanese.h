@@ -100,12 +100,27 @@ constexpr JapaneseText kNotNumbersLabel = {
     "\xE6\x95\xB0\xE5\x80\xA4\xE3\x81\xA7\xE3\x81\xAA\xE3\x81\x84\xE5\x80\xA4 = ",
     "Not numbers = "};
 
+// A table's result sets: the field and the group a result set is of, and
+// the cells without a value.
+// 項目 =
+constexpr JapaneseText kFieldLabel = {"\x8D\x80\x96\xDA = ", "\xE9\xA0\x85\xE7\x9B\xAE = ",
+                                      "Field = "};
+// グループ =
+constexpr JapaneseText kGroupLabel = {"\x83\x4F\x83\x8B\x81\x5B\x83\x76 = ",
+                                      "\xE3\x82\xB0\xE3\x83\xAB\xE3\x83\xBC\xE3\x83\x97 = ",
+                                      "Group = "};
+// 欠損値 =
+constexpr JapaneseText kMissingLabel = {"\x8C\x87\x91\xB9\x92\x6C = ",
+                                        "\xE6\xAC\xA0\xE6\x90\x8D\xE5\x80\xA4 = ",
+                                        "Missing = "};
+
 // Every Japanese text, so that a check can walk them all.
 constexpr const JapaneseText* kJapaneseTexts[] = {
     &kListingHeading,     &kFinished,     &kFinishedKeyRequest,    &kMeanLabel,
     &kVarianceLabel,      &kSdLabel,      &kUnbiasedVarianceLabel, &kUnbiasedSdLabel,
     &kCountLabel,         &kMinimumLabel, &kFirstQuartileLabel,    &kMedianLabel,
     &kThirdQuartileLabel, &kMaximumLabel, &kHistogramHeading,      &kNotNumbersLabel,
+    &kFieldLabel,         &kGroupLabel,   &kMissingLabel,
 };
 
 }  // namespace descstat

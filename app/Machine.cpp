@@ -1,5 +1,6 @@
 #include "app/Machine.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -16,12 +17,20 @@ namespace {
 
 // The statistics a row carries, in the table's order: the count always, the
 // rest as the report would show them.
-std::vector<const StatisticRow*> RowStatistics(const RunOptions& options) {
+std::vector<const StatisticRow*> RowStatistics(const RunOptions& options, bool named) {
     std::vector<const StatisticRow*> rows;
     for (const StatisticRow& row : Statistics()) {
+        if (row.tableOnly && !named) continue;
         if (row.inEveryRow || Asked(row, options)) rows.push_back(&row);
     }
     return rows;
+}
+
+// True when a result set of the run is one of several of its file (or of a
+// group): every row then names its field and group, and counts its missing
+// cells.
+bool AnyNamed(const ResultSets& sets) {
+    return std::any_of(sets.begin(), sets.end(), [](const ResultSet& s) { return s.key.named; });
 }
 
 // A statistic's text: a count as a whole number, any other at the digits
@@ -141,8 +150,12 @@ void WriteJsonHistogram(std::ostream& out, const Histogram& histogram) {
 }
 
 void WriteJson(std::ostream& out, const ResultSet& set,
-               const std::vector<const StatisticRow*>& rows, int digits) {
+               const std::vector<const StatisticRow*>& rows, int digits, bool named) {
     out << "{\"file\": " << JsonString(set.key.file);
+    if (named) {
+        out << ", \"field\": " << JsonString(set.key.field)
+            << ", \"group\": " << JsonString(set.key.group);
+    }
     if (!set.error.empty()) {
         out << ", \"error\": " << JsonString(set.error) << "}\n";
         return;
@@ -157,11 +170,12 @@ void WriteJson(std::ostream& out, const ResultSet& set,
 
 // One row of tsv or csv: the key, the statistics, and the error column.
 void WriteDelimited(std::ostream& out, Format format, const ResultSet& set,
-                    const std::vector<const StatisticRow*>& rows, int digits) {
+                    const std::vector<const StatisticRow*>& rows, int digits, bool named) {
     const bool tsv = format == Format::kTsv;
     const char separator = tsv ? '\t' : ',';
     const auto field = [tsv](const std::string& s) { return tsv ? TsvField(s) : CsvField(s); };
     out << field(set.key.file) << separator;
+    if (named) out << field(set.key.field) << separator << field(set.key.group) << separator;
     for (const StatisticRow* row : rows) {
         if (set.error.empty()) out << RowText(*row, set, digits);
         out << separator;
@@ -173,16 +187,18 @@ void WriteDelimited(std::ostream& out, Format format, const ResultSet& set,
 
 void WriteMachineRows(std::ostream& out, const ResultSets& sets, const RunOptions& options,
                       int digits) {
-    const std::vector<const StatisticRow*> rows = RowStatistics(options);
+    const bool named = AnyNamed(sets);
+    const std::vector<const StatisticRow*> rows = RowStatistics(options, named);
     if (options.format == Format::kJson) {
-        for (const ResultSet& set : sets) WriteJson(out, set, rows, digits);
+        for (const ResultSet& set : sets) WriteJson(out, set, rows, digits, named);
         return;
     }
     const char separator = options.format == Format::kTsv ? '\t' : ',';
     out << "file" << separator;
+    if (named) out << "field" << separator << "group" << separator;
     for (const StatisticRow* row : rows) out << row->key << separator;
     out << "error\n";
-    for (const ResultSet& set : sets) WriteDelimited(out, options.format, set, rows, digits);
+    for (const ResultSet& set : sets) WriteDelimited(out, options.format, set, rows, digits, named);
 }
 
 }  // namespace descstat

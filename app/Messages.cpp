@@ -33,6 +33,8 @@ const char* Message(Failure f) {
         case Failure::kOutputIsChart: return "To open output file failed: it is the chart file.";
         // Said with the line where the quote opened, as the detail.
         case Failure::kOpenQuote: return "To read input data file failed.";
+        // Said with the columns found and their first cells, as the detail.
+        case Failure::kNoNumbers: return "To find numbers in input data file failed.";
         case Failure::kNone: break;
     }
     return "";

@@ -50,6 +50,7 @@ enum class Failure {
     kNotReport,
     kOutputIsChart,
     kOpenQuote,
+    kNoNumbers,
 };
 
 // How a step of a run ended: a failure, and where the system said why a file

@@ -5,6 +5,7 @@
 #define DESCSTAT_OPTIONS_H
 
 #include <string>
+#include <vector>
 
 #include "app/Japanese.h"
 #include "app/Text.h"
@@ -54,15 +55,46 @@ constexpr FormatName kFormatNames[] = {{"report", Format::kReport},
                                        {"csv", Format::kCsv},
                                        {"json", Format::kJson}};
 
+// Fields as --field and --group name them: by number (`first` to `last`,
+// counted from 1; one field when they are equal) or, when `name` is not
+// empty, by the name the header line gives it.
+struct FieldChoice {
+    int first = 0;
+    int last = 0;
+    std::string name;
+};
+
+// The character set of a table's text (its names and labels): found from the
+// file, or as --input-encoding says.
+enum class InputEncoding { kDetect, kUtf8, kShiftJis, kUtf16 };
+
+// The names --input-encoding takes.
+struct InputEncodingName {
+    const char* name;
+    InputEncoding encoding;
+};
+
+constexpr InputEncodingName kInputEncodingNames[] = {
+    {"utf-8", InputEncoding::kUtf8},       {"utf8", InputEncoding::kUtf8},
+    {"shift_jis", InputEncoding::kShiftJis}, {"sjis", InputEncoding::kShiftJis},
+    {"cp932", InputEncoding::kShiftJis},   {"utf-16", InputEncoding::kUtf16},
+    {"utf16", InputEncoding::kUtf16},
+};
+
 // How the data file's lines are read. The defaults are the data file's own
 // rules: a header, marker lines, and the first blank-separated field of each
-// value line.
+// value line; a file without a marker line is a table (Table.h), whose
+// separator, header line and character set are found from its first lines.
 struct DataRules {
-    bool plain = false;        // every line is a value line: no header, no markers
-    bool header = false;       // the first value line names the fields
-    int field = 1;             // the field that holds the value, counted from 1
-    std::string fieldName;     // the field the header line names so, when not empty
-    char separator = '\0';     // the byte between fields; '\0': blanks
+    bool plain = false;        // every line is a row of a table: no header, no markers
+    bool header = false;       // the first value line (row) names the fields
+    bool noHeader = false;     // a table's first row is data, whatever it holds
+    std::vector<FieldChoice> fields;  // the fields that hold values; none: the
+                                      // first (marker file), every numeric one (table)
+    std::vector<FieldChoice> groups;  // a result set per distinct value of these
+    char separator = '\0';     // the byte between fields; '\0': blanks (a table: found)
+    bool decimalComma = false;  // a table's numbers are written 5,1
+    InputEncoding inputEncoding = InputEncoding::kDetect;
     bool skipInvalid = false;  // a line whose field holds no number is left out
     bool loneCrEnds = false;   // a lone CR ends a line (CR line ends), as LF does
 };
@@ -70,12 +102,20 @@ struct DataRules {
 // True when the rules read the data file other than by its own rules: a
 // data option was given.
 inline bool ChangesDataRules(const DataRules& r) {
-    return r.plain || r.header || r.field != 1 || !r.fieldName.empty() || r.separator != '\0' ||
+    return r.plain || r.header || r.noHeader || !r.fields.empty() || !r.groups.empty() ||
+           r.separator != '\0' || r.decimalComma || r.inputEncoding != InputEncoding::kDetect ||
            r.skipInvalid;
 }
 
+// True when the rules select several fields, so that each value line holds
+// several values (the listing, of one field, is then left out).
+inline bool SelectsSeveral(const DataRules& r) {
+    return r.fields.size() > 1 || (r.fields.size() == 1 && r.fields[0].first != r.fields[0].last) ||
+           !r.groups.empty();
+}
+
 // What a run is asked to do beyond the dialogue's defaults. The command line
-// sets all but the last two; the entry then decides how the report and the console
+// sets all but the last two (and the report's width); the entry then decides how the report and the console
 // are written, from them and from where each goes.
 struct RunOptions {
     Encoding encoding = Encoding::kShiftJis;  // the report's Japanese text
@@ -92,6 +132,7 @@ struct RunOptions {
     std::string output;                       // a machine format's file; empty: standard output
     bool force = false;                       // replace an output that holds something else
     DataRules data;                           // how the data file's lines are read
+    int reportColumns = 80;                   // the width the report's tables wrap at
     TextStyle report;                         // how the report's texts are written
     TextStyle console;                        // how the closing lines are written
 };

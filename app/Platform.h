@@ -157,6 +157,19 @@ std::string MessageCharset();
 bool ConvertFromShiftJis(const std::string& bytes, const std::string& charset,
                          std::string& converted);
 
+// A table's text between Shift_JIS (code page 932) and UTF-8, as the system
+// converts it (iconv; Windows' code page 932), for the names and labels of a
+// Shift_JIS file compared with what the user typed and shown in a report of
+// either encoding. False when a byte or a character cannot be converted.
+bool ShiftJisToUtf8(const std::string& bytes, std::string& utf8);
+bool Utf8ToShiftJis(const std::string& utf8, std::string& bytes);
+// The text of the command line's arguments in UTF-8, from the locale's
+// character set (POSIX) or the ANSI code page (Windows); false when it
+// cannot be converted (it is then taken as it is).
+bool ArgumentToUtf8(const std::string& argument, std::string& utf8);
+// The columns of the terminal or console standard output shows, 0 when it
+// is none or does not say: the report's tables wrap there.
+int TerminalColumns();
 // The character set that a pipe or a file on standard output is read in, for
 // the report written there: the locale's (UserCharset) on POSIX, empty where
 // the locale names none (C, POSIX, no locale); on Windows "UTF-8" where the

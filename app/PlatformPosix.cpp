@@ -4,6 +4,7 @@
 #include <langinfo.h>
 #include <stdlib.h>  // getenv, mkstemp, realpath
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <iterator>
 
 #include "app/Platform.h"
+#include "app/Text.h"
 
 namespace descstat {
 namespace platform {
@@ -395,6 +397,29 @@ bool ConvertFromShiftJis(const std::string& bytes, const std::string& charset,
 }
 
 std::string PipeCharset() { return UserCharset(); }
+
+bool ShiftJisToUtf8(const std::string& bytes, std::string& utf8) {
+    return Convert(bytes, "CP932", "UTF-8", utf8);
+}
+
+bool Utf8ToShiftJis(const std::string& utf8, std::string& bytes) {
+    return Convert(utf8, "UTF-8", "CP932", bytes);
+}
+
+bool ArgumentToUtf8(const std::string& argument, std::string& utf8) {
+    const std::string charset = UserCharset();
+    if (charset.empty() || IsUtf8Charset(charset)) {
+        utf8 = argument;
+        return true;
+    }
+    return Convert(argument, charset.c_str(), "UTF-8", utf8);
+}
+
+int TerminalColumns() {
+    struct winsize size {};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return 0;  // NOLINT
+    return size.ws_col;
+}
 
 }  // namespace platform
 }  // namespace descstat

@@ -254,6 +254,49 @@ bool ConvertFromShiftJis(const std::string& /*bytes*/, const std::string& /*char
     return false;
 }
 
+namespace {
+
+// Bytes of one code page in another, through UTF-16; false when a byte or a
+// character has no place.
+bool Recode(const std::string& bytes, unsigned from, unsigned to, std::string& out) {
+    out.clear();
+    if (bytes.empty()) return true;
+    const int size = static_cast<int>(bytes.size());
+    const int wide = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+    if (wide <= 0) return false;
+    std::wstring text(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, bytes.data(), size, text.data(), wide);
+    BOOL lost = FALSE;
+    const bool utf8 = to == CP_UTF8;
+    const int n = WideCharToMultiByte(to, utf8 ? WC_ERR_INVALID_CHARS : 0, text.data(), wide,
+                                      nullptr, 0, nullptr, utf8 ? nullptr : &lost);
+    if (n <= 0 || lost) return false;
+    out.assign(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(to, utf8 ? WC_ERR_INVALID_CHARS : 0, text.data(), wide, out.data(), n,
+                        nullptr, nullptr);
+    return true;
+}
+
+}  // namespace
+
+bool ShiftJisToUtf8(const std::string& bytes, std::string& utf8) {
+    return Recode(bytes, kShiftJisCodePage, CP_UTF8, utf8);
+}
+
+bool Utf8ToShiftJis(const std::string& utf8, std::string& bytes) {
+    return Recode(utf8, CP_UTF8, kShiftJisCodePage, bytes);
+}
+
+bool ArgumentToUtf8(const std::string& argument, std::string& utf8) {
+    return Recode(argument, GetACP(), CP_UTF8, utf8);
+}
+
+int TerminalColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info) == 0) return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 // A UTF-8 code page is the user's choice ("Use Unicode UTF-8"); any other
 // keeps the Shift_JIS bytes that Japanese Windows reads.
 std::string PipeCharset() {

@@ -452,11 +452,19 @@ std::string Caption(const ResultSet& set, const RunOptions& options) {
     return caption;
 }
 
+// What the title names after the data file: a field the run named alone,
+// or the field and group of one of several result sets.
+std::string TitleField(const ResultSet& set, const RunOptions& options) {
+    const std::vector<FieldChoice>& fields = options.data.fields;
+    if (!set.key.named) return fields.size() == 1 ? fields[0].name : std::string();
+    return set.key.group.empty() ? set.key.field : set.key.field + " / " + set.key.group;
+}
+
 }  // namespace
 
 std::string PlotSvg(const ResultSet& set, const RunOptions& options) {
     const PlotTexts& texts = options.language == Language::kEnglish ? kEnglishPlot : kJapanesePlot;
-    const std::string& field = options.data.fieldName;
+    const std::string field = TitleField(set, options);
     const Results& r = set.results;
     std::string svg =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"

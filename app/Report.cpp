@@ -5,9 +5,11 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/Decimal.h"
 #include "app/Messages.h"
+#include "app/Platform.h"
 
 namespace descstat {
 
@@ -75,7 +77,7 @@ void WriteStatisticBlock(std::ostream& report, Block block, const ResultSet& set
     report << std::endl;
     if (block == Block::kResults) report << std::endl;
     for (const StatisticRow& row : Statistics()) {
-        if (row.block != block) continue;
+        if (row.block != block || !Has(row, set)) continue;
         const ExactNumber value = row.of(set);
         WriteText(report, format.style, *row.label);
         if (row.isCount) {
@@ -120,6 +122,172 @@ void WriteBlocks(std::ostream& report, const ResultSet& set, const RunOptions& o
     WriteStatisticBlock(report, Block::kResults, set, format);
     if (options.summary) WriteStatisticBlock(report, Block::kSummary, set, format);
     if (options.histogram) WriteHistogramBlock(report, set.histogram, format);
+}
+
+}  // namespace descstat
+
+namespace descstat {
+
+namespace {
+
+// A label without its " = " and the blanks that pad it.
+std::string BareLabel(const char* label) {
+    std::string s = label;
+    const std::size_t end = s.find_last_not_of(" =");
+    return s.substr(0, end + 1);
+}
+
+// One cell of the result table: its text as written (or, for a label, its
+// texts, written in the stream's style when the line is), and its width on
+// a screen.
+struct TableCell {
+    std::string text;
+    std::size_t width = 0;
+    bool label = false;
+    std::string shiftJis;
+    std::string utf8;
+};
+
+// A statistic's label as the table's first column shows it.
+TableCell LabelCell(const JapaneseText& label, const TextStyle& style) {
+    TableCell cell;
+    cell.label = true;
+    cell.shiftJis = BareLabel(label.shiftJis);
+    cell.utf8 = BareLabel(label.utf8);
+    cell.text = BareLabel(label.english);
+    cell.width = DisplayWidth(style.form == TextForm::kEnglish ? cell.text : cell.utf8);
+    return cell;
+}
+
+// A cell of text as it is written, `width` columns wide.
+TableCell TextCell(std::string text, std::size_t width) {
+    TableCell cell;
+    cell.text = std::move(text);
+    cell.width = width;
+    return cell;
+}
+
+TableCell NameCell(const std::string& utf8, const TextStyle& style) {
+    return TextCell(NameInStyle(utf8, style), DisplayWidth(utf8));
+}
+
+// The cell padded to `width`, on the left (right-aligned) or the right.
+void WritePadded(std::ostream& out, const TextStyle& style, const TableCell& cell,
+                 std::size_t width, bool right) {
+    const std::string pad(width > cell.width ? width - cell.width : 0, ' ');
+    if (right) out << pad;
+    if (cell.label) {
+        WriteText(out, style, {cell.shiftJis.c_str(), cell.utf8.c_str(), cell.text.c_str()});
+    } else {
+        out << cell.text;
+    }
+    if (!right) out << pad;
+}
+
+// The rows of the result table: a label cell and a cell per result set.
+struct TableRow {
+    TableCell label;
+    std::vector<TableCell> cells;
+};
+
+std::vector<TableRow> TableRows(const ResultSet* sets, std::size_t count,
+                                const RunOptions& options, const ReportFormat& format) {
+    std::vector<const StatisticRow*> shown;
+    for (const StatisticRow& row : Statistics()) {
+        if (std::string(row.key) == "n") shown.insert(shown.begin(), &row);
+    }
+    for (const StatisticRow& row : Statistics()) {
+        if (std::string(row.key) == "n" || !Asked(row, options)) continue;
+        bool any = false;
+        for (std::size_t i = 0; i < count; ++i) any = any || Has(row, sets[i]);
+        if (any) shown.push_back(&row);
+    }
+    std::vector<TableRow> rows;
+    for (const StatisticRow* row : shown) {
+        TableRow line{LabelCell(*row->label, format.style), {}};
+        line.cells.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const ExactNumber v = row->of(sets[i]);
+            std::string text = row->isCount
+                                   ? std::to_string(static_cast<std::int64_t>(NearestDouble(v)))
+                                   : StatisticText(v, format.digits);
+            const std::size_t width = text.size();
+            line.cells.push_back(TextCell(std::move(text), width));
+        }
+        rows.push_back(std::move(line));
+    }
+    return rows;
+}
+
+}  // namespace
+
+std::string NameInStyle(const std::string& utf8, const TextStyle& style) {
+    std::string converted;
+    switch (style.form) {
+        case TextForm::kShiftJis:
+        case TextForm::kWide:
+            return platform::Utf8ToShiftJis(utf8, converted) ? converted : utf8;
+        case TextForm::kConverted:
+            return platform::ConvertFromUtf8(utf8.c_str(), style.charset, converted) ? converted
+                                                                                     : utf8;
+        case TextForm::kUtf8:
+        case TextForm::kEnglish: break;
+    }
+    return utf8;
+}
+
+void WriteSetName(std::ostream& report, const std::string& field, const std::string& group,
+                  const ReportFormat& format) {
+    WriteText(report, format.style, kFieldLabel);
+    report << NameInStyle(field, format.style) << std::endl;
+    if (group.empty()) return;
+    WriteText(report, format.style, kGroupLabel);
+    report << NameInStyle(group, format.style) << std::endl;
+}
+
+void WriteResultTable(std::ostream& report, const ResultSet* sets, std::size_t count,
+                      const RunOptions& options, const ReportFormat& format, std::size_t width) {
+    const std::vector<TableRow> rows = TableRows(sets, count, options, format);
+    bool groups = false;
+    std::vector<TableCell> fields;
+    std::vector<TableCell> labels;
+    for (std::size_t i = 0; i < count; ++i) {
+        fields.push_back(NameCell(sets[i].key.field, format.style));
+        labels.push_back(NameCell(sets[i].key.group, format.style));
+        groups = groups || !sets[i].key.group.empty();
+    }
+    std::size_t labelWidth = 0;
+    for (const TableRow& row : rows) labelWidth = std::max(labelWidth, row.label.width);
+    std::vector<std::size_t> widths(count, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        widths[i] = std::max(fields[i].width, labels[i].width);
+        for (const TableRow& row : rows) widths[i] = std::max(widths[i], row.cells[i].width);
+    }
+    constexpr std::size_t kGap = 2;
+    for (std::size_t first = 0; first < count;) {
+        std::size_t last = first + 1;
+        std::size_t used = labelWidth + kGap + widths[first];
+        while (last < count && used + kGap + widths[last] <= width) used += kGap + widths[last++];
+        if (first > 0) report << std::endl;
+        const auto writeLine = [&](const TableCell& head, const std::vector<TableCell>& cells) {
+            WritePadded(report, format.style, head, labelWidth, false);
+            for (std::size_t i = first; i < last; ++i) {
+                report << std::string(kGap, ' ');
+                WritePadded(report, format.style, cells[i], widths[i], true);
+            }
+            report << std::endl;
+        };
+        writeLine(TableCell(), fields);
+        if (groups) writeLine(TableCell(), labels);
+        for (const TableRow& row : rows) writeLine(row.label, row.cells);
+        first = last;
+    }
+    if (!options.histogram) return;
+    for (std::size_t i = 0; i < count; ++i) {
+        report << std::endl;
+        WriteSetName(report, sets[i].key.field, sets[i].key.group, format);
+        WriteHistogramBlock(report, sets[i].histogram, format);
+    }
 }
 
 }  // namespace descstat

@@ -73,6 +73,23 @@ void WriteBlocks(std::ostream& report, const ResultSet& set, const RunOptions& o
 void WriteHistogramBlock(std::ostream& report, const Histogram& histogram,
                          const ReportFormat& format);
 
+// A name from the data (UTF-8) as the report writes it: in Shift_JIS for a
+// Shift_JIS report (and the Windows console), converted for a screen of
+// another character set, as it is where that cannot be done.
+std::string NameInStyle(const std::string& utf8, const TextStyle& style);
+// The lines that name a result set of a table, before its listing:
+// "項目 = 身長", and "グループ = 男" when it is one group's.
+void WriteSetName(std::ostream& report, const std::string& field, const std::string& group,
+                  const ReportFormat& format);
+// Several result sets as one table: a row per statistic the options ask for
+// (the count first, then the table of statistics' order), labelled as the
+// report labels them, and a column per result set headed by its field and
+// group, numbers right-aligned, widths by display width; wrapped into
+// several tables so that no line is wider than `width` columns (unless one
+// column alone is). Then the histogram of each set, after its name.
+void WriteResultTable(std::ostream& report, const ResultSet* sets, std::size_t count,
+                      const RunOptions& options, const ReportFormat& format, std::size_t width);
+
 // The listing as the reading pass's sink: the heading once the data section
 // is found, then each value's line as it is read, unless the value lines are
 // left out (`values` false: the heading alone).

@@ -21,10 +21,14 @@
 
 namespace descstat {
 
-// What names a result set: the data file as given (later also a field and a
-// group of a table).
+// What names a result set: the data file as given, and the field and group
+// of a table it holds the values of (UTF-8).
 struct ResultKey {
     std::string file;
+    std::string field;
+    std::string group;
+    bool named = false;  // one of several of its file, or of a group: shown with its field
+    bool table = false;  // read from a table, which may have missing cells
 };
 
 // One sample and what was computed from it. `error` tells why a sample has
@@ -37,6 +41,7 @@ struct ResultSet {
     // Compute sums them from the values.
     std::unique_ptr<DecimalSums> sums;
     std::int32_t count = 0;
+    std::int64_t missing = 0;  // a table's cells without a value
     ExactResults exact;   // the five results exactly
     Results results{};    // and as their nearest doubles
     Summary summary{};    // with the summary or the chart

@@ -26,6 +26,8 @@ const StatisticRow kRows[] = {
      [](const ResultSet& s) { return s.exact.unbiasedVariance; }},
     {"unbiased_sd", &kUnbiasedSdLabel, Block::kResults, false, false, &kUnbiasedSdCaption,
      [](const ResultSet& s) { return s.exact.unbiasedSd; }},
+    {"missing", &kMissingLabel, Block::kResults, true, false, nullptr,
+     [](const ResultSet& s) { return ExactOf(static_cast<double>(s.missing)); }, true},
     {"min", &kMinimumLabel, Block::kSummary, false, false, nullptr,
      [](const ResultSet& s) { return s.summary.exact[0]; }},
     {"q1", &kFirstQuartileLabel, Block::kSummary, false, false, nullptr,
@@ -53,10 +55,14 @@ bool Asked(const StatisticRow& row, const RunOptions& options) {
     return row.block == Block::kResults || options.summary;
 }
 
+bool Has(const StatisticRow& row, const ResultSet& set) {
+    return !row.tableOnly || (set.key.table && (set.key.named || set.missing > 0));
+}
+
 std::string EnglishLabels(Block block) {
     std::string list;
     for (const StatisticRow& row : Statistics()) {
-        if (row.block != block) continue;
+        if (row.block != block || row.tableOnly) continue;
         if (!list.empty()) list += ", ";
         list += Bare(row.label->english);
     }

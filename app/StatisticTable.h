@@ -36,6 +36,7 @@ struct StatisticRow {
     bool inEveryRow;                      // every machine row has it, whatever was asked
     const CaptionLabel* caption;          // its label in the chart's caption; null: not there
     ExactNumber (*of)(const ResultSet&);  // its exact value in a result set
+    bool tableOnly = false;  // only of a table's result sets (Shown says when)
 };
 
 // The rows, in the order every renderer writes them.
@@ -50,6 +51,9 @@ StatisticRows Statistics();
 // True when the options ask for the statistic in the report: its block is
 // the results, or the summary with --summary.
 bool Asked(const StatisticRow& row, const RunOptions& options);
+// True when the result set has the statistic: a table's statistic (the
+// missing cells) only a set of a table that is named or has missing cells.
+bool Has(const StatisticRow& row, const ResultSet& set);
 
 // The English labels of a block's statistics as the help lists them:
 // "Mean, Variance, ...".

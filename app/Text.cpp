@@ -57,6 +57,42 @@ void WriteTextLine(std::ostream& out, const TextStyle& style, const JapaneseText
     out << std::endl;
 }
 
+namespace {
+
+// The code point of the UTF-8 sequence of `n` bytes at s[i].
+unsigned long CodePoint(const std::string& s, std::size_t i, std::size_t n) {
+    static const unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    unsigned long c = static_cast<unsigned char>(s[i]) & kLeadMask[n];
+    for (std::size_t k = 1; k < n; ++k) c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    return c;
+}
+
+bool IsWide(unsigned long c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
+           (c >= 0x3041 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+           (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) ||
+           (c >= 0x1F300 && c <= 0x1F64F) || (c >= 0x1F900 && c <= 0x1F9FF) ||
+           (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+}  // namespace
+
+std::size_t DisplayWidth(const std::string& utf8) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t n = Utf8Length(utf8, i);
+        if (n == 0) {
+            ++width;
+            ++i;
+            continue;
+        }
+        width += n > 1 && IsWide(CodePoint(utf8, i, n)) ? 2 : 1;
+        i += n;
+    }
+    return width;
+}
+
 std::size_t Utf8Length(const std::string& s, std::size_t i) {
     const auto b = static_cast<unsigned char>(s[i]);
     std::size_t n = 0;

@@ -54,6 +54,10 @@ void WriteTextLine(std::ostream& out, const TextStyle& style, const JapaneseText
 // that must carry only UTF-8 (JSON, the SVG chart).
 std::size_t Utf8Length(const std::string& s, std::size_t i);
 
+// The columns a terminal gives UTF-8 text: two for a wide character (CJK,
+// Hangul, full-width forms, most emoji), one for any other, and one for each
+// byte that is no UTF-8; for the report's tables.
+std::size_t DisplayWidth(const std::string& utf8);
 // A character set's name in upper case without '-' or '_', so that the
 // spellings systems give one set ("UTF-8", "utf8", "Shift_JIS") compare equal.
 std::string CharsetKey(const std::string& charset);

@@ -29,6 +29,7 @@ Values& Values::operator=(Values&& other) noexcept {
         reserved_ = std::exchange(other.reserved_, 0);
         committed_ = std::exchange(other.committed_, 0);
         count_ = std::exchange(other.count_, 0);
+        reserveHint_ = other.reserveHint_;
     }
     return *this;
 }
@@ -57,21 +58,40 @@ bool Values::Reserve(std::int32_t count) {
     return true;
 }
 
+// Makes room for one more value: commits the next step of the reservation,
+// or, when it is full (a smaller one was asked for), moves the values to one
+// twice as large.
+bool Values::Grow() {
+    if (data_ == nullptr) {
+        std::size_t reserved = reserveHint_ != 0 ? std::min(reserveHint_, kMaxBytes) : kMaxBytes;
+        void* base = platform::ReserveMemory(reserved, kCommitStep);
+        if (base == nullptr) return false;
+        data_ = static_cast<double*>(base);
+        reserved_ = reserved;
+    }
+    if (committed_ == reserved_) {
+        if (reserved_ >= kMaxBytes) return false;
+        std::size_t reserved = std::min(kMaxBytes, reserved_ * 2);
+        void* base = platform::ReserveMemory(reserved, committed_ + kCommitStep);
+        if (base == nullptr || !platform::CommitMemory(base, committed_)) {
+            if (base != nullptr) platform::ReleaseMemory(base, reserved);
+            return false;
+        }
+        std::copy(data_, data_ + count_, static_cast<double*>(base));
+        platform::ReleaseMemory(data_, reserved_);
+        data_ = static_cast<double*>(base);
+        reserved_ = reserved;
+    }
+    const std::size_t step = std::min(kCommitStep, reserved_ - committed_);
+    void* end = static_cast<char*>(static_cast<void*>(data_)) + committed_;
+    if (step == 0 || !platform::CommitMemory(end, step)) return false;
+    committed_ += step;
+    return true;
+}
+
 bool Values::Append(double value) {
     const std::size_t needed = (static_cast<std::size_t>(count_) + 1) * sizeof(double);
-    if (needed > committed_) {
-        if (data_ == nullptr) {
-            std::size_t reserved = kMaxBytes;
-            void* base = platform::ReserveMemory(reserved, kCommitStep);
-            if (base == nullptr) return false;
-            data_ = static_cast<double*>(base);
-            reserved_ = reserved;
-        }
-        const std::size_t step = std::min(kCommitStep, reserved_ - committed_);
-        void* end = static_cast<char*>(static_cast<void*>(data_)) + committed_;
-        if (step == 0 || !platform::CommitMemory(end, step)) return false;
-        committed_ += step;
-    }
+    if (needed > committed_ && !Grow()) return false;
     data_[count_++] = value;
     return true;
 }

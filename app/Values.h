@@ -15,6 +15,10 @@ namespace descstat {
 class Values {
 public:
     Values() = default;
+    // Values that grow from a smaller reservation of address space (`bytes`),
+    // for one of many samples: past it they move once to a reservation twice
+    // as large.
+    explicit Values(std::size_t reserveBytes) : reserveHint_(reserveBytes) {}
     ~Values();
     Values(const Values&) = delete;
     Values& operator=(const Values&) = delete;
@@ -36,8 +40,10 @@ public:
 
 private:
     void Release();
+    bool Grow();
 
     double* data_ = nullptr;
+    std::size_t reserveHint_ = 0;  // 0: as much as the largest count needs
     std::size_t reserved_ = 0;   // bytes of address space
     std::size_t committed_ = 0;  // bytes usable from data_ on
     std::int32_t count_ = 0;

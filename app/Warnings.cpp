@@ -7,6 +7,17 @@
 
 namespace descstat {
 
+namespace {
+
+// A table's column as a warning names it: by the header line's name, or by
+// its number.
+std::string ColumnText(const LineRemark& remark) {
+    if (remark.column.empty()) return "field " + std::to_string(remark.fieldNumber);
+    return "column '" + Shown(remark.column) + "'";
+}
+
+}  // namespace
+
 std::string WarningText(const LineRemark& remark) {
     const char* fate = remark.leftOut ? ": left out" : ": read as nan";
     switch (remark.kind) {
@@ -18,6 +29,17 @@ std::string WarningText(const LineRemark& remark) {
         case LineRemark::kEmptyLine: return std::string("an empty line holds no number") + fate;
         case LineRemark::kNoSuchField:
             return "the line has no field " + std::to_string(remark.fieldNumber) + fate;
+        case LineRemark::kMissingCell:
+            return "'" + Shown(remark.field) + "' in " + ColumnText(remark) +
+                   " is no number: counted as missing";
+        case LineRemark::kTextColumn:
+            return ColumnText(remark) + " holds text ('" + Shown(remark.field) +
+                   "' here) among its numbers: not read (-f " +
+                   std::to_string(remark.fieldNumber) + " reads its numbers)";
+        case LineRemark::kLongRow:
+            return "the row has " + std::to_string(remark.fieldNumber) + " fields, more than the " +
+                   NumberText(remark.value, kShortestDigits) +
+                   " of the first rows: the rest is not read";
     }
     return {};
 }

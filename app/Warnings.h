@@ -2,7 +2,10 @@
 // each value line whose field is not wholly a number, saying where it is
 // (`descstat: FILE:LINE: `, LINE counted over every line of the file from 1,
 // as an editor counts) and what was made of it: "'NA' holds no number: read
-// as nan", "'1,234' read as 1", "... left out" with --skip-invalid. At most
+// as nan", "'1,234' read as 1", "... left out" with --skip-invalid; for a
+// table, each cell of a column read that is no number (it counts as
+// missing), a column of numbers and text that is not read, and a row longer
+// than the first rows. At most
 // kMaxWarnings lines, then one line telling how many more there were. The
 // run's exit code does not change: the values were read by the documented
 // rules, and the warnings say where those rules bit. The dialogue stays
@@ -36,6 +39,8 @@ public:
     // One line, `descstat: FILE: CR line ends (each lone CR ends a line)`,
     // so that a file saved with old Mac line ends is known to be read so.
     void CrLineEnds() override;
+    // Counted for the closing line, not written.
+    void MoreRemarks(std::int64_t count) override { count_ += count; }
     // The line that tells how many warnings were left out, if any were.
     void Finish();
 

@@ -183,6 +183,11 @@ void RdTxtLn::Take(std::FILE* fp, bool owned) {
     size_ = fp_ != nullptr && kind_ == kRegularFile ? SizeOf(fp_) : -1;
     taken_ = 0;
     backCount_ = 0;
+    rawBackCount_ = 0;
+    metBom_ = false;
+    utf16_ = 0;
+    utf8Count_ = 0;
+    utf8Next_ = 0;
     next_ = nullptr;
     end_ = nullptr;
     errorAhead_ = false;
@@ -200,12 +205,79 @@ void RdTxtLn::Release() {
     }
 }
 
-// The next byte of the file, or EOF at its end or on a read error (which is
-// then remembered).
+// The next byte of the text (decoded from UTF-16 when the file is read so),
+// or EOF at its end or on a read error (which is then remembered).
 int RdTxtLn::GetByte() {
     if (backCount_ > 0) return back_[--backCount_];
+    if (utf16_ != 0) return DecodedByte();
+    return RawByte();
+}
+
+// The next byte of the file itself.
+int RdTxtLn::RawByte() {
+    if (rawBackCount_ > 0) return rawBack_[--rawBackCount_];
     if (next_ == end_ && !Refill()) return EOF;
     return static_cast<unsigned char>(*next_++);
+}
+
+// The next UTF-8 byte of a file read as UTF-16.
+int RdTxtLn::DecodedByte() {
+    if (utf8Next_ == utf8Count_ && !DecodeCharacter()) return EOF;
+    return static_cast<unsigned char>(utf8_[utf8Next_++]);
+}
+
+// Decodes the next character of a UTF-16 file into `utf8_`; false at the end
+// of the file. A lone surrogate, or a last odd byte, becomes U+FFFD.
+bool RdTxtLn::DecodeCharacter() {
+    constexpr unsigned long kReplacement = 0xFFFD;
+    const auto unit = [this](bool& whole) {
+        const int a = RawByte();
+        if (a == EOF) return -1L;
+        const int b = RawByte();
+        whole = b != EOF;
+        if (!whole) return 0L;
+        return utf16_ == 1 ? static_cast<long>(a | (b << 8)) : static_cast<long>((a << 8) | b);
+    };
+    bool whole = true;
+    const long u = unit(whole);
+    if (u < 0) return false;
+    unsigned long c = whole ? static_cast<unsigned long>(u) : kReplacement;
+    if (c >= 0xDC00 && c <= 0xDFFF) c = kReplacement;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+        const int a = RawByte();
+        const int b = RawByte();
+        const unsigned long low = a == EOF || b == EOF ? 0
+                                  : utf16_ == 1        ? static_cast<unsigned long>(a | (b << 8))
+                                                       : static_cast<unsigned long>((a << 8) | b);
+        if (low >= 0xDC00 && low <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        } else {
+            c = kReplacement;
+            PutBackRaw(b);  // not part of this character: read again
+            PutBackRaw(a);
+        }
+    }
+    utf8Next_ = 0;
+    if (c < 0x80) {
+        utf8_[0] = static_cast<char>(c);
+        utf8Count_ = 1;
+    } else if (c < 0x800) {
+        utf8_[0] = static_cast<char>(0xC0 | (c >> 6));
+        utf8_[1] = static_cast<char>(0x80 | (c & 0x3F));
+        utf8Count_ = 2;
+    } else if (c < 0x10000) {
+        utf8_[0] = static_cast<char>(0xE0 | (c >> 12));
+        utf8_[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        utf8_[2] = static_cast<char>(0x80 | (c & 0x3F));
+        utf8Count_ = 3;
+    } else {
+        utf8_[0] = static_cast<char>(0xF0 | (c >> 18));
+        utf8_[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        utf8_[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        utf8_[3] = static_cast<char>(0x80 | (c & 0x3F));
+        utf8Count_ = 4;
+    }
+    return true;
 }
 
 // Reads the next block of a regular file, or the next byte of any other, and
@@ -255,7 +327,7 @@ bool RdTxtLn::RefillByte() {
 // only belong to a line (every byte above CR), and gives how many: the lines
 // of a regular file are mostly taken this way rather than byte by byte.
 int RdTxtLn::TakeOrdinaryBytes(char* out, int room) {
-    if (backCount_ > 0) return 0;
+    if (backCount_ > 0 || rawBackCount_ > 0 || utf16_ != 0) return 0;
     const char* const p = FindControlByte(next_, end_ - next_ > room ? next_ + room : end_);
     const int taken = static_cast<int>(p - next_);
     if (taken > 0) std::memcpy(out, next_, static_cast<std::size_t>(taken));
@@ -265,6 +337,10 @@ int RdTxtLn::TakeOrdinaryBytes(char* out, int room) {
 
 void RdTxtLn::PutBack(int c) {
     if (c != EOF) back_[backCount_++] = c;
+}
+
+void RdTxtLn::PutBackRaw(int c) {
+    if (c != EOF) rawBack_[rawBackCount_++] = c;
 }
 
 // Reads the byte after a carriage return. True when it is a line feed, which
@@ -277,16 +353,42 @@ bool RdTxtLn::TakeLineFeedAfterCr() {
 }
 
 // Takes a byte order mark off the start of the file; bytes that only begin
-// like one are put back and read as ordinary bytes.
+// like one are put back and read as ordinary bytes. A UTF-16 mark, where
+// UTF-16 is decoded, sets how.
 void RdTxtLn::SkipByteOrderMark() {
+    const int first = RawByte();
+    if (utf16Mode_ != kNoUtf16 && (first == 0xFF || first == 0xFE)) {
+        const int second = RawByte();
+        if (second == (first ^ 0x01)) {
+            utf16_ = first == 0xFF ? 1 : 2;
+            metBom_ = true;
+            return;
+        }
+        PutBackRaw(second);
+    }
+    PutBackRaw(first);
+    if (utf16Mode_ == kUtf16) {
+        utf16_ = 1;
+        return;
+    }
     int taken[3];
     for (int i = 0; i < 3; ++i) {
-        taken[i] = GetByte();
+        taken[i] = RawByte();
         if (taken[i] != kByteOrderMark[i]) {
-            for (int j = i; j >= 0; --j) PutBack(taken[j]);
+            for (int j = i; j >= 0; --j) PutBackRaw(taken[j]);
             return;
         }
     }
+    metBom_ = true;
+}
+
+// The ordinary bytes of the current block (every byte above CR) appended to
+// `line` in one step, as TakeOrdinaryBytes takes them.
+void RdTxtLn::AppendOrdinaryBytes(std::string& line) {
+    if (backCount_ > 0 || rawBackCount_ > 0 || utf16_ != 0) return;
+    const char* const p = FindControlByte(next_, end_);
+    line.append(next_, static_cast<std::size_t>(p - next_));
+    next_ = p;
 }
 
 // The common case: the whole line and its line end (LF or CR LF) lie in the
@@ -294,7 +396,7 @@ void RdTxtLn::SkipByteOrderMark() {
 // False, with nothing taken, for any other line, which is then read byte by
 // byte.
 bool RdTxtLn::TakeWholeLine(std::string& line, std::size_t keep) {
-    if (backCount_ > 0) return false;
+    if (backCount_ > 0 || rawBackCount_ > 0 || utf16_ != 0) return false;
     const char* const p = FindControlByte(next_, end_ - next_ > kMaxLine ? next_ + kMaxLine : end_);
     if (p == end_) return false;
     std::size_t endLength = 0;
@@ -313,6 +415,35 @@ bool RdTxtLn::TakeWholeLine(std::string& line, std::size_t keep) {
 int RdTxtLn::GetLn(std::string& line) { return ReadLn(line, kMaxLine); }
 
 int RdTxtLn::GetLnHead(std::string& head) { return ReadLn(head, 1); }
+
+int RdTxtLn::GetLongLn(std::string& line) {
+    if (status != kReady) return kNothingRead;
+    if (atStart_) {
+        atStart_ = false;
+        SkipByteOrderMark();
+    }
+    if (TakeWholeLine(line, std::string::npos)) return kLineRead;
+    line.clear();
+    for (;;) {
+        AppendOrdinaryBytes(line);
+        const int c = GetByte();
+        if (c == EOF) {
+            status = kEndOfFile;
+            return kLineRead;
+        }
+        if (c == kLineFeed) return kLineRead;
+        if (c == kCarriageReturn) {
+            if (TakeLineFeedAfterCr()) return kLineRead;
+            if (crEnds_) {
+                metLoneCr_ = true;
+                return kLineRead;
+            }
+            if (line.empty()) return kLineRead;
+            continue;  // a lone carriage return inside a line is dropped
+        }
+        line.push_back(static_cast<char>(c));
+    }
+}
 
 int RdTxtLn::ReadLn(std::string& line, std::size_t keep) {
     if (status != kReady) return kNothingRead;

@@ -10,7 +10,9 @@
 // its first line. A read error ends the line as the end of the file does, and
 // the reader remembers it so that the caller can tell a cut file from a whole
 // one. A folder cannot be opened by its name: it leaves the reader failed, errno
-// EISDIR (a folder given as a stream reads as a read error). A name
+// EISDIR (a folder given as a stream reads as a read error). When asked
+// (DecodeUtf16), a file that starts with a UTF-16 byte order mark, or any
+// file, is read as UTF-16 and delivered in UTF-8. A name
 // holding a NUL byte names no file. The reader never leaves a file
 // handle open once it is closed, reopened or gone.
 #ifndef MYLIB_RDTXTLN_H
@@ -49,6 +51,9 @@ class RdTxtLn {
     // Bytes taken from the file and put back, the next one last.
     int back_[3] = {0, 0, 0};
     int backCount_ = 0;
+    // The same for the file's own bytes, before any decoding.
+    int rawBack_[3] = {0, 0, 0};
+    int rawBackCount_ = 0;
     // A regular file is read a block at a time into `block_` (made at the
     // first read, kept through ReOpen); `next_` to `end_` is what is left of
     // the block. Any other kind is read a byte at a time into `byte_`, as a
@@ -59,6 +64,16 @@ class RdTxtLn {
     const char* end_ = nullptr;
     bool errorAhead_ = false;
     char byte_ = 0;
+    // Whether a byte order mark began the file, and how UTF-16 is decoded:
+    // the mode asked for (DecodeUtf16), and whether the open file is read so
+    // (0: no, 1: little endian, 2: big endian). `utf8_` holds the UTF-8
+    // bytes of a decoded character not yet taken, from `utf8Next_` on.
+    bool metBom_ = false;
+    int utf16Mode_ = 0;
+    int utf16_ = 0;
+    char utf8_[4] = {0, 0, 0, 0};
+    int utf8Count_ = 0;
+    int utf8Next_ = 0;
     // The bytes read from the file since it was opened, and its size when it
     // is a regular file (-1 otherwise).
     long long taken_ = 0;
@@ -110,6 +125,9 @@ public:
     // after kLineTooLong the next call goes on after the 999 bytes it dropped.
     int GetLn(std::string& line);
 
+    // Reads the next line as GetLn does, but of any length: a table's line
+    // may be longer than kMaxLine. kLineTooLong never comes.
+    int GetLongLn(std::string& line);
     // Reads the next line exactly as GetLn does (the same results, states and
     // limits) but delivers only its first byte, none for an empty line: for
     // a pass that only counts lines and looks at how they start.
@@ -161,6 +179,21 @@ public:
     // alike. A CR LF pair stays one line end either way.
     void CrEndsLn(bool on) { crEnds_ = on; }
 
+    // How the files opened from now on are decoded: kNoUtf16 reads bytes
+    // as they are; kUtf16ByMark reads a file that starts with FF FE (or
+    // FE FF) as UTF-16 little (big) endian; kUtf16 reads every file so,
+    // little endian unless its mark says big. The mark is taken off, and
+    // the text delivered in UTF-8 (a code unit that is no character becomes
+    // U+FFFD).
+    static constexpr int kNoUtf16 = 0;
+    static constexpr int kUtf16ByMark = 1;
+    static constexpr int kUtf16 = 2;
+    void DecodeUtf16(int mode) { utf16Mode_ = mode; }
+    // True when a byte order mark (UTF-8, or UTF-16 as decoded) began the
+    // file opened last, which then tells its character set.
+    bool MetBom() const { return metBom_; }
+    // True when the file opened last is read as UTF-16.
+    bool IsUtf16() const { return utf16_ != 0; }
     // True when, since the file was last opened, a lone carriage return ended
     // a line under CrEndsLn: the file has CR line ends, which the caller may
     // want to mention.
@@ -171,12 +204,17 @@ private:
     void Open(const std::string& name);
     void Release();
     int GetByte();
+    int RawByte();
+    int DecodedByte();
+    bool DecodeCharacter();
+    void AppendOrdinaryBytes(std::string& line);
     bool Refill();
     bool RefillByte();
     int TakeOrdinaryBytes(char* out, int room);
     int ReadLn(std::string& line, std::size_t keep);
     bool TakeWholeLine(std::string& line, std::size_t keep);
     void PutBack(int c);
+    void PutBackRaw(int c);
     bool TakeLineFeedAfterCr();
     void SkipByteOrderMark();
 };

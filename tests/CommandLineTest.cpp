@@ -19,6 +19,12 @@ using descstat::ParseCommandLine;
 
 // The settings that differ from a run without options, in a fixed order,
 // then the operands in brackets: "summary digits=8 [data.txt]".
+std::string FieldText(const descstat::FieldChoice& f) {
+    if (!f.name.empty()) return f.name;
+    const std::string first = std::to_string(f.first);
+    return f.first == f.last ? first : first + "-" + std::to_string(f.last);
+}
+
 std::string Described(const CommandLine& cl) {
     const descstat::RunOptions& o = cl.options;
     const descstat::DataRules& d = o.data;
@@ -38,8 +44,13 @@ std::string Described(const CommandLine& cl) {
     if (o.force) out << " force";
     if (d.plain) out << " plain";
     if (d.header) out << " header";
-    if (d.field != 1) out << " field=" << d.field;
-    if (!d.fieldName.empty()) out << " field=" << d.fieldName;
+    if (d.noHeader) out << " no-header";
+    for (const descstat::FieldChoice& f : d.fields) out << " field=" << FieldText(f);
+    for (const descstat::FieldChoice& f : d.groups) out << " group=" << FieldText(f);
+    if (d.decimalComma) out << " decimal-comma";
+    if (d.inputEncoding != descstat::InputEncoding::kDetect) {
+        out << " input-encoding=" << static_cast<int>(d.inputEncoding);
+    }
     if (d.separator == '\t') out << " separator=tab";
     if (d.separator != '\0' && d.separator != '\t') out << " separator=" << d.separator;
     if (d.skipInvalid) out << " skip-invalid";
@@ -207,23 +218,35 @@ TEST(CommandLine, SeparatorIsOneByteOrTab) {
     });
 }
 
-TEST(CommandLine, FieldByNumberOrByName) {
+TEST(CommandLine, FieldsByNumberRangeOrName) {
     ExpectAccepted({
-        {{"-f", "1"}, ""},
+        {{"-f", "1"}, "field=1"},
         {{"-f", "007"}, "field=7"},
         {{"-f", "1000000"}, "field=1000000"},
         {{"-H", "-f", "Temp"}, "header field=Temp"},
-        {{"-H", "-f", "2nd"}, "header field=2nd"},
-        {{"-H", "-f", "Temp", "-f", "3"}, "header field=3"},
+        {{"-f", "2nd"}, "field=2nd"},
+        // Repeated options add to the list.
+        {{"-H", "-f", "Temp", "-f", "3"}, "header field=Temp field=3"},
+        {{"-f", "2,4-6,\xE8\xBA\xAB\xE9\x95\xB7"}, "field=2 field=4-6 field=\xE8\xBA\xAB\xE9\x95\xB7"},
+        {{"-f", "a-b"}, "field=a-b"},
+        {{"-g", "1,sex", "--no-header"}, "no-header group=1 group=sex"},
+        {{"--decimal-comma", "--input-encoding=UTF-16"}, "decimal-comma input-encoding=3"},
     });
-    const std::string hint = "' (a number from 1, or a name with --header)";
+    const std::string hint = "' (numbers from 1, ranges like 2-4, names)";
     ExpectRefused({
         {{"-f", "0"}, "invalid field '0" + hint},
         {{"-f", "000"}, "invalid field '000" + hint},
         {{"-f", ""}, "invalid field '" + hint},
         {{"-f", "1000001"}, "invalid field '1000001" + hint},
         {{"-f", "99999999999999999999999"}, "invalid field '99999999999999999999999" + hint},
-        {{"-f", "-1"}, "a field named '-1' needs --header"},
+        {{"-f", "-1"}, "invalid field '-1" + hint},
+        {{"-f", "6-4"}, "invalid field '6-4" + hint},
+        {{"-f", "0-4"}, "invalid field '0-4" + hint},
+        {{"-f", "1,,2"}, "invalid field '1,,2" + hint},
+        {{"-f", "1,"}, "invalid field '1," + hint},
+        {{"-g", ""}, "invalid group field '" + hint},
+        {{"--input-encoding=latin1"}, "invalid input encoding 'latin1' (utf-8, shift_jis or utf-16)"},
+        {{"-H", "--no-header"}, "options '--header' and '--no-header' cannot be given together"},
     });
 }
 
@@ -267,7 +290,6 @@ TEST(CommandLine, CombinationsThatMeanNothing) {
         {{"--bins=3"}, "option '--bins' needs --histogram or --plot"},
         {{"-F", "csv", "--plot=p.svg", "a"},
          "option '--plot' needs the text report (--format=report)"},
-        {{"-f", "Temp", "a"}, "a field named 'Temp' needs --header"},
         // Several at once: the first in this order is told.
         {{"-o", "r", "--bins=3", "-f", "T", "a", "b", "c"}, "extra operand 'c'"},
         {{"-F", "tsv", "--bins=3", "--plot=p", "-", "-"},

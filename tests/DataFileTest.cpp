@@ -59,7 +59,7 @@ struct ChangeCase {
     const char* replacement;  // nullptr: the file is removed
     const char* console;      // after the two prompts
     int exitCode;
-    bool plainWithHeader = false;  // read as a plain list whose first line names the fields
+    bool withHeader = false;  // the first value line names the fields
     friend void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -85,7 +85,7 @@ TEST_P(ChangedBetweenPasses, IsReportedAndNoStaleLineIsListed) {
     std::ostringstream con;
 
     descstat::RunOptions options;
-    options.data.plain = options.data.header = GetParam().plainWithHeader;
+    options.data.header = GetParam().withHeader;
     EXPECT_EQ(descstat::RunDialogue(in, con, options, hooks), GetParam().exitCode);
     EXPECT_EQ(con.str(), std::string("Input data file = Output file = ") + GetParam().console);
     const std::string listed = report.Read();
@@ -149,12 +149,12 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeCase{"MarkerAdded", kUnmarked, "head\n/\n1\n2\n3\n/\n", kChanged, 9},
         ChangeCase{"MarkerLost", kMarked, "head\n/\n1\n2\n3\n", kChanged, 9},
         ChangeCase{"Removed", kMarked, nullptr, "To re-open the inpur file failed.\n", 9},
-        // A plain list ends only at the end of the file; a names line is no value.
-        ChangeCase{"PlainGrown", "a\n1\n2\n", "a\n1\n2\n3\n", kChanged, 9, true},
-        ChangeCase{"PlainMarkerIsAValue", "a\n1\n2\n", "a\n1\n/\n", kFinished, 0, true},
-        ChangeCase{"NamesLineLost", "a\n", "", kChanged, 9, true},
-        ChangeCase{"NamesLineAdded", "", "a\n", kChanged, 9, true},
-        ChangeCase{"NamesLineOnlyLeft", "a\n1\n", "a\n", kChanged, 9, true}),
+        // A line that names the fields is no value, and counts as a line.
+        ChangeCase{"GrownAfterNamesLine", "/\na\n1\n2\n", "/\na\n1\n2\n3\n", kChanged, 9, true},
+        ChangeCase{"MarkerAfterNamesLine", "/\na\n1\n2\n", "/\na\n1\n/\n", kChanged, 9, true},
+        ChangeCase{"NamesLineLost", "/\na\n", "/\n", kChanged, 9, true},
+        ChangeCase{"NamesLineAdded", "/\n", "/\na\n", kChanged, 9, true},
+        ChangeCase{"NamesLineOnlyLeft", "/\na\n1\n", "/\na\n", kChanged, 9, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // What the reading pass hands on: the values kept and the lines remarked.
@@ -195,12 +195,12 @@ bool SameValues(const std::vector<double>& a, const std::vector<double>& b) {
 
 TEST_P(SeparatedFields, ReadAsWholeNumbersAndWholeRecords) {
     const SeparatedCase& c = GetParam();
-    TempFile file(c.bytes);
+    // After a marker line, the first line of the file.
+    TempFile file("/\n" + c.bytes);
     myLib::RdTxtLn reader(file.Name());
     descstat::DataRules rules;
-    rules.plain = true;
     rules.separator = c.separator;
-    rules.field = c.field;
+    rules.fields = {{c.field, c.field, ""}};
     Collected sink;
     descstat::Columns columns;
     const descstat::Outcome read =
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(DataFile, SeparatedFields,
                                            ',',
                                            3,
                                            {kNan, 5},
-                                           {Remarked(1, kNoSuchField, "")}},
+                                           {Remarked(2, kNoSuchField, "")}},
                              // A separated field is a number only when it is wholly one.
                              SeparatedCase{
                                  "DecimalCommas",
@@ -234,8 +234,8 @@ INSTANTIATE_TEST_SUITE_P(DataFile, SeparatedFields,
                                  ';',
                                  1,
                                  {kNan, 7, kNan, kNan, 8},
-                                 {Remarked(1, kNoNumber, "5,1"), Remarked(3, kNoNumber, "12kg"),
-                                  Remarked(4, kNoNumber, "3 4")}},
+                                 {Remarked(2, kNoNumber, "5,1"), Remarked(4, kNoNumber, "12kg"),
+                                  Remarked(5, kNoNumber, "3 4")}},
                              // A quoted field over lines is one value line, numbered by its first
                              // line; the lines after it count on.
                              SeparatedCase{"QuotedLineBreak",
@@ -243,13 +243,13 @@ INSTANTIATE_TEST_SUITE_P(DataFile, SeparatedFields,
                                            ',',
                                            1,
                                            {1, kNan, 3},
-                                           {Remarked(3, kNoNumber, "x")}},
+                                           {Remarked(4, kNoNumber, "x")}},
                              SeparatedCase{"QuotedNumberOverLines",
                                            "\"4\n\",1\n2\n",
                                            ',',
                                            1,
                                            {kNan, 2},
-                                           {Remarked(1, kNoNumber, "4\n")}}),
+                                           {Remarked(2, kNoNumber, "4\n")}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
