@@ -43,6 +43,9 @@ struct OptionName {
     Opt opt;
     const char* value;  // the value as --help names it ("NAME"); null: the option takes none
     const char* help;   // what it does, as --help's lines, '\n' between them
+    // Added with tables: a prefix that named an older option alone ("--d",
+    // "--no") still names that one.
+    bool added = false;
 };
 
 // The largest field number: far beyond any line's 998 bytes.
@@ -92,7 +95,7 @@ constexpr OptionName kOptions[] = {
     {"header", 'H', Opt::kHeader, nullptr,
      "the first value line (a table's first row) names\n"
      "the fields; it is no value (a table: found)"},
-    {"no-header", '\0', Opt::kNoHeader, nullptr, "a table's first row holds values, not names"},
+    {"no-header", '\0', Opt::kNoHeader, nullptr, "a table's first row holds values, not names", true},
     {"field", 'f', Opt::kField, "LIST",
      "the fields that hold the values: numbers, ranges\n"
      "and names (2,4-6,height), repeated -f adding to\n"
@@ -102,7 +105,7 @@ constexpr OptionName kOptions[] = {
     {"group", 'g', Opt::kGroup, "LIST",
      "a result set for each distinct value (or\n"
      "combination) of these fields, in order of first\n"
-     "appearance"},
+     "appearance", true},
     {"separator", 't', Opt::kSeparator, "C",
      "fields are separated by the byte C (, ; | or tab)\n"
      "instead of blanks (a table: found), and may be\n"
@@ -112,11 +115,11 @@ constexpr OptionName kOptions[] = {
     {"decimal-comma", '\0', Opt::kDecimalComma, nullptr,
      "a table's numbers are written 5,1 (the separator\n"
      "is then ; unless -t says; found when ; or tab\n"
-     "separates numbers with a comma and no point)"},
+     "separates numbers with a comma and no point)", true},
     {"input-encoding", '\0', Opt::kInputEncoding, "NAME",
      "a table's names and labels are utf-8, shift_jis\n"
      "or utf-16 (found: a byte order mark, else UTF-8\n"
-     "when valid, else Shift_JIS)"},
+     "when valid, else Shift_JIS)", true},
     {"skip-invalid", '\0', Opt::kSkipInvalid, nullptr,
      "leave out every value line whose field holds no\n"
      "number (empty, NA, a word)"},
@@ -185,19 +188,31 @@ std::string HelpEntry(const OptionName& o) {
     return entry + "\n";
 }
 
-// The option a long name or unique prefix names; null when none does, and
+// The option a long name or unique prefix names (a prefix of several that
+// fits one older option alone names that one); null when none does, and
 // also when the prefix fits several (`ambiguous` then tells so).
 const OptionName* FindLong(const std::string& name, bool& ambiguous) {
     const OptionName* found = nullptr;
-    ambiguous = false;
+    const OptionName* older = nullptr;
+    int matches = 0;
+    int olderMatches = 0;
     for (const OptionName& o : kOptions) {
         const std::string full = o.longName;
-        if (full == name) return &o;
+        if (full == name) {
+            ambiguous = false;
+            return &o;
+        }
         if (full.compare(0, name.size(), name) == 0) {
-            ambiguous = found != nullptr;
             found = &o;
+            ++matches;
+            if (!o.added) {
+                older = &o;
+                ++olderMatches;
+            }
         }
     }
+    if (matches > 1 && olderMatches == 1) found = older;
+    ambiguous = matches > 1 && olderMatches != 1;
     return ambiguous ? nullptr : found;
 }
 

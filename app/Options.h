@@ -102,7 +102,10 @@ struct DataRules {
 // True when the rules read the data file other than by its own rules: a
 // data option was given.
 inline bool ChangesDataRules(const DataRules& r) {
-    return r.plain || r.header || r.noHeader || !r.fields.empty() || !r.groups.empty() ||
+    const bool firstField = r.fields.size() == 1 && r.fields[0].name.empty() &&
+                            r.fields[0].first == 1 && r.fields[0].last == 1;
+    return r.plain || r.header || r.noHeader || (!r.fields.empty() && !firstField) ||
+           !r.groups.empty() ||
            r.separator != '\0' || r.decimalComma || r.inputEncoding != InputEncoding::kDetect ||
            r.skipInvalid;
 }

@@ -221,7 +221,12 @@ std::vector<TableRow> TableRows(const ResultSet* sets, std::size_t count,
 
 }  // namespace
 
-std::string NameInStyle(const std::string& utf8, const TextStyle& style) {
+std::string NameInStyle(const std::string& name, const TextStyle& style) {
+    // A line break typed in a header cell would break the report's line.
+    std::string utf8 = name;
+    for (char& c : utf8) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    }
     std::string converted;
     switch (style.form) {
         case TextForm::kShiftJis:

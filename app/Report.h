@@ -73,10 +73,11 @@ void WriteBlocks(std::ostream& report, const ResultSet& set, const RunOptions& o
 void WriteHistogramBlock(std::ostream& report, const Histogram& histogram,
                          const ReportFormat& format);
 
-// A name from the data (UTF-8) as the report writes it: in Shift_JIS for a
-// Shift_JIS report (and the Windows console), converted for a screen of
-// another character set, as it is where that cannot be done.
-std::string NameInStyle(const std::string& utf8, const TextStyle& style);
+// A name from the data (UTF-8) as the report writes it: control characters
+// as blanks, in Shift_JIS for a Shift_JIS report (and the Windows console),
+// converted for a screen of another character set, as it is where that
+// cannot be done.
+std::string NameInStyle(const std::string& name, const TextStyle& style);
 // The lines that name a result set of a table, before its listing:
 // "項目 = 身長", and "グループ = 男" when it is one group's.
 void WriteSetName(std::ostream& report, const std::string& field, const std::string& group,

@@ -165,13 +165,19 @@ SeparatorFit FitOf(const std::vector<std::vector<std::string>>& rows) {
     return fit;
 }
 
-// True when the first row names columns: it has a field that is no number
-// where the rows below hold numbers more than anything else.
+// True when the first row names columns: it holds no number, and it has a
+// field that is no number where the rows below hold numbers more than
+// anything else.
 bool FirstRowNames(const std::vector<std::vector<std::string>>& rows, bool decimalComma) {
     if (rows.size() < 2) return false;
     const std::vector<std::string>& first = rows[0];
+    if (std::any_of(first.begin(), first.end(), [decimalComma](const std::string& cell) {
+            return IsNumberCell(cell, decimalComma);
+        })) {
+        return false;
+    }
     for (std::size_t j = 0; j < first.size(); ++j) {
-        if (IsMissingCell(first[j]) || IsNumberCell(first[j], decimalComma)) continue;
+        if (IsMissingCell(first[j])) continue;
         std::size_t numbers = 0;
         std::size_t texts = 0;
         for (std::size_t r = 1; r < rows.size(); ++r) {
@@ -643,7 +649,10 @@ Outcome TableReader::Finish(ValueSink& sink, Columns& columns) {
     std::vector<const TableColumn*> kept;
     for (const int c : s.order) {
         const TableColumn& column = s.columns[static_cast<std::size_t>(c)];
-        const bool numeric = column.named || (column.numbers > 0 && column.numbers >= column.texts);
+        // A column of numbers, with fewer other texts; or the only one there
+        // is, when it holds nothing but missing cells (a plain list of NA).
+        const bool numeric = column.named || (column.numbers > 0 && column.numbers >= column.texts) ||
+                             (s.order.size() == 1 && column.texts == 0);
         if (!numeric) {
             if (column.numbers > 0) remarks.push_back(column.firstText);
             continue;

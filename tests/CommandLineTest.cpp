@@ -320,7 +320,8 @@ TEST(CommandLine, LoneCrEndsALineOutsideThePlainDialogue) {
 }
 
 // The help's list of options: an entry per option the parser knows, its
-// head from column 3, its description lines from column 24.
+// head from column 3, its description lines from column 24 (after a head
+// too long for that, from the next line).
 TEST(CommandLine, OptionsHelpListsTheOptionsInTwoColumns) {
     std::istringstream lines(descstat::OptionsHelp());
     std::string line;
@@ -331,9 +332,13 @@ TEST(CommandLine, OptionsHelpListsTheOptionsInTwoColumns) {
     do {
         last = line;
         SCOPED_TRACE(line);
-        ASSERT_GT(line.size(), 24U);
-        EXPECT_EQ(line.substr(21, 2), "  ");
-        EXPECT_NE(line[23], ' ');
+        // A head too long for its column stands on a line of its own.
+        const bool headAlone = line.size() > 21 && line.find("  ", 6) == std::string::npos;
+        if (!headAlone) {
+            ASSERT_GT(line.size(), 24U);
+            EXPECT_EQ(line.substr(21, 2), "  ");
+            EXPECT_NE(line[23], ' ');
+        }
         if (line.find_first_not_of(' ') == 23) continue;
         ++entries;
         EXPECT_TRUE(line.compare(0, 3, "  -") == 0 || line.compare(0, 8, "      --") == 0);

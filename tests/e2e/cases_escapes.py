@@ -94,9 +94,9 @@ def cases(h):
                                   + h.warn("data.txt", 4, "'\\x7f\\x1b[2J" + NOT_NUMBER))),
         posix_only(h.form("escapes: a C1 control in UTF-8", [], b"/\n\xc2\x9b2J\n/\n", [h.NAN],
                           warnings=stderr_is(h.warn("data.txt", 2, "'\\xc2\\x9b2J" + NOT_NUMBER)))),
-        posix_only(h.form("escapes: bytes that are no text, with -t and quotes", ["-p", "-t,"],
-                          b'"\xff\x1b",1\n', [h.NAN],
-                          warnings=stderr_is(h.warn("data.txt", 1, "'\\xff\\x1b" + NOT_NUMBER)))),
+        posix_only(h.form("escapes: bytes that are no text, with -t and quotes", ["-t,"],
+                          b'/\n"\xff\x1b",1\n', [h.NAN],
+                          warnings=stderr_is(h.warn("data.txt", 2, "'\\xff\\x1b" + NOT_NUMBER)))),
         # File names in warnings and failures.
         h.Case("escapes: a file name with an escape in a warning", posix_only=True,
                args=[fs(b"a\x1b[2Jb.txt")], files={fs(b"a\x1b[2Jb.txt"): b"/\nx\n/\n"}, stdin=b"",

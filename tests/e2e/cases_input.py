@@ -31,27 +31,29 @@ def field_cases(h):
     """Fields a separator splits: beyond the line, and wholly numbers or none."""
     bonus = b"name,score,bonus\nA,10\nB,20,5\n"
     return [
+        # A marker file's separated fields: a field is a number only when it
+        # is wholly one (a table finds decimal commas; a marker file does not).
         h.form("input: a field beyond a separated line's fields holds no number",
-               ["-p", "-H", "-t", ",", "-f", "bonus"], bonus, [NAN, 5.0],
-               warnings=h.warn("data.txt", 2, "the line has no field 3: read as nan")),
+               ["-H", "-t", ",", "-f", "bonus"], b"/\n" + bonus, [NAN, 5.0],
+               warnings=h.warn("data.txt", 3, "the line has no field 3: read as nan")),
         h.form("input: a field beyond a separated line's fields, left out",
-               ["-p", "-H", "-t", ",", "-f", "3", "--skip-invalid"], bonus, [5.0],
-               warnings=h.warn("data.txt", 2, "the line has no field 3: left out")),
-        h.form("input: decimal commas hold no number", ["-p", "-H", "-t", ";"], EUROPEAN,
+               ["-H", "-t", ",", "-f", "3", "--skip-invalid"], b"/\n" + bonus, [5.0],
+               warnings=h.warn("data.txt", 3, "the line has no field 3: left out")),
+        h.form("input: decimal commas hold no number", ["-H", "-t", ";"], b"/\n" + EUROPEAN,
                [NAN, NAN, NAN, 7.0, 8.0],
-               warnings=h.warn("data.txt", 2, "'5,1' holds no number: read as nan")
-               + h.warn("data.txt", 3, "'12kg' holds no number: read as nan")
-               + h.warn("data.txt", 4, "'3 4' holds no number: read as nan")),
-        h.form("input: decimal commas left out", ["-p", "-H", "-t", ";", "--skip-invalid"],
-               EUROPEAN, [7.0, 8.0],
-               warnings=h.warn("data.txt", 2, "'5,1' holds no number: left out")
-               + h.warn("data.txt", 3, "'12kg' holds no number: left out")
-               + h.warn("data.txt", 4, "'3 4' holds no number: left out")),
+               warnings=h.warn("data.txt", 3, "'5,1' holds no number: read as nan")
+               + h.warn("data.txt", 4, "'12kg' holds no number: read as nan")
+               + h.warn("data.txt", 5, "'3 4' holds no number: read as nan")),
+        h.form("input: decimal commas left out", ["-H", "-t", ";", "--skip-invalid"],
+               b"/\n" + EUROPEAN, [7.0, 8.0],
+               warnings=h.warn("data.txt", 3, "'5,1' holds no number: left out")
+               + h.warn("data.txt", 4, "'12kg' holds no number: left out")
+               + h.warn("data.txt", 5, "'3 4' holds no number: left out")),
         # Blank-separated fields keep the data file's rule: text may follow.
-        h.form("input: blank-separated fields still read the number at the start", ["-p"],
-               b"2kg\n5,1\n", [2.0, 5.0],
-               warnings=h.warn("data.txt", 1, "'2kg' read as 2")
-               + h.warn("data.txt", 2, "'5,1' read as 5")),
+        h.form("input: blank-separated fields still read the number at the start", [],
+               b"/\n2kg\n5,1\n", [2.0, 5.0],
+               warnings=h.warn("data.txt", 2, "'2kg' read as 2")
+               + h.warn("data.txt", 3, "'5,1' read as 5")),
         h.Case("input: a field name the header line holds twice",
                args=["-p", "-H", "-t", ",", "-f", "x", "data.txt"],
                files={"data.txt": b"x,y,z,x\n1,2,3,4\n"}, stdin=b"", console=b"", code=9,
@@ -75,9 +77,9 @@ def cr_cases(h):
                args=["-F", "tsv", "data.txt"], files={"data.txt": MAC_MARKED}, stdin=b"",
                report=None, stderr=cr_note(h, "data.txt"),
                console=h.machine_check("tsv", [("data.txt", h.WORKED_VALUES, None)])),
-        h.form("input: CR LF is one line end, no CR note", ["-p"], b"1\r\n\r\n2\r\n",
+        h.form("input: CR LF is one line end, no CR note", ["-f", "1"], b"/\r\n1\r\n\r\n2\r\n",
                [1.0, NAN, 2.0],
-               warnings=h.warn("data.txt", 2, "an empty line holds no number: read as nan")),
+               warnings=h.warn("data.txt", 3, "an empty line holds no number: read as nan")),
         h.Case("input: the dialogue with a data option reads CR line ends", args=["-p"],
                **h.data_only(MAC_PLAIN, [1.0, 2.0, 3.0])),
         # The reader's own rule: the lone CRs inside a line are dropped, so the
@@ -85,8 +87,12 @@ def cr_cases(h):
         h.Case("input: the dialogue without options keeps its CR rule",
                **h.data_only(b"/\r1\r2\r/\r", [])),
         h.Case("input: the dialogue without options, an old Mac marker file",
-               **h.data_only(MAC_MARKED, console=h.NO_MARKER, code=9,
-                             report=b"Input data file = data.txt\n\n")),
+               **h.data_only(MAC_MARKED, code=9, report=b"Input data file = data.txt\n\n",
+                             console=h.failure(
+                                 "To find numbers in input data file failed: no column holds "
+                                 "numbers; the columns are '1' ('Sample' first), '2' "
+                                 "('weights/12.513.0' first), '3' ('first' first) and '4' "
+                                 "('sample11.75/trailer' first)"))),
     ]
 
 
@@ -94,13 +100,17 @@ def quote_cases(h):
     """Quoted fields over several lines, and a quote nothing closes."""
     return [
         h.form("input: a quoted field over lines is one value line",
-               ["-p", "-H", "-t", ","], MULTI_LINE, [12.5, 13.0, 11.75]),
+               ["-H", "-t", ","], b"/\n" + MULTI_LINE, [12.5, 13.0, 11.75]),
         h.form("input: a header name over lines, asked for by name",
                ["-p", "-H", "-t", ",", "-f", "Weight\n(kg)"], MULTI_LINE, [12.5, 13.0, 11.75]),
         h.form("input: warnings number a value line by its first line",
-               ["-p", "-t", ",", "-f", "2"], b'"1\n2",a\n"x\ny",b\n3,4\n', [NAN, NAN, 4.0],
-               warnings=h.warn("data.txt", 1, "'a' holds no number: read as nan")
-               + h.warn("data.txt", 3, "'b' holds no number: read as nan")),
+               ["-t", ",", "-f", "2"], b'/\n"1\n2",a\n"x\ny",b\n3,4\n', [NAN, NAN, 4.0],
+               warnings=h.warn("data.txt", 2, "'a' holds no number: read as nan")
+               + h.warn("data.txt", 4, "'b' holds no number: read as nan")),
+        h.form("input: a table's warnings number a row by its first line",
+               ["-p", "--no-header", "-t", ",", "-f", "2"], b'"1\n2",a\n"x\ny",b\n3,4\n', [4.0], missing=2,
+               warnings=h.warn("data.txt", 1, "'a' in field 2 is no number: counted as missing")
+               + h.warn("data.txt", 3, "'b' in field 2 is no number: counted as missing")),
         h.Case("input: a quoted field over lines in a machine format",
                args=["-F", "json", "-p", "-H", "-t", ",", "data.txt"],
                files={"data.txt": MULTI_LINE}, stdin=b"", report=None,
@@ -114,13 +124,16 @@ def quote_cases(h):
         h.Case("input: a quote not closed, in the dialogue", args=["-p", "-H", "-t", ","],
                **h.data_only(UNCLOSED, console=h.failure(UNCLOSED_AT % ""), code=9,
                              report=b"Input data file = data.txt\n\n")),
+        # A marker file's value line has at most 998 bytes; a table's row any.
         h.Case("input: a record of 999 bytes over lines is too long",
-               args=["-p", "-t", ",", "-f", "2", "data.txt"], stdin=b"", console=b"", code=9,
-               files={"data.txt": record_of(999) + b"\n7,8\n"},
+               args=["-t", ",", "-f", "2", "data.txt"], stdin=b"", console=b"", code=9,
+               files={"data.txt": b"/\n" + record_of(999) + b"\n7,8\n"},
                stderr=b"descstat: To read input data file failed: a line is longer than "
                       b"998 bytes.\n"),
-        h.form("input: a record of 998 bytes over lines is read", ["-p", "-t", ",", "-f", "2"],
-               record_of(998) + b"\n7,8\n", [5.0, 8.0]),
+        h.form("input: a record of 998 bytes over lines is read", ["-t", ",", "-f", "2"],
+               b"/\n" + record_of(998) + b"\n7,8\n", [5.0, 8.0]),
+        h.form("input: a table's row of 9999 bytes over lines is read", ["-p", "-t", ",", "-f", "2"],
+               record_of(9999) + b"\n7,8\n", [5.0, 8.0]),
     ]
 
 

@@ -167,7 +167,7 @@ def cases(h):
                    report_name="ro/r.txt", report=worked),
             h.Case("output: a locked folder: a failed run leaves the report", posix_only=True,
                    bash=locked_folder + as_nobody + "{prog} bad.txt ro/r.txt",
-                   files={"data.txt": h.WORKED_DATA, "bad.txt": b"no marker\n"}, stdin=b"",
+                   files={"data.txt": h.WORKED_DATA, "bad.txt": b""}, stdin=b"",
                    console=b"", code=9, stderr=lambda e: b"marker line" in e,
                    report_name="ro/r.txt", report=b"Input data file = old\n"),
             h.Case("output: a locked folder: twenty runs at once leave one whole report",

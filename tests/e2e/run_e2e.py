@@ -211,7 +211,7 @@ ENGLISH = {"データ...": "Data...", "平均値 = ": "Mean     = ", "分散   =
            "SD(不偏分散) = ": "SD(unbiased variance) = ", "個数 = ": "Count = ",
            "最小値 = ": "Minimum = ", "第1四分位数 = ": "First quartile = ",
            "中央値 = ": "Median = ", "第3四分位数 = ": "Third quartile = ",
-           "最大値 = ": "Maximum = "}
+           "最大値 = ": "Maximum = ", "項目 = ": "Field = ", "欠損値 = ": "Missing = "}
 
 
 def shortest(x):
@@ -237,28 +237,33 @@ def shortest(x):
 
 
 def report(data_name, values, listed=None, encoding=SJIS, digits=6, with_summary=False,
-           english=False, listing=True):
+           english=False, listing=True, missing=None, field=None):
     """The whole report of a complete run over the given values (digits 0:
-    the shortest; listing False: without the listing's value lines)."""
+    the shortest; listing False: without the listing's value lines); a
+    table's column with its missing cells counted, named when `field`."""
     if english:
-        return report_in_english(data_name, values, digits, with_summary, listing)
+        return report_in_english(data_name, values, digits, with_summary, listing, missing, field)
     fmt = lambda x: "nan" if x != x else shortest(x) if digits == 0 else "%.*g" % (digits, x)
-    lines = ["Input data file = " + data_name, "", "データ..."]
+    lines = ["Input data file = " + data_name, ""]
+    lines += [] if field is None else ["項目 = " + field]
+    lines += ["データ..."]
     shown = listed if listed is not None else [fmt(v) for v in values]
     shown = shown if listing else []
     lines += ["%d:  %s" % (k + 1, s) for k, s in enumerate(shown)]
     lines += ["", ""]
     once = lambda r: fmt(nearest_of(r)) if digits == 0 else rounded_once(r, digits)
     lines += [label + once(r) for label, r in zip(LABELS, exact_results(values))]
+    lines += [] if missing is None else ["欠損値 = %d" % missing]
     if with_summary:
         lines += ["", "個数 = %d" % len(values)]
         lines += [label + once(r) for label, r in zip(SUMMARY_LABELS, exact_summary(values))]
     return ("\n".join(lines) + "\n").encode(encoding)
 
 
-def report_in_english(data_name, values, digits, with_summary, listing=True):
+def report_in_english(data_name, values, digits, with_summary, listing=True, missing=None,
+                      field=None):
     japanese = report(data_name, values, digits=digits, with_summary=with_summary,
-                      listing=listing).decode(SJIS)
+                      listing=listing, missing=missing, field=field).decode(SJIS)
     for label, english in ENGLISH.items():
         japanese = japanese.replace(label, english)
     return japanese.encode("ascii")
@@ -358,9 +363,9 @@ def random_set(seed):
 RANDOM_SETS = 60
 
 
-def data_only(data, values=None, listed=None, **kw):
+def data_only(data, values=None, listed=None, missing=None, **kw):
     """A complete run over data.txt whose report lists the given values."""
-    kw.setdefault("report", report("data.txt", values or [], listed))
+    kw.setdefault("report", report("data.txt", values or [], listed, missing=missing))
     return dict(files={"data.txt": data}, **kw)
 
 
@@ -484,8 +489,9 @@ CASES = [
          stdin=b"data.txt\n/dev/full\nx\n", console=WRITE_OUTPUT, code=9),
     # No opening marker line.
     Case("empty data file", **data_only(b"", console=NO_MARKER, code=9, report=b"Input data file = data.txt\n\n")),
-    Case("no marker line", **data_only(b"title\n 1\n\t/2\n3\n", console=NO_MARKER, code=9,
-                                       report=b"Input data file = data.txt\n\n")),
+    # No marker line: a table, whose first line names its column; the
+    # dialogue says nothing of the cell that is no number.
+    Case("no marker line: a table", **data_only(b"title\n 1\n\t/2\n3\n", [1.0, 3.0], missing=1)),
     # A folder cannot be opened as the data file; it is named as such.
     Case("data file is a folder", setup=make_dir("data.txt"), code=9, report=None, untouched=(),
          console=failure("To open input data file failed: data.txt is a folder.",
@@ -608,10 +614,10 @@ CASES = [
          **by_arguments(["-"], to_file=False, stdin=WORKED_DATA, shown_name="-")),
     Case("arguments: data - from standard input, windows", windows_only=True,
          **by_arguments(["-"], to_file=False, stdin=WORKED_DATA, shown_name="-")),
-    Case("arguments: data - without marker", temp_empty=True, posix_only=True,
+    Case("arguments: data - empty", temp_empty=True, posix_only=True,
          **argument_failure(["-", "out.txt"], b"To find the marker line in input data file failed: "
                             b"standard input has no line starting with '/' (--plain reads a list "
-                            b"of values)", stdin=b"no marker\n")),
+                            b"of values)", stdin=b"")),
     Case("arguments: data - with a read error", temp_empty=True, posix_only=True,
          **argument_failure(["-"], b"To read input data file failed: a read error occurred.",
                             stdin=None)),
@@ -804,14 +810,15 @@ def warn(name, line, text):
     return ("descstat: %s:%d: %s\n" % (name, line, text)).encode()
 
 
-def form(name, args, data, values, warnings=b"", listed=None, stdin=None, **kw):
+def form(name, args, data, values, warnings=b"", listed=None, stdin=None, missing=None, **kw):
     """An argument run over data in another form: the report on standard
     output, lists the values kept, and the warnings on standard error. With
     stdin the data is standard input ("-"), otherwise data.txt."""
     shown = "-" if stdin else "data.txt"
     files = {} if stdin else {"data.txt": data}
     return Case(name, args=list(args) + [shown], files=files, untouched=tuple(files),
-                stdin=data if stdin else b"", console=report(shown, values, listed),
+                stdin=data if stdin else b"", console=report(shown, values, listed,
+                                                             missing=missing),
                 report=None, stderr=warnings, posix_only=bool(stdin), **kw)
 
 
@@ -905,7 +912,7 @@ def machine_check(fmt, files, with_summary=False):
 
 
 MACHINE_DATA = {"a.txt": WORKED_DATA, "b.txt": b"/\n1e300\n-1e300\n/\n",
-                "c.txt": b"/\n0.1\n0.2\n0.3\n1e-300\n/\n", "none.txt": b"no marker\n",
+                "c.txt": b"/\n0.1\n0.2\n0.3\n1e-300\n/\n", "none.txt": b"",
                 "one.txt": b"/\n7\n/\n"}
 A, B, C = WORKED_VALUES, [1e300, -1e300], [0.1, 0.2, 0.3, 1e-300]
 
@@ -992,10 +999,9 @@ FORM_CASES = [
          [float(i) for i in range(1, 11)]),
     form("plain: no final line end", ["--plain"], b"1\n2\n3", [1.0, 2.0, 3.0]),
     form("plain: CR LF", ["-p"], b"1.5\r\n2.5\r\n", [1.5, 2.5]),
-    form("plain: a line starting with / is a value", ["-p"], b"1\n/\n2\n", [1.0, NAN, 2.0],
-         warnings=warn("data.txt", 2, "'/' holds no number: read as nan")),
-    form("plain: an empty last line", ["-p"], b"1\n2\n\n", [1.0, 2.0, NAN],
-         warnings=warn("data.txt", 3, "an empty line holds no number: read as nan")),
+    form("plain: a line starting with / is no marker", ["-p"], b"1\n/\n2\n", [1.0, 2.0], missing=1,
+         warnings=warn("data.txt", 2, "'/' in field 1 is no number: counted as missing")),
+    form("plain: an empty last line is no row", ["-p"], b"1\n2\n\n", [1.0, 2.0]),
     form("plain: from standard input", ["-p"], b"4\n5\n", [4.0, 5.0], stdin=True),
     # CSV as R's write.csv and a spreadsheet's "CSV UTF-8" write them.
     form("csv: R by name", ["-p", "-H", "-t", ",", "--field=waiting"], R_CSV,
@@ -1008,14 +1014,14 @@ FORM_CASES = [
          SHEET_CSV, [12.5, 13.0, 11.75]),
     form("csv: quoted separators and quotes", ["-p", "-t", ",", "-f", "2"],
          b'"a,b",1\n"c ""d""" , "2"\n  x  ,  3  \n', [1.0, 2.0, 3.0]),
-    form("csv: an empty quoted field", ["-p", "-t,", "-f", "2"], b'1,""\n2,5\n', [NAN, 5.0],
-         warnings=warn("data.txt", 1, "'' holds no number: read as nan")),
+    form("csv: an empty quoted field is missing", ["-p", "-t,", "-f", "2"], b'1,""\n2,5\n', [5.0],
+         missing=1),
     form("tsv", ["-pH", "--separator=tab", "-f", "b"], b"a\tb\n1\t2\n3\t4.5\n", [2.0, 4.5]),
     form("tsv spelled \\t", ["-p", "-t", "\\t", "-f", "2"], b"1\t2\n", [2.0]),
     form("semicolons with decimal points", ["-pH", "-t;", "-f", "y"], b"x;y\n1,5;2.25\n2,5;3\n",
          [2.25, 3.0]),
-    form("semicolons with decimal commas warn", ["-pH", "-t;", "-f", "x"], b"x;y\n1,5;2\n",
-         [NAN], warnings=warn("data.txt", 2, "'1,5' holds no number: read as nan")),
+    form("semicolons with decimal commas are found", ["-pH", "-t;", "-f", "x"], b"x;y\n1,5;2\n",
+         [1.5]),
     # A data file with its marker lines, and a header line in its section.
     form("header line in the data section", ["-H", "-f", "b"],
          b"free text\n/\na b\n1 2\n3 4\n/\n", [2.0, 4.0]),
@@ -1036,33 +1042,34 @@ FORM_CASES = [
                            for n in range(2, 12))
          + b"descstat: data.txt: 3 more lines whose field is not wholly a number\n"),
     # Lines without a number left out: the results are those of the rest.
-    form("skip invalid: airquality's Ozone", ["-pH", "-t,", "-f", "Ozone", "--skip-invalid"], AIR,
-         [41.0, 36.0, 28.0],
-         warnings=warn("data.txt", 3, "'NA' holds no number: left out")
-         + warn("data.txt", 5, "'NA' holds no number: left out")),
+    form("skip invalid: airquality's Ozone, NA missing", ["-pH", "-t,", "-f", "Ozone",
+                                                          "--skip-invalid"], AIR,
+         [41.0, 36.0, 28.0], missing=2),
     form("skip invalid: read once", ["--skip-invalid"], b"/\n1e400\n2\n\n3.5kg\n/\n", [2.0, 3.5],
          warnings=warn("-", 2, "'1e400' holds no number: left out")
          + warn("-", 4, "an empty line holds no number: left out")
          + warn("-", 5, "'3.5kg' read as 3.5"), stdin=True),
-    form("skip invalid: nothing kept", ["-p", "--skip-invalid"], b"NA\n", [],
-         warnings=warn("data.txt", 1, "'NA' holds no number: left out")),
-    # No marker line: what was looked for, and what to do.
-    Case("arguments: no marker line says what to do", args=["data.txt"],
-         files={"data.txt": b"1\n2\n"}, stdin=b"", console=b"", code=9,
+    form("skip invalid: nothing kept", ["-p", "--skip-invalid"], b"NA\n", [], missing=1),
+    # No marker line: a table; an empty file, what was looked for, and what to do.
+    form("arguments: no marker line, a table", [], b"1\n2\n", [1.0, 2.0]),
+    Case("arguments: an empty file says what to do", args=["data.txt"],
+         files={"data.txt": b""}, stdin=b"", console=b"", code=9,
          stderr=b"descstat: To find the marker line in input data file failed: data.txt has no "
                 b"line starting with '/' (--plain reads a list of values)\n"),
     # The options hold in the dialogue, which stays silent about bad lines.
     Case("dialogue: plain CSV by name", args=["-pH", "-t,", "-f", "Ozone", "--skip-invalid"],
-         **data_only(AIR, [41.0, 36.0, 28.0])),
+         **data_only(AIR, [41.0, 36.0, 28.0], missing=2)),
     Case("dialogue: bad lines are silent", **data_only(b"/\n2kg\nNA\n", [2.0, NAN])),
     Case("dialogue: missing field name", args=["-pH", "-t,", "-f", "Temp"],
          files={"data.txt": AIR}, console=failure(NO_FIELD), code=9,
          report=b"Input data file = data.txt\n\n"),
     # Unusable values of the new options.
-    Case("usage: field name without --header", **usage_error(
-        "a field named 'Ozone' needs --header"), args=["-f", "Ozone", "data.txt"]),
+    Case("field name of a marker file without --header", args=["-f", "Ozone", "data.txt"],
+         files={"data.txt": WORKED_DATA}, stdin=b"", console=b"", code=9,
+         stderr=b"descstat: To find the field in input data file failed: data.txt: no field named "
+                b"'Ozone' (the data has no header line)\n"),
     Case("usage: field 0", **usage_error(
-        "invalid field '0' (a number from 1, or a name with --header)"), args=["-f0", "data.txt"]),
+        "invalid field '0' (numbers from 1, ranges like 2-4, names)"), args=["-f0", "data.txt"]),
     Case("usage: two-byte separator", **usage_error("invalid separator ';;' (one byte, or tab)"),
          args=["-t", ";;", "data.txt"]),
     Case("usage: quote as separator", **usage_error("invalid separator '\"' (one byte, or tab)"),
@@ -1526,7 +1533,7 @@ CASES += [
     # A failed run leaves a named report as it was, and writes nothing of the
     # report to standard output.
     Case("failed run keeps the old report", args=["data.txt", "report.txt"], stdin=b"",
-         files={"data.txt": b"no marker\n", "report.txt": OLD_REPORT}, console=b"", code=9,
+         files={"data.txt": b"", "report.txt": OLD_REPORT}, console=b"", code=9,
          untouched=("data.txt", "report.txt"),
          stderr=b"descstat: To find the marker line in input data file failed: data.txt has no "
                 b"line starting with '/' (--plain reads a list of values)\n"),
@@ -1857,7 +1864,7 @@ def run_case(case, args):
 # The groups of cases kept in modules of their own beside this script: each
 # module's cases(h) builds its list from this module's helpers, passed as h.
 CASE_MODULES = ("cases_outputs", "cases_input", "cases_escapes", "cases_console", "cases_rounding",
-                "cases_progress")
+                "cases_progress", "cases_tables")
 
 
 def module_groups():
