@@ -1,0 +1,114 @@
+// Tables: how a row splits into cells, which cells are missing, and what a
+// table's form is found to be from the file's own lines.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TempFile.h"
+#include "app/DataFile.h"
+#include "app/Table.h"
+#include "mylib/RdTxtLn.h"
+
+namespace {
+
+struct SplitCase {
+    const char* name;
+    std::string row;
+    char separator;
+    bool shiftJis;
+    std::vector<std::string> cells;
+    bool closed;
+};
+
+class Split : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(Split, GivesTheCellsUnquoted) {
+    const SplitCase& c = GetParam();
+    std::vector<std::string> cells = {"room kept from an earlier row"};
+    EXPECT_EQ(descstat::SplitCells(c.row, c.separator, c.shiftJis, cells), c.closed);
+    EXPECT_EQ(cells, c.cells);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Split,
+    ::testing::Values(
+        SplitCase{"Blanks", "  1.5 \t 2  ", '\0', false, {"1.5", "2"}, true},
+        SplitCase{"BlankRow", " \t ", '\0', false, {}, true},
+        SplitCase{"BlankQuoted", "\"a b\" 3", '\0', false, {"a b", "3"}, true},
+        SplitCase{"Csv", " 1 ,\"a,\"\"b\"\"\", ,", ',', false, {"1", "a,\"b\"", "", ""}, true},
+        SplitCase{"OpenQuote", "1,\"a", ',', false, {"1", "a"}, false},
+        // 表 is 0x95 0x7C in Shift_JIS: its second byte is no separator.
+        SplitCase{"ShiftJisPipe", "\x95\x7C|2", '|', true, {"\x95\x7C", "2"}, true},
+        SplitCase{"BytesPipe", "\x95\x7C|2", '|', false, {"\x95", "", "2"}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Table, MissingCells) {
+    for (const char* m : {"", "NA", "N/A", "NaN", "nan", "-", "#N/A", "null", "NULL", "."}) {
+        EXPECT_TRUE(descstat::IsMissingCell(m)) << m;
+    }
+    for (const char* v : {"na", "0", "--", "N.A.", "none"}) {
+        EXPECT_FALSE(descstat::IsMissingCell(v)) << v;
+    }
+}
+
+// A table read whole: the samples it gives, as "field/group:n:missing".
+struct FormCase {
+    const char* name;
+    std::string bytes;
+    std::vector<descstat::FieldChoice> fields;
+    std::vector<descstat::FieldChoice> groups;
+    std::vector<std::string> samples;
+};
+
+class Form : public ::testing::TestWithParam<FormCase> {};
+
+TEST_P(Form, IsFoundFromTheFirstLines) {
+    const FormCase& c = GetParam();
+    TempFile file(c.bytes);
+    myLib::RdTxtLn reader(file.Name());
+    descstat::DataRules rules;
+    rules.plain = true;
+    rules.fields = c.fields;
+    rules.groups = c.groups;
+    descstat::ValueSink sink;
+    descstat::Columns columns;
+    const descstat::Outcome read = descstat::ReadDataFile(reader, file.Name(), rules, sink, {},
+                                                          columns);
+    ASSERT_EQ(read.failure, descstat::Failure::kNone) << read.detail;
+    std::vector<std::string> samples;
+    for (const descstat::Column& column : columns) {
+        samples.push_back(column.field + "/" + column.group + ":" +
+                          std::to_string(column.values.Count()) + ":" +
+                          std::to_string(column.missing));
+    }
+    EXPECT_EQ(samples, c.samples);
+}
+
+const std::string kSurvey =  // 身長,体重,性別 / 男 / 女 in Shift_JIS, CR LF
+    "\x90\x67\x92\xB7,\x91\xCC\x8F\x64,\x90\xAB\x95\xCA\r\n"
+    "170,60,\x92\x6A\r\n158,NA,\x8F\x97\r\n181,75,\x92\x6A\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Form,
+    ::testing::Values(
+        // R's row names (an unnamed first column) are no values.
+        FormCase{"RowNames", "\"\",\"a\",\"b\"\n\"1\",2,3\n\"2\",4,5\n", {}, {}, {"a/:2:0", "b/:2:0"}},
+        // A first row with a number is data; blank lines are no rows.
+        FormCase{"NoHeader", "1;2\n\n3;4\n", {}, {}, {"1/:2:0", "2/:2:0"}},
+        FormCase{"DecimalCommas", "x;y\n1,5;2,5\n3,0;NA\n", {}, {}, {"x/:2:0", "y/:1:1"}},
+        // A column of text is none; a stray word in a column of numbers is missing.
+        FormCase{"TextColumn", "n\tw\n1\ta\n2\t3\n4\tb\n5\tc\n", {}, {}, {"n/:4:0"}},
+        FormCase{"StrayWord", "v\n1\nx\n3\n", {}, {}, {"v/:2:1"}},
+        FormCase{"Ragged", "a,b,c\n1,2\n3,4,5\n", {}, {}, {"a/:2:0", "b/:2:0", "c/:1:1"}},
+        FormCase{"ShiftJisGroups",
+                 kSurvey,
+                 {{0, 0, "\xE8\xBA\xAB\xE9\x95\xB7"}, {2, 2, ""}},
+                 {{3, 3, ""}},
+                 {"\xE8\xBA\xAB\xE9\x95\xB7/\xE7\x94\xB7:2:0",
+                  "\xE8\xBA\xAB\xE9\x95\xB7/\xE5\xA5\xB3:1:0",
+                  "\xE4\xBD\x93\xE9\x87\x8D/\xE7\x94\xB7:2:0",
+                  "\xE4\xBD\x93\xE9\x87\x8D/\xE5\xA5\xB3:0:1"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
