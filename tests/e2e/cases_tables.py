@@ -52,13 +52,16 @@ WEATHER = ("Datum;Temperatur (°C);Niederschlag (mm)\r\n01.05.2023;12,5;0\r\n"
            "02.05.2023;14,1;2,3\r\n03.05.2023;-;0,4\r\n04.05.2023;-1,5;12\r\n").encode()
 # Short rows, a row with a remark beyond the header, an empty row, blank lines.
 RAGGED = b"station,temp,humidity\nA,21.5,40\nB,22.0\nC,20.5,45,checked\n\n,,\nD,19.25,50\n\n\n"
-# A logger's export: a header line of 5,009 bytes, rows of about 3,000.
+# A logger's export: a header line of 5,009 bytes, rows of about 2,600.
 SENSORS = 455
-WIDE = ("time," + ",".join("sensor_%03d" % k for k in range(1, SENSORS + 1)) + "\n" + "".join(
-    "12:00:0%d," % r + ",".join("%d.%02d" % (k % 40, (k * r * 37) % 100)
-                                for k in range(1, SENSORS + 1)) + "\n" for r in range(1, 4))).encode()
+WIDE = ("time," + ",".join("sensor_%03d" % k for k in range(1, SENSORS + 1)) + "\n"
+        + "".join("12:00:0%d," % r + ",".join("%d.%02d" % (k % 40, (k * r * 37) % 100)
+                                              for k in range(1, SENSORS + 1)) + "\n"
+                  for r in range(1, 4))).encode()
 MATRIX = b"  1.5   2\n  3.25  4\n  x     5\n  6     7\n"
 YEARS = b"2019 2020 2021\n12 15 11\n14 13 17\n"
+# Commas split every line alike, but the separator is |.
+PRICES = b"Preis, EUR|Menge\n1,5|2\n3,25|4\n"
 NA_FIRST = b"NA,NA\n1.5,2\n3,4.5\n"
 WEIGHTS = b"sample,weight (g)\nA,12.5\nB,13\nC,NA\nD,11.75\n"
 EXAM = (b"student,score,remark\nS01,78,\nS02,81,sick\nS03,absent,\nS04,91,2\nS05,66,late\n"
@@ -208,30 +211,33 @@ def failing(h, name, args, data, message):
     return run(h, name, args, data, b"", code=9, stderr=("descstat: " + message + "\n").encode())
 
 
+def machine(h, name, args, data, fmt, expected, plain=False, **kw):
+    """A machine run whose rows must be the expected result sets'."""
+    shown = "-" if kw.get("stdin") else "data.csv"
+    return run(h, name, ["-F", fmt] + args, data, rows_check(
+        h, fmt, shown, expected, summary="-s" in args, plain=plain), **kw)
+
+
 def cases(h):
-    sets = lambda data, **kw: result_sets(data, **kw)
-    machine = lambda name, args, data, fmt, expected, **kw: run(
-        h, name, ["-F", fmt] + args, data, rows_check(
-            h, fmt, "-" if kw.get("stdin") else "data.csv", expected, summary="-s" in args,
-            plain=kw.pop("plain", False)), **kw)
+    sets = result_sets
     class_ja = sets(CLASS, fields=["身長", "体重"], groups=["性別"], encoding="cp932")
-    word = "'absent' in column 'score' is no number: counted as missing"
+    absent = "'absent' in column 'score' is no number: counted as missing"
     return [
         # R's write.csv: the row names' column is left out.
-        *[machine("R's faithful, every numeric column, " + fmt, [], FAITHFUL, fmt,
+        *[machine(h, "R's faithful, every numeric column, " + fmt, [], FAITHFUL, fmt,
                   sets(FAITHFUL)) for fmt in ("tsv", "csv", "json")],
-        machine("R's faithful with the summary", ["-s"], FAITHFUL, "csv", sets(FAITHFUL)),
+        machine(h, "R's faithful with the summary", ["-s"], FAITHFUL, "csv", sets(FAITHFUL)),
         run(h, "R's faithful, the report table in English", ["-L", "en"], FAITHFUL,
             table_report(h, "data.csv", sets(FAITHFUL))),
         # NA is missing, counted, without a word.
-        machine("airquality with NA", [], AIR, "tsv", sets(AIR)),
-        machine("airquality from standard input, one group field", ["-t", ",", "-f",
+        machine(h, "airquality with NA", [], AIR, "tsv", sets(AIR)),
+        machine(h, "airquality from standard input, one group field", ["-t", ",", "-f",
                 "Ozone,Temp", "-g", "Month"], AIR, "json",
                 sets(AIR, fields=["Ozone", "Temp"], groups=["Month"]), stdin=True),
-        *[machine("airquality, fields " + " ".join(f), f, AIR, "tsv",
+        *[machine(h, "airquality, fields " + " ".join(f), f, AIR, "tsv",
                   sets(AIR, fields=["Ozone", "Wind", "Temp"]))
           for f in (["-f", "2,4-5"], ["-f", "2", "-f", "Wind,5"])],
-        machine("airquality, fields in the order asked", ["-f", "Temp,2"], AIR, "csv",
+        machine(h, "airquality, fields in the order asked", ["-f", "Temp,2"], AIR, "csv",
                 sets(AIR, fields=["Temp", "Ozone"])),
         run(h, "airquality by month, the report wrapped at 80 columns", ["-L", "en", "-g",
             "Month"], AIR, table_report(h, "data.csv", sets(AIR, groups=["Month"]),
@@ -242,46 +248,48 @@ def cases(h):
         run(h, "one numeric column among others: the field named", ["-L", "en"], WEIGHTS,
             one_set(h, "data.csv", h.WORKED_VALUES, field="weight (g)", missing=1)),
         # Shift_JIS names typed in UTF-8; one and two group fields.
-        *[machine("Shift_JIS, -f 身長 -g 性別, " + fmt, ["-f", "身長", "-g", "性別"], CLASS, fmt,
-                  sets(CLASS, fields=["身長"], groups=["性別"], encoding="cp932"))
+        *[machine(h, "Shift_JIS, -f 身長 -g 性別, " + fmt, ["-f", "身長", "-g", "性別"], CLASS,
+                  fmt, sets(CLASS, fields=["身長"], groups=["性別"], encoding="cp932"))
           for fmt in ("tsv", "json")],
-        machine("Shift_JIS, two group fields", ["-g", "性別,学年"], CLASS, "csv",
+        machine(h, "Shift_JIS, two group fields", ["-g", "性別,学年"], CLASS, "csv",
                 sets(CLASS, groups=["性別", "学年"], encoding="cp932")),
         run(h, "Shift_JIS, the report table in Japanese, UTF-8", ["-e", "utf-8", "-f",
             "身長,体重", "-g", "性別"], CLASS,
             table_report(h, "data.csv", class_ja, labels=JA, grouped=True)),
         # Byte order marks: no part of the first name; UTF-16 decoded.
-        machine("CSV UTF-8 with its byte order mark", [], SCORES, "json",
+        machine(h, "CSV UTF-8 with its byte order mark", [], SCORES, "json",
                 sets(SCORES, encoding="utf-8-sig")),
-        machine("UTF-16 LE Unicode text, tabs", [], UTF16, "json",
+        machine(h, "UTF-16 LE Unicode text, tabs", [], UTF16, "json",
                 sets(UTF16, sep="\t", encoding="utf-16")),
-        machine("UTF-16 LE, a field by its Japanese name", ["-f", "面積(km2)"], UTF16, "tsv",
+        machine(h, "UTF-16 LE, a field by its Japanese name", ["-f", "面積(km2)"], UTF16, "tsv",
                 sets(UTF16, sep="\t", encoding="utf-16", fields=["面積(km2)"]), plain=True),
         # Decimal commas: found, and asked for (the separator is then ;).
-        machine("semicolons and decimal commas", [], WEATHER, "tsv",
+        machine(h, "semicolons and decimal commas", [], WEATHER, "tsv",
                 sets(WEATHER, sep=";", comma=True)),
-        machine("--decimal-comma on a list", ["--decimal-comma"], b"12,5\n13\n11,75\n", "csv",
+        machine(h, "--decimal-comma on a list", ["--decimal-comma"], b"12,5\n13\n11,75\n", "csv",
                 [("", "", ["12.5", "13", "11.75"], 0)], plain=True),
+        machine(h, "-t | with --decimal-comma", ["-t", "|", "--decimal-comma"], PRICES, "tsv",
+                sets(PRICES, sep="|", comma=True)),
         # Rows of any shape and length.
-        machine("ragged rows, an empty row, blank lines at the end", [], RAGGED, "csv",
+        machine(h, "ragged rows, an empty row, blank lines at the end", [], RAGGED, "csv",
                 sets(RAGGED)),
-        machine("a 5,000-byte header line", [], WIDE, "tsv", sets(WIDE)),
+        machine(h, "a 5,000-byte header line", [], WIDE, "tsv", sets(WIDE)),
         # Header lines: none found, forced, refused.
-        machine("blank-separated numbers without a header", [], MATRIX, "tsv",
+        machine(h, "blank-separated numbers without a header", [], MATRIX, "tsv",
                 sets(MATRIX, sep=" ", header=False),
                 stderr=h.warn("data.csv", 3, "'x' in field 1 is no number: counted as missing")),
-        machine("-H: a header line of years", ["-H"], YEARS, "tsv", sets(YEARS, sep=" ")),
-        machine("--no-header: a first row of NA", ["--no-header"], NA_FIRST, "json",
+        machine(h, "-H: a header line of years", ["-H"], YEARS, "tsv", sets(YEARS, sep=" ")),
+        machine(h, "--no-header: a first row of NA", ["--no-header"], NA_FIRST, "json",
                 sets(NA_FIRST, header=False)),
         # Warnings: a column not read, cells counted as missing, ten at most.
-        machine("text in columns of numbers", [], EXAM, "tsv", sets(EXAM, fields=["score"]),
+        machine(h, "text in columns of numbers", [], EXAM, "tsv", sets(EXAM),
                 stderr=h.warn("data.csv", 3, "column 'remark' holds text ('sick' here) among "
                               "its numbers: not read (-f 3 reads its numbers)")
-                + h.warn("data.csv", 4, word)),
-        machine("ten warnings, then how many more", ["-f", "score"], ABSENT, "tsv",
+                + h.warn("data.csv", 4, absent)),
+        machine(h, "ten warnings, then how many more", ["-f", "score"], ABSENT, "tsv",
                 sets(ABSENT, fields=["score"]), plain=True,
                 stderr=lambda err: err.split(b"\n")[:10] == [
-                    h.warn("data.csv", k, word)[:-1] for k in range(2, 22, 2)]
+                    h.warn("data.csv", k, absent)[:-1] for k in range(2, 22, 2)]
                 and err.split(b"\n")[10].startswith(b"descstat: data.csv: 3 more ")
                 and err.count(b"\n") == 11),
         # Failures.
