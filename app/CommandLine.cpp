@@ -95,7 +95,8 @@ constexpr OptionName kOptions[] = {
     {"header", 'H', Opt::kHeader, nullptr,
      "the first value line (a table's first row) names\n"
      "the fields; it is no value (a table: found)"},
-    {"no-header", '\0', Opt::kNoHeader, nullptr, "a table's first row holds values, not names", true},
+    {"no-header", '\0', Opt::kNoHeader, nullptr, "a table's first row holds values, not names",
+     true},
     {"field", 'f', Opt::kField, "LIST",
      "the fields that hold the values: numbers, ranges\n"
      "and names (2,4-6,height), repeated -f adding to\n"
@@ -105,7 +106,8 @@ constexpr OptionName kOptions[] = {
     {"group", 'g', Opt::kGroup, "LIST",
      "a result set for each distinct value (or\n"
      "combination) of these fields, in order of first\n"
-     "appearance", true},
+     "appearance",
+     true},
     {"separator", 't', Opt::kSeparator, "C",
      "fields are separated by the byte C (, ; | or tab)\n"
      "instead of blanks (a table: found), and may be\n"
@@ -115,11 +117,13 @@ constexpr OptionName kOptions[] = {
     {"decimal-comma", '\0', Opt::kDecimalComma, nullptr,
      "a table's numbers are written 5,1 (the separator\n"
      "is then ; unless -t says; found when ; or tab\n"
-     "separates numbers with a comma and no point)", true},
+     "separates numbers with a comma and no point)",
+     true},
     {"input-encoding", '\0', Opt::kInputEncoding, "NAME",
      "a table's names and labels are utf-8, shift_jis\n"
      "or utf-16 (found: a byte order mark, else UTF-8\n"
-     "when valid, else Shift_JIS)", true},
+     "when valid, else Shift_JIS)",
+     true},
     {"skip-invalid", '\0', Opt::kSkipInvalid, nullptr,
      "leave out every value line whose field holds no\n"
      "number (empty, NA, a word)"},
@@ -297,7 +301,8 @@ bool ParseFieldList(const std::string& value, std::vector<FieldChoice>& list) {
         const std::size_t dash = item.find('-');
         if (ParseFieldNumber(item, choice.first)) {
             choice.last = choice.first;
-        } else if (dash != std::string::npos && ParseFieldNumber(item.substr(0, dash), choice.first) &&
+        } else if (dash != std::string::npos &&
+                   ParseFieldNumber(item.substr(0, dash), choice.first) &&
                    ParseFieldNumber(item.substr(dash + 1), choice.last)) {
             if (choice.last < choice.first) return false;
         } else if (item.find_first_not_of("0123456789-") == std::string::npos) {
@@ -376,7 +381,8 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
             return false;
         case Opt::kGroup:
             if (ParseFieldList(value, cl.options.data.groups)) return true;
-            cl.error = "invalid group field '" + value + "' (numbers from 1, ranges like 2-4, names)";
+            cl.error =
+                "invalid group field '" + value + "' (numbers from 1, ranges like 2-4, names)";
             return false;
         case Opt::kDecimalComma: cl.options.data.decimalComma = true; return true;
         case Opt::kInputEncoding:

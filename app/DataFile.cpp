@@ -1,15 +1,15 @@
 #include "app/DataFile.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/Fields.h"
-#include "app/Table.h"
 #include "app/Shown.h"
+#include "app/Table.h"
 #include "mylib/StrFunc.h"
 
 namespace descstat {

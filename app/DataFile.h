@@ -164,10 +164,10 @@ using Columns = std::vector<Column>;
 // Counting pass over a freshly opened reader: skips the header and the opening
 // marker line, then counts the value lines of the data section (a line that
 // names the fields is none). A file that ends before a marker line, and a
-// plain list, is a table: the pass reads all of it (`section.table`). A count beyond maxCount fails with
-// kTooManyLines; a field name the header line does not hold, or holds twice,
-// with kNoField; a quote that no line closes, with kOpenQuote. It sets the
-// reader's line rule for CR from the rules, which the reading pass keeps.
+// plain list, is a table: the pass reads all of it (`section.table`). A count beyond maxCount fails
+// with kTooManyLines; a field name the header line does not hold, or holds twice, with kNoField; a
+// quote that no line closes, with kOpenQuote. It sets the reader's line rule for CR from the rules,
+// which the reading pass keeps.
 Outcome CountValueLines(myLib::RdTxtLn& reader, const DataRules& rules, std::int32_t maxCount,
                         Section& section, const RunHooks& hooks = RunHooks());
 

@@ -103,16 +103,15 @@ constexpr JapaneseText kNotNumbersLabel = {
 // A table's result sets: the field and the group a result set is of, and
 // the cells without a value.
 // 項目 =
-constexpr JapaneseText kFieldLabel = {"\x8D\x80\x96\xDA = ", "\xE9\xA0\x85\xE7\x9B\xAE = ",
-                                      "Field = "};
+constexpr JapaneseText kFieldLabel = {
+    "\x8D\x80\x96\xDA = ", "\xE9\xA0\x85\xE7\x9B\xAE = ", "Field = "};
 // グループ =
-constexpr JapaneseText kGroupLabel = {"\x83\x4F\x83\x8B\x81\x5B\x83\x76 = ",
-                                      "\xE3\x82\xB0\xE3\x83\xAB\xE3\x83\xBC\xE3\x83\x97 = ",
-                                      "Group = "};
+constexpr JapaneseText kGroupLabel = {
+    "\x83\x4F\x83\x8B\x81\x5B\x83\x76 = ", "\xE3\x82\xB0\xE3\x83\xAB\xE3\x83\xBC\xE3\x83\x97 = ",
+    "Group = "};
 // 欠損値 =
-constexpr JapaneseText kMissingLabel = {"\x8C\x87\x91\xB9\x92\x6C = ",
-                                        "\xE6\xAC\xA0\xE6\x90\x8D\xE5\x80\xA4 = ",
-                                        "Missing = "};
+constexpr JapaneseText kMissingLabel = {
+    "\x8C\x87\x91\xB9\x92\x6C = ", "\xE6\xAC\xA0\xE6\x90\x8D\xE5\x80\xA4 = ", "Missing = "};
 
 // Every Japanese text, so that a check can walk them all.
 constexpr const JapaneseText* kJapaneseTexts[] = {

@@ -109,11 +109,13 @@ constexpr const char* kUsageTail =
     "  0  the report was written\n"
     "  2  the command line could not be used\n"
     "  9  any other failure (a file that cannot be opened, read or written,\n"
-    "     a data file without a marker line, ...)\n"
+    "     an empty data file, a table without numbers, ...)\n"
     "\n"
     "The data file: free text, then a line starting with /, then one number per\n"
-    "line, up to the next line starting with / (with --plain: one number per\n"
-    "line). For a CSV file: descstat -p -H -t , -f COLUMN data.csv\n"
+    "line, up to the next line starting with /. A file without such a line (or\n"
+    "with --plain) is a table: CSV, TSV, ... as spreadsheets and R save them;\n"
+    "its separator, header line and character set are found, and every numeric\n"
+    "column gives a result set (-f and -g choose columns and groups).\n"
     "See descstat(1) and the README.\n";
 
 }  // namespace

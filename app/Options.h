@@ -75,9 +75,9 @@ struct InputEncodingName {
 };
 
 constexpr InputEncodingName kInputEncodingNames[] = {
-    {"utf-8", InputEncoding::kUtf8},       {"utf8", InputEncoding::kUtf8},
+    {"utf-8", InputEncoding::kUtf8},         {"utf8", InputEncoding::kUtf8},
     {"shift_jis", InputEncoding::kShiftJis}, {"sjis", InputEncoding::kShiftJis},
-    {"cp932", InputEncoding::kShiftJis},   {"utf-16", InputEncoding::kUtf16},
+    {"cp932", InputEncoding::kShiftJis},     {"utf-16", InputEncoding::kUtf16},
     {"utf16", InputEncoding::kUtf16},
 };
 
@@ -86,14 +86,14 @@ constexpr InputEncodingName kInputEncodingNames[] = {
 // value line; a file without a marker line is a table (Table.h), whose
 // separator, header line and character set are found from its first lines.
 struct DataRules {
-    bool plain = false;        // every line is a row of a table: no header, no markers
-    bool header = false;       // the first value line (row) names the fields
-    bool noHeader = false;     // a table's first row is data, whatever it holds
+    bool plain = false;               // every line is a row of a table: no header, no markers
+    bool header = false;              // the first value line (row) names the fields
+    bool noHeader = false;            // a table's first row is data, whatever it holds
     std::vector<FieldChoice> fields;  // the fields that hold values; none: the
                                       // first (marker file), every numeric one (table)
     std::vector<FieldChoice> groups;  // a result set per distinct value of these
-    char separator = '\0';     // the byte between fields; '\0': blanks (a table: found)
-    bool decimalComma = false;  // a table's numbers are written 5,1
+    char separator = '\0';            // the byte between fields; '\0': blanks (a table: found)
+    bool decimalComma = false;        // a table's numbers are written 5,1
     InputEncoding inputEncoding = InputEncoding::kDetect;
     bool skipInvalid = false;  // a line whose field holds no number is left out
     bool loneCrEnds = false;   // a lone CR ends a line (CR line ends), as LF does
@@ -105,9 +105,8 @@ inline bool ChangesDataRules(const DataRules& r) {
     const bool firstField = r.fields.size() == 1 && r.fields[0].name.empty() &&
                             r.fields[0].first == 1 && r.fields[0].last == 1;
     return r.plain || r.header || r.noHeader || (!r.fields.empty() && !firstField) ||
-           !r.groups.empty() ||
-           r.separator != '\0' || r.decimalComma || r.inputEncoding != InputEncoding::kDetect ||
-           r.skipInvalid;
+           !r.groups.empty() || r.separator != '\0' || r.decimalComma ||
+           r.inputEncoding != InputEncoding::kDetect || r.skipInvalid;
 }
 
 // True when the rules select several fields, so that each value line holds
@@ -118,8 +117,8 @@ inline bool SelectsSeveral(const DataRules& r) {
 }
 
 // What a run is asked to do beyond the dialogue's defaults. The command line
-// sets all but the last two (and the report's width); the entry then decides how the report and the console
-// are written, from them and from where each goes.
+// sets all but the last two (and the report's width); the entry then decides how the report and the
+// console are written, from them and from where each goes.
 struct RunOptions {
     Encoding encoding = Encoding::kShiftJis;  // the report's Japanese text
     bool encodingGiven = false;               // asked for, so it holds on a screen too

@@ -262,7 +262,8 @@ bool Recode(const std::string& bytes, unsigned from, unsigned to, std::string& o
     out.clear();
     if (bytes.empty()) return true;
     const int size = static_cast<int>(bytes.size());
-    const int wide = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+    const int wide =
+        MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
     if (wide <= 0) return false;
     std::wstring text(static_cast<std::size_t>(wide), L'\0');
     MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, bytes.data(), size, text.data(), wide);

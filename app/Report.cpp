@@ -190,8 +190,8 @@ struct TableRow {
     std::vector<TableCell> cells;
 };
 
-std::vector<TableRow> TableRows(const ResultSet* sets, std::size_t count,
-                                const RunOptions& options, const ReportFormat& format) {
+std::vector<TableRow> TableRows(const ResultSet* sets, std::size_t count, const RunOptions& options,
+                                const ReportFormat& format) {
     std::vector<const StatisticRow*> shown;
     for (const StatisticRow& row : Statistics()) {
         if (std::string(row.key) == "n") shown.insert(shown.begin(), &row);
@@ -230,8 +230,7 @@ std::string NameInStyle(const std::string& name, const TextStyle& style) {
     std::string converted;
     switch (style.form) {
         case TextForm::kShiftJis:
-        case TextForm::kWide:
-            return platform::Utf8ToShiftJis(utf8, converted) ? converted : utf8;
+        case TextForm::kWide: return platform::Utf8ToShiftJis(utf8, converted) ? converted : utf8;
         case TextForm::kConverted:
             return platform::ConvertFromUtf8(utf8.c_str(), style.charset, converted) ? converted
                                                                                      : utf8;

@@ -42,10 +42,10 @@ struct ResultSet {
     std::unique_ptr<DecimalSums> sums;
     std::int32_t count = 0;
     std::int64_t missing = 0;  // a table's cells without a value
-    ExactResults exact;   // the five results exactly
-    Results results{};    // and as their nearest doubles
-    Summary summary{};    // with the summary or the chart
-    Whiskers whiskers{};  // with the chart
+    ExactResults exact;        // the five results exactly
+    Results results{};         // and as their nearest doubles
+    Summary summary{};         // with the summary or the chart
+    Whiskers whiskers{};       // with the chart
     bool hasHistogram = false;
     Histogram histogram;
     std::string error;  // empty when the results stand

@@ -82,11 +82,12 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
     // A marker file's listing is written as its values are read, unless the
     // rules select several fields; a table's once it has been read.
     Listing listing(report, format, options.listing);
+    // cppcheck-suppress unassignedVariable
     ValueSink silent;
     const bool several = SelectsSeveral(options.data);
     Columns columns;
-    Outcome read = ReadDataFile(reader, openName, options.data, several ? silent : listing, hooks,
-                                columns);
+    Outcome read =
+        ReadDataFile(reader, openName, options.data, several ? silent : listing, hooks, columns);
     if (read.failure != Failure::kNone) return read;
     const bool table = !columns.empty() && columns[0].table;
     WriteBody(report, columns, !table && !several, dataName, options, sets);

@@ -36,7 +36,7 @@ struct StatisticRow {
     bool inEveryRow;                      // every machine row has it, whatever was asked
     const CaptionLabel* caption;          // its label in the chart's caption; null: not there
     ExactNumber (*of)(const ResultSet&);  // its exact value in a result set
-    bool tableOnly = false;  // only of a table's result sets (Shown says when)
+    bool tableOnly = false;               // only of a table's result sets (Shown says when)
 };
 
 // The rows, in the order every renderer writes them.

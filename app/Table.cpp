@@ -219,8 +219,8 @@ std::string JoinedList(const std::vector<std::string>& items) {
 }  // namespace
 
 bool IsMissingCell(const std::string& cell) {
-    static const char* const kMissing[] = {"",    "NA",   "N/A",  "NaN", "nan",
-                                           "-",   "#N/A", "null", "NULL", "."};
+    static const char* const kMissing[] = {"",  "NA",   "N/A",  "NaN",  "nan",
+                                           "-", "#N/A", "null", "NULL", "."};
     return std::any_of(std::begin(kMissing), std::end(kMissing),
                        [&cell](const char* m) { return cell == m; });
 }
@@ -276,7 +276,7 @@ bool SplitCells(const std::string& row, char separator, bool shiftJis,
         if (!blanks) TrimBlanksAtEnd(cell);
         if (i >= n) break;
         if (blanks) {
-            skipBlanks();
+            while (i < n && myLib::IsBlnk(row[i])) ++i;
             if (i == n) break;
         } else {
             ++i;  // the separator; one at the end leaves an empty last cell
@@ -293,17 +293,17 @@ struct Sample {
 
 // What the reader knows of one column.
 struct TableColumn {
-    std::string raw;    // its name as the header line writes it (empty: none)
-    std::string name;   // in UTF-8, or its number when the table has no header line
-    bool read = false;  // a column whose values are kept
+    std::string raw;        // its name as the header line writes it (empty: none)
+    std::string name;       // in UTF-8, or its number when the table has no header line
+    bool read = false;      // a column whose values are kept
     bool named = false;     // asked for by --field: its stray cells are remarked
     bool grouping = false;  // a group column
     std::int64_t numbers = 0;
     std::int64_t texts = 0;
-    std::string firstCell;      // its first row's cell, for a message
-    LineRemark firstText;       // its first cell that is no number
+    std::string firstCell;            // its first row's cell, for a message
+    LineRemark firstText;             // its first cell that is no number
     std::vector<LineRemark> remarks;  // the first few of its stray cells
-    std::vector<int> samples;   // per group, an index into the samples; -1: none yet
+    std::vector<int> samples;         // per group, an index into the samples; -1: none yet
 };
 
 struct TableReader::State {
@@ -312,7 +312,7 @@ struct TableReader::State {
     std::int32_t maxRows = 0;
     Outcome failure;
     // Until the form is found: the lines so far.
-    bool found = false;
+    bool formFound = false;
     std::vector<std::string> sampleLines;
     std::vector<std::int64_t> sampleNumbers;
     std::size_t sampleBytes = 0;
@@ -329,7 +329,7 @@ struct TableReader::State {
     std::vector<std::string> cells;
     std::string scratch;
     bool headerDone = false;
-    std::int64_t rows = 0;
+    std::int64_t rowCount = 0;
     bool longRowSeen = false;
     LineRemark longRow;
     // The columns and the order they are read in.
@@ -349,15 +349,15 @@ struct TableReader::State {
     void TakeLine(const std::string& line, std::int64_t number);
     void TakeRow();
     void SetUpColumns();
-    Outcome ResolveChoices(const std::vector<FieldChoice>& choices, std::vector<int>& indexes) const;
+    Outcome ResolveChoices(const std::vector<FieldChoice>& choices,
+                           std::vector<int>& indexes) const;
     int GroupOf();
     Sample& SampleOf(TableColumn& column, int group);
     void TakeCell(int c, int group);
     Outcome NoNumericColumn() const;
 };
 
-TableReader::TableReader(const DataRules& rules, const myLib::RdTxtLn& reader,
-                         std::int32_t maxRows)
+TableReader::TableReader(const DataRules& rules, const myLib::RdTxtLn& reader, std::int32_t maxRows)
     : state_(new State(rules, reader)) {
     state_->maxRows = maxRows;
 }
@@ -365,7 +365,7 @@ TableReader::TableReader(const DataRules& rules, const myLib::RdTxtLn& reader,
 TableReader::~TableReader() = default;
 
 void TableReader::State::FindForm() {
-    found = true;
+    formFound = true;
     switch (rules.inputEncoding) {
         case InputEncoding::kShiftJis: shiftJis = true; break;
         case InputEncoding::kUtf8:
@@ -391,10 +391,9 @@ void TableReader::State::FindForm() {
             }
         }
     }
-    const std::vector<std::vector<std::string>> rows =
-        SampleRows(sampleLines, separator, shiftJis);
-    decimalComma = rules.decimalComma ||
-                   ((separator == ';' || separator == '\t') && UsesDecimalComma(rows));
+    const std::vector<std::vector<std::string>> rows = SampleRows(sampleLines, separator, shiftJis);
+    decimalComma =
+        rules.decimalComma || ((separator == ';' || separator == '\t') && UsesDecimalComma(rows));
     header = rules.header || (!rules.noHeader && FirstRowNames(rows, decimalComma));
     for (const auto& r : rows) width = std::max(width, r.size());
     // Replayed as if they came now.
@@ -421,7 +420,7 @@ void TableReader::State::TakeLine(const std::string& line, std::int64_t number) 
 }
 
 Outcome TableReader::State::ResolveChoices(const std::vector<FieldChoice>& choices,
-                                          std::vector<int>& indexes) const {
+                                           std::vector<int>& indexes) const {
     for (const FieldChoice& choice : choices) {
         if (choice.name.empty()) {
             for (int f = choice.first; f <= choice.last; ++f) {
@@ -447,6 +446,7 @@ Outcome TableReader::State::ResolveChoices(const std::vector<FieldChoice>& choic
         }
         if (places.size() > 1) {
             std::vector<std::string> numbers;
+            numbers.reserve(places.size());
             for (const int p : places) numbers.push_back(std::to_string(p + 1));
             return {Failure::kNoField, 0,
                     "'" + Shown(choice.name) + "' names fields " + JoinedList(numbers) +
@@ -455,8 +455,10 @@ Outcome TableReader::State::ResolveChoices(const std::vector<FieldChoice>& choic
         std::string detail = "no field named '" + Shown(choice.name) + "'";
         if (!header) return {Failure::kNoField, 0, detail + " (the table has no header line)"};
         std::vector<std::string> names;
+        names.reserve(columns.size());
         for (const TableColumn& column : columns) names.push_back("'" + Shown(column.name) + "'");
-        return {Failure::kNoField, 0, detail + " (the header line names " + JoinedList(names) + ")"};
+        return {Failure::kNoField, 0,
+                detail + " (the header line names " + JoinedList(names) + ")"};
     }
     return {};
 }
@@ -471,8 +473,8 @@ void TableReader::State::SetUpColumns() {
     for (std::size_t i = 0; i < count; ++i) {
         TableColumn& column = columns[i];
         if (names && i < cells.size()) column.raw = cells[i];
-        column.name = names && !column.raw.empty() ? ToUtf8(column.raw, shiftJis)
-                                                   : std::to_string(i + 1);
+        column.name =
+            names && !column.raw.empty() ? ToUtf8(column.raw, shiftJis) : std::to_string(i + 1);
     }
     width = count;
     failure = ResolveChoices(rules.groups, groupColumns);
@@ -588,16 +590,16 @@ void TableReader::State::TakeRow() {
         longRow.fieldNumber = static_cast<int>(cells.size());
         longRow.value = static_cast<double>(width);
     }
-    if (rows == 0) {
+    if (rowCount == 0) {
         for (std::size_t i = 0; i < columns.size() && i < cells.size(); ++i) {
             columns[i].firstCell = cells[i];
         }
     }
-    if (rows >= maxRows) {
+    if (rowCount >= maxRows) {
         failure = {Failure::kTooManyLines, 0};
         return;
     }
-    ++rows;
+    ++rowCount;
     const int group = GroupOf();
     for (const int c : order) {
         TakeCell(c, group);
@@ -607,6 +609,7 @@ void TableReader::State::TakeRow() {
 
 Outcome TableReader::State::NoNumericColumn() const {
     std::vector<std::string> found;
+    found.reserve(columns.size());
     for (const TableColumn& column : columns) {
         std::string text = "'" + Shown(header ? column.raw : column.name) + "'";
         if (!column.firstCell.empty()) text += " ('" + Shown(column.firstCell) + "' first)";
@@ -620,7 +623,7 @@ Outcome TableReader::State::NoNumericColumn() const {
 Outcome TableReader::AddLine(const std::string& line, std::int64_t number) {
     State& s = *state_;
     if (s.failure.failure != Failure::kNone) return s.failure;
-    if (!s.found) {
+    if (!s.formFound) {
         s.sampleLines.push_back(line);
         s.sampleNumbers.push_back(number);
         s.sampleBytes += line.size();
@@ -636,7 +639,7 @@ Outcome TableReader::AddLine(const std::string& line, std::int64_t number) {
 
 Outcome TableReader::Finish(ValueSink& sink, Columns& columns) {
     State& s = *state_;
-    if (!s.found && s.failure.failure == Failure::kNone) s.FindForm();
+    if (!s.formFound && s.failure.failure == Failure::kNone) s.FindForm();
     if (s.failure.failure != Failure::kNone) return s.failure;
     if (s.open) {
         return {Failure::kOpenQuote, 0,
@@ -651,7 +654,8 @@ Outcome TableReader::Finish(ValueSink& sink, Columns& columns) {
         const TableColumn& column = s.columns[static_cast<std::size_t>(c)];
         // A column of numbers, with fewer other texts; or the only one there
         // is, when it holds nothing but missing cells (a plain list of NA).
-        const bool numeric = column.named || (column.numbers > 0 && column.numbers >= column.texts) ||
+        const bool numeric = column.named ||
+                             (column.numbers > 0 && column.numbers >= column.texts) ||
                              (s.order.size() == 1 && column.texts == 0);
         if (!numeric) {
             if (column.numbers > 0) remarks.push_back(column.firstText);

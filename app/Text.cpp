@@ -63,7 +63,8 @@ namespace {
 unsigned long CodePoint(const std::string& s, std::size_t i, std::size_t n) {
     static const unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
     unsigned long c = static_cast<unsigned char>(s[i]) & kLeadMask[n];
-    for (std::size_t k = 1; k < n; ++k) c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    for (std::size_t k = 1; k < n; ++k)
+        c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
     return c;
 }
 

@@ -44,8 +44,8 @@ private:
 
     double* data_ = nullptr;
     std::size_t reserveHint_ = 0;  // 0: as much as the largest count needs
-    std::size_t reserved_ = 0;   // bytes of address space
-    std::size_t committed_ = 0;  // bytes usable from data_ on
+    std::size_t reserved_ = 0;     // bytes of address space
+    std::size_t committed_ = 0;    // bytes usable from data_ on
     std::int32_t count_ = 0;
 };
 

@@ -34,8 +34,8 @@ std::string WarningText(const LineRemark& remark) {
                    " is no number: counted as missing";
         case LineRemark::kTextColumn:
             return ColumnText(remark) + " holds text ('" + Shown(remark.field) +
-                   "' here) among its numbers: not read (-f " +
-                   std::to_string(remark.fieldNumber) + " reads its numbers)";
+                   "' here) among its numbers: not read (-f " + std::to_string(remark.fieldNumber) +
+                   " reads its numbers)";
         case LineRemark::kLongRow:
             return "the row has " + std::to_string(remark.fieldNumber) + " fields, more than the " +
                    NumberText(remark.value, kShortestDigits) +

@@ -15,6 +15,18 @@ import tempfile
 
 # (name, file, text in the file, the text that replaces it)
 MUTANTS = [
+    # Tables.
+    ("Shift_JIS second byte taken as a separator", "app/Table.cpp",
+     "i += shiftJis && IsShiftJisLead(row[i]) ? 2 : 1;", "i += 1;"),
+    ("header line without numbers below", "app/Table.cpp",
+     "if (numbers > 0 && numbers >= texts) return true;", "if (numbers >= texts) return true;"),
+    ("NA read as a text, not missing", "app/Table.cpp",
+     "if (i >= cells.size() || IsMissingCell(cells[i])) {", "if (i >= cells.size()) {"),
+    ("R's row names read as a column", "app/Table.cpp",
+     "const bool rowNames = i == 0 && names && columns[0].raw.empty() && count > 1;",
+     "const bool rowNames = false;"),
+    ("an older option loses its prefix", "app/CommandLine.cpp",
+     "if (matches > 1 && olderMatches == 1) found = older;", ""),
     # The summary's selection and its zeros, through the quantiles.
     ("quantile position from n, not n - 1", "app/Quantiles.cpp",
      "static_cast<std::uint64_t>(n - 1) * p.numerator", "static_cast<std::uint64_t>(n) * p.numerator"),
@@ -133,7 +145,7 @@ MUTANTS = [
     ("chart: a long title not cut", "app/Plot.cpp",
      "    if (TextWidth(text, size) <= room) return text;", "    return text;"),
     ("byte order mark put back in wrong order", "mylib/RdTxtLn.cpp",
-     "for (int j = i; j >= 0; --j) PutBack(taken[j]);", "for (int j = 0; j <= i; ++j) PutBack(taken[j]);"),
+     "for (int j = i; j >= 0; --j) PutBackRaw(taken[j]);", "for (int j = 0; j <= i; ++j) PutBackRaw(taken[j]);"),
     ("lone CR at line start not a line end", "mylib/RdTxtLn.cpp",
      "                if (k == 0) break;\n", ""),
     ("NUL in report name accepted", "app/Dialogue.cpp",
@@ -186,8 +198,8 @@ MUTANTS = [
      "if (!plot.empty() && SameOutput(reportName, plot)) return Failure::kOutputIsChart;", ""),
     ("links not followed", "app/PlatformPosix.cpp", "path = real;", ""),
     ("report written before the data was read", "app/Run.cpp",
-     "    Columns columns;\n    Outcome read = ReadData(reader, openName, options.data, remarks, hooks, columns);\n    if (read.failure != Failure::kNone) return read;\n\n    const ReportFormat",
-     "    Columns columns;\n    WriteHeader(report, dataName);\n    Outcome read = ReadData(reader, openName, options.data, remarks, hooks, columns);\n    if (read.failure != Failure::kNone) return read;\n\n    const ReportFormat"),
+     "    Columns columns;\n    Outcome read = ReadData(reader, openName, options.data, remarks, hooks, columns);\n    if (read.failure != Failure::kNone) return read;\n    WriteHeader(report, dataName);\n",
+     "    Columns columns;\n    WriteHeader(report, dataName);\n    Outcome read = ReadData(reader, openName, options.data, remarks, hooks, columns);\n    if (read.failure != Failure::kNone) return read;\n"),
     ("digits bound one short", "app/CommandLine.cpp", "n < kMinDigits || n > kMaxDigits",
      "n < kMinDigits || n >= kMaxDigits"),
     # Texts for the screen they reach.
@@ -229,7 +241,7 @@ MUTANTS = [
     ("listing numbered over the lines, not the values kept", "app/DataFile.cpp",
      "sink.Take({lines.recordStart, kept,", "sink.Take({lines.recordStart, p,"),
     ("field number off by one", "app/DataFile.cpp",
-     "    index = rules.field - 1;", "    index = rules.field;"),
+     "int first = choice.first - 1;", "int first = choice.first;"),
     ("a number's start taken for the whole field", "app/DataFile.cpp",
      "whole = stop != first && OnlyBlanks(", "whole = stop != first || OnlyBlanks("),
     ("doubled quote kept double", "app/Fields.cpp",
@@ -238,8 +250,8 @@ MUTANTS = [
      "while (keep > rest && IsPadding(field[keep - 1], separator)) --keep;", ""),
     ("eleven warnings", "app/Warnings.cpp", "if (++count_ > kMaxWarnings) return;",
      "if (++count_ > kMaxWarnings + 1) return;"),
-    ("field name without --header accepted", "app/CommandLine.cpp",
-     "} else if (!o.data.fieldName.empty() && !o.data.header) {", "} else if (false) {"),
+    ("header line both asked for and refused accepted", "app/CommandLine.cpp",
+     "} else if (o.data.header && o.data.noHeader) {", "} else if (false) {"),
     # Shortest digits and the report without its listing.
     ("shortest digits not asked for", "app/Report.cpp",
      "if (digits == kShortestDigits) return FormatShortest(text, v);", ""),
@@ -352,9 +364,9 @@ MUTANTS = [
     # The option table and the help it makes; the table of statistics.
     ("help column one short", "app/CommandLine.cpp", "constexpr std::size_t kHelpColumn = 23;", "constexpr std::size_t kHelpColumn = 22;"),
     ("continuation lines of the help not indented", "app/CommandLine.cpp", "if (c == '\\n') entry += indent;", ""),
-    ("prefix of several options taken", "app/CommandLine.cpp", "ambiguous = found != nullptr;", "ambiguous = false;"),
+    ("prefix of several options taken", "app/CommandLine.cpp", "ambiguous = matches > 1 && olderMatches != 1;", "ambiguous = false;"),
     ("bundled value keeps its option letter", "app/CommandLine.cpp", "return Apply(*o, arg.substr(k + 1), cl);", "return Apply(*o, arg.substr(k), cl);"),
-    ("field number keeps an earlier field name", "app/CommandLine.cpp", "data.fieldName.clear();", ""),
+    ("a range's end taken as its start", "app/CommandLine.cpp", "ParseFieldNumber(item.substr(dash + 1), choice.last)", "ParseFieldNumber(item.substr(0, dash), choice.last)"),
     ("help's labels wrapped one wider", "app/CommandLine.cpp", "constexpr std::size_t kWidth = 47;", "constexpr std::size_t kWidth = 48;"),
     ("summary block written with the results", "app/StatisticTable.cpp", "return row.block == Block::kResults || options.summary;", "return true;"),
     ("machine rows without the count", "app/StatisticTable.cpp", "{\"n\", &kCountLabel, Block::kSummary, true, true,", "{\"n\", &kCountLabel, Block::kSummary, true, false,"),
@@ -366,7 +378,7 @@ MUTANTS = [
     ("a pipe without a locale not Shift_JIS", "app/Console.cpp", "return FileStyle(Encoding::kShiftJis, language);", "return FileStyle(Encoding::kUtf8, language);"),
     ("a pipe never asks the locale", "app/PlatformPosix.cpp", "std::string PipeCharset() { return UserCharset(); }", "std::string PipeCharset() { return {}; }"),
     ("histogram edges not padded", "app/Report.cpp", "std::string(edgesWidth - edges.size() + 2, ' ')", "std::string(2, ' ')"),
-    ("warnings in another notation", "app/Warnings.cpp", "NumberText(remark.value, kShortestDigits)", "NumberText(remark.value, 17)"),
+    ("warnings in another notation", "app/Warnings.cpp", "' read as \" +\n                   NumberText(remark.value, kShortestDigits)", "' read as \" +\n                   NumberText(remark.value, 17)"),
 ]
 
 

@@ -227,7 +227,8 @@ TEST(CommandLine, FieldsByNumberRangeOrName) {
         {{"-f", "2nd"}, "field=2nd"},
         // Repeated options add to the list.
         {{"-H", "-f", "Temp", "-f", "3"}, "header field=Temp field=3"},
-        {{"-f", "2,4-6,\xE8\xBA\xAB\xE9\x95\xB7"}, "field=2 field=4-6 field=\xE8\xBA\xAB\xE9\x95\xB7"},
+        {{"-f", "2,4-6,\xE8\xBA\xAB\xE9\x95\xB7"},
+         "field=2 field=4-6 field=\xE8\xBA\xAB\xE9\x95\xB7"},
         {{"-f", "a-b"}, "field=a-b"},
         {{"-g", "1,sex", "--no-header"}, "no-header group=1 group=sex"},
         {{"--decimal-comma", "--input-encoding=UTF-16"}, "decimal-comma input-encoding=3"},
@@ -245,7 +246,8 @@ TEST(CommandLine, FieldsByNumberRangeOrName) {
         {{"-f", "1,,2"}, "invalid field '1,,2" + hint},
         {{"-f", "1,"}, "invalid field '1," + hint},
         {{"-g", ""}, "invalid group field '" + hint},
-        {{"--input-encoding=latin1"}, "invalid input encoding 'latin1' (utf-8, shift_jis or utf-16)"},
+        {{"--input-encoding=latin1"},
+         "invalid input encoding 'latin1' (utf-8, shift_jis or utf-16)"},
         {{"-H", "--no-header"}, "options '--header' and '--no-header' cannot be given together"},
     });
 }

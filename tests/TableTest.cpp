@@ -2,6 +2,7 @@
 // table's form is found to be from the file's own lines.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct SplitCase {
     bool shiftJis;
     std::vector<std::string> cells;
     bool closed;
+    friend void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class Split : public ::testing::TestWithParam<SplitCase> {};
@@ -59,6 +61,7 @@ struct FormCase {
     std::vector<descstat::FieldChoice> fields;
     std::vector<descstat::FieldChoice> groups;
     std::vector<std::string> samples;
+    friend void PrintTo(const FormCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class Form : public ::testing::TestWithParam<FormCase> {};
@@ -73,8 +76,8 @@ TEST_P(Form, IsFoundFromTheFirstLines) {
     rules.groups = c.groups;
     descstat::ValueSink sink;
     descstat::Columns columns;
-    const descstat::Outcome read = descstat::ReadDataFile(reader, file.Name(), rules, sink, {},
-                                                          columns);
+    const descstat::Outcome read =
+        descstat::ReadDataFile(reader, file.Name(), rules, sink, {}, columns);
     ASSERT_EQ(read.failure, descstat::Failure::kNone) << read.detail;
     std::vector<std::string> samples;
     for (const descstat::Column& column : columns) {
@@ -93,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, Form,
     ::testing::Values(
         // R's row names (an unnamed first column) are no values.
-        FormCase{"RowNames", "\"\",\"a\",\"b\"\n\"1\",2,3\n\"2\",4,5\n", {}, {}, {"a/:2:0", "b/:2:0"}},
+        FormCase{
+            "RowNames", "\"\",\"a\",\"b\"\n\"1\",2,3\n\"2\",4,5\n", {}, {}, {"a/:2:0", "b/:2:0"}},
         // A first row with a number is data; blank lines are no rows.
         FormCase{"NoHeader", "1;2\n\n3;4\n", {}, {}, {"1/:2:0", "2/:2:0"}},
         FormCase{"DecimalCommas", "x;y\n1,5;2,5\n3,0;NA\n", {}, {}, {"x/:2:0", "y/:1:1"}},
