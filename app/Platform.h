@@ -167,6 +167,11 @@ bool Utf8ToShiftJis(const std::string& utf8, std::string& bytes);
 // character set (POSIX) or the ANSI code page (Windows); false when it
 // cannot be converted (it is then taken as it is).
 bool ArgumentToUtf8(const std::string& argument, std::string& utf8);
+// The program's arguments (after its name) in UTF-8 as the system was given
+// them, where the system keeps them so (Windows' wide command line, which
+// holds every character the ANSI code page may not); empty elsewhere, where
+// the arguments are the locale's bytes (ArgumentToUtf8).
+std::vector<std::string> ArgumentsInUtf8();
 // The columns of the terminal or console standard output shows, 0 when it
 // is none or does not say: the report's tables wrap there.
 int TerminalColumns();

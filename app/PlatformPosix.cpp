@@ -415,6 +415,8 @@ bool ArgumentToUtf8(const std::string& argument, std::string& utf8) {
     return Convert(argument, charset.c_str(), "UTF-8", utf8);
 }
 
+std::vector<std::string> ArgumentsInUtf8() { return {}; }
+
 int TerminalColumns() {
     struct winsize size {};
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return 0;  // NOLINT

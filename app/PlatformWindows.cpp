@@ -3,6 +3,8 @@
 #include <io.h>
 #include <process.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -290,6 +292,22 @@ bool Utf8ToShiftJis(const std::string& utf8, std::string& bytes) {
 
 bool ArgumentToUtf8(const std::string& argument, std::string& utf8) {
     return Recode(argument, GetACP(), CP_UTF8, utf8);
+}
+
+std::vector<std::string> ArgumentsInUtf8() {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return {};
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i) {
+        const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string utf8(n > 0 ? static_cast<std::size_t>(n) : 1, '\0');
+        if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, utf8.data(), n, nullptr, nullptr);
+        utf8.resize(utf8.size() - 1);  // the terminating NUL
+        arguments.push_back(utf8);
+    }
+    LocalFree(static_cast<HLOCAL>(wide));
+    return arguments;
 }
 
 int TerminalColumns() {

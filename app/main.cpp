@@ -96,6 +96,9 @@ int ArgumentsOnConsole(const descstat::CommandLine& cl) {
     const descstat::TextStyle piped =
         descstat::PipeStyle(descstat::platform::PipeCharset(), options.language);
     options.report = report == "-" && !options.encodingGiven ? screen.value_or(piped) : file;
+    // A table of several result sets wraps at the terminal's width.
+    const int columns = descstat::platform::TerminalColumns();
+    if (report == "-" && columns > 0) options.reportColumns = columns;
     options.console = descstat::ConsoleStyle(screen, options.language);
     const int code = RunOnFiles({data}, [&] {
         return descstat::RunWithNames(data, report, stdin, std::cout, std::cerr, options);
@@ -126,6 +129,19 @@ std::string OutputsClash(const descstat::CommandLine& cl) {
     return {};
 }
 
+// The names of fields and groups as the user typed them, in UTF-8 where the
+// system keeps the command line so (Windows: a name in Japanese reaches the
+// program whole whatever the ANSI code page); file names stay as they are,
+// for the system's file functions.
+void TakeNamesInUtf8(std::size_t count, descstat::CommandLine& cl) {
+    const std::vector<std::string> utf8 = descstat::platform::ArgumentsInUtf8();
+    if (utf8.size() != count || !cl.error.empty()) return;
+    const descstat::CommandLine again = descstat::ParseCommandLine(utf8);
+    if (!again.error.empty()) return;
+    cl.options.data.fields = again.options.data.fields;
+    cl.options.data.groups = again.options.data.groups;
+}
+
 // Help or version on standard output; a failure to write it is a failure.
 int Show(const char* text) {
     std::cout << text;
@@ -138,6 +154,7 @@ int main(int argc, char** argv) {
     descstat::platform::HoldStandardDescriptors();
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     descstat::CommandLine cl = descstat::ParseCommandLine(args);
+    TakeNamesInUtf8(args.size(), cl);
     if (cl.error.empty() && !cl.help && !cl.version) cl.error = OutputsClash(cl);
     if (!cl.error.empty()) {
         std::cerr << descstat::kProgramPrefix << descstat::Shown(cl.error) << "\n"

@@ -205,10 +205,7 @@ def run(h, name, args, data, console, stdin=False, stderr=b"", code=0, file="dat
     files = {} if stdin else {file: data}
     return h.Case("table: " + name, args=list(args) + [shown], files=files,
                   untouched=tuple(files), stdin=data if stdin else b"", console=console,
-                  report=None, stderr=stderr, code=code,
-                  # Names typed in Japanese reach a Windows program through the
-                  # ANSI code page only; the wide command line is not read yet.
-                  posix_only=stdin or not all(a.isascii() for a in args))
+                  report=None, stderr=stderr, code=code, posix_only=stdin)
 
 
 def failing(h, name, args, data, message):
