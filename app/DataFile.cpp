@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,7 @@ using myLib::RdTxtLn;
 // The data file's lines as a pass reads them, under the run's data rules,
 // with the number of the last line read (every line of the file counts).
 struct Lines {
+    Lines(RdTxtLn& r, const DataRules& d) : reader(r), rules(d) {}
     RdTxtLn& reader;
     const DataRules& rules;
     std::int64_t number = 0;
@@ -30,6 +32,8 @@ struct Lines {
     std::vector<double> row;       // the last value line's values, one per selected field
     std::vector<DecimalValue> decimals;  // and their shortest decimals (for numbers)
     std::vector<std::string> names;      // the fields' names, when a line names them
+    std::unordered_map<std::string, std::size_t> groupIndex;  // each group's, by its values
+    std::vector<std::string> labels;     // each group's label (UTF-8), in order met
 };
 
 // Reads the next line into `line` (only its first byte unless `whole`), or
@@ -254,14 +258,11 @@ struct SectionStart {
     bool closedByMarker = false;
 };
 
-// The fields that hold the values, as the rules select them: the first
-// when they name none, each once.
-Outcome SelectFields(const DataRules& rules, const std::string* names, std::vector<int>& fields) {
+// The indexes of the fields a list of choices names, each once.
+Outcome FieldIndexes(const std::vector<FieldChoice>& choices, const DataRules& rules,
+                     const std::string* names, std::vector<int>& fields) {
     fields.clear();
-    if (!rules.groups.empty()) {
-        return {Failure::kNoField, 0, "--group reads a table (a file without a marker line)"};
-    }
-    for (const FieldChoice& choice : rules.fields) {
+    for (const FieldChoice& choice : choices) {
         int first = choice.first - 1;
         int last = choice.last - 1;
         if (!choice.name.empty()) {
@@ -273,26 +274,35 @@ Outcome SelectFields(const DataRules& rules, const std::string* names, std::vect
             if (std::find(fields.begin(), fields.end(), f) == fields.end()) fields.push_back(f);
         }
     }
-    if (fields.empty()) fields.push_back(0);
     return {};
+}
+
+// The fields that hold the values, as the rules select them (the first when
+// they name none), and the fields whose values group them.
+Outcome SelectFields(const DataRules& rules, const std::string* names, std::vector<int>& fields,
+                     std::vector<int>& groups) {
+    Outcome found = FieldIndexes(rules.fields, rules, names, fields);
+    if (found.failure != Failure::kNone) return found;
+    if (fields.empty()) fields.push_back(0);
+    return FieldIndexes(rules.groups, rules, names, groups);
 }
 
 // Reads the line that names the fields, when the rules say there is one, and
 // finds the fields that hold the values.
 Outcome StartSection(Lines& lines, std::string& line, std::vector<int>& fields,
-                     SectionStart& start) {
-    if (!lines.rules.header) return SelectFields(lines.rules, nullptr, fields);
+                     std::vector<int>& groups, SectionStart& start) {
+    if (!lines.rules.header) return SelectFields(lines.rules, nullptr, fields, groups);
     bool end = false;
     const Failure f = NextRecord(lines, line, end);
     if (f != Failure::kNone) return Failed(lines, f);
     if (end || EndsSection(lines, line)) {
         start.ended = true;
         start.closedByMarker = !end;
-        return SelectFields(lines.rules, nullptr, fields);
+        return SelectFields(lines.rules, nullptr, fields, groups);
     }
     start.namesLine = true;
     lines.names = AllFields(line, lines.rules.separator);
-    return SelectFields(lines.rules, &line, fields);
+    return SelectFields(lines.rules, &line, fields, groups);
 }
 
 // Reads a value line's selected fields into `lines.row`; each that is not
@@ -318,15 +328,57 @@ bool ReadValueLine(Lines& lines, const std::string& line, const std::vector<int>
     return kept;
 }
 
-// Names each column of a marker file's section by its field: the name the
-// header line gives it, or its number; several are named in the renderers.
+// Names each column of a marker file's section by its field (the name the
+// header line gives it, or its number) and group, field by field and each
+// field's groups in order of first appearance, as a table's; several are
+// named in the renderers. Read with groups, the columns stand group by group.
 void NameColumns(const std::vector<int>& fields, const std::vector<std::string>& names,
-                 Columns& columns) {
-    for (std::size_t i = 0; i < columns.size() && i < fields.size(); ++i) {
-        const auto f = static_cast<std::size_t>(fields[i]);
-        columns[i].field = f < names.size() ? names[f] : std::to_string(f + 1);
-        columns[i].named = columns.size() > 1;
+                 const std::vector<std::string>& labels, Columns& columns) {
+    const std::size_t groups = std::max<std::size_t>(1, labels.size());
+    Columns arranged;
+    arranged.reserve(columns.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        for (std::size_t g = 0; g < groups && g * fields.size() + i < columns.size(); ++g) {
+            arranged.push_back(std::move(columns[g * fields.size() + i]));
+            Column& column = arranged.back();
+            const auto f = static_cast<std::size_t>(fields[i]);
+            column.field = f < names.size() ? TextInUtf8(names[f]) : std::to_string(f + 1);
+            column.group = labels.empty() ? std::string() : labels[g];
+        }
     }
+    for (Column& column : arranged) column.named = arranged.size() > 1 || !labels.empty();
+    columns = std::move(arranged);
+}
+
+// The group of a value line: the index of its group fields' values among
+// those met so far, a new one (and its columns, one per field) when they are
+// new.
+std::size_t GroupOfLine(Lines& lines, const std::string& line, const std::vector<int>& groups,
+                        std::size_t fieldCount, Columns& columns) {
+    std::string key;
+    std::string label;
+    for (const int g : groups) {
+        const char separator = lines.rules.separator;
+        if (separator == '\0') {
+            myLib::GetFld(line, g, lines.field);
+        } else if (!NthField(line, separator, g, lines.field)) {
+            lines.field.clear();
+        }
+        key += lines.field;
+        key += '\n';
+        if (!label.empty()) label += " / ";
+        label += TextInUtf8(lines.field);
+    }
+    const auto found = lines.groupIndex.find(key);
+    if (found != lines.groupIndex.end()) return found->second;
+    const std::size_t index = lines.labels.size();
+    lines.groupIndex.emplace(key, index);
+    lines.labels.push_back(label);
+    for (std::size_t i = 0; i < fieldCount; ++i) {
+        columns.emplace_back();
+        columns.back().sums = std::make_unique<DecimalSums>();
+    }
+    return index;
 }
 
 // Adds a kept value to its column's sums: its shortest decimal, or, for no
@@ -346,10 +398,15 @@ void AddRowValue(DecimalSums& sums, double value, DecimalValue decimal) {
 // follow: anything else (an earlier or later end of file or marker line)
 // means the file changed. Without (the one pass) the lines are read up to
 // the section's end, and at most hooks.maxCount are kept.
-Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const Section* counted,
-                       ValueSink& sink, const RunHooks& hooks, Columns& columns) {
-    columns.resize(fields.size());
-    for (Column& column : columns) column.sums = std::make_unique<DecimalSums>();
+Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const std::vector<int>& groups,
+                       const Section* counted, ValueSink& sink, const RunHooks& hooks,
+                       Columns& columns) {
+    if (groups.empty()) {
+        columns.resize(fields.size());
+        for (Column& column : columns) column.sums = std::make_unique<DecimalSums>();
+    } else {
+        columns.clear();
+    }
     const std::int32_t lineCount =
         counted == nullptr ? 0 : counted->count + (counted->namesLine ? 1 : 0);
     std::string line;
@@ -364,9 +421,13 @@ Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const Secti
         if (p == 0 && counted != nullptr && counted->namesLine) continue;
         if (!ReadValueLine(lines, line, fields, sink)) continue;
         if (kept >= hooks.maxCount) return Failure::kTooManyLines;
+        const std::size_t first =
+            groups.empty() ? 0 : GroupOfLine(lines, line, groups, fields.size(), columns) *
+                                     fields.size();
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (!columns[i].values.Append(lines.row[i])) return Failure::kNoMemory;
-            AddRowValue(*columns[i].sums, lines.row[i], lines.decimals[i]);
+            Column& column = columns[first + i];
+            if (!column.values.Append(lines.row[i])) return Failure::kNoMemory;
+            AddRowValue(*column.sums, lines.row[i], lines.decimals[i]);
         }
         ++kept;
         sink.Take({lines.recordStart, kept, lines.row.data(), lines.row.size()});
@@ -383,7 +444,7 @@ Failure ReadValues(Lines& lines, const Section& section, ValueSink& sink, const 
     if (header == Failure::kNoMarker) return Failure::kChanged;
     if (header != Failure::kNone) return header;
     sink.SectionFound();
-    return ReadValueLines(lines, section.fields, &section, sink, hooks, columns);
+    return ReadValueLines(lines, section.fields, section.groups, &section, sink, hooks, columns);
 }
 
 // The one pass of ReadOnce over the lines of data read only once.
@@ -394,12 +455,14 @@ Outcome ReadSectionOnce(Lines& lines, ValueSink& sink, const RunHooks& hooks, Co
     if (header == Failure::kNoMarker) return table.Finish(sink, columns);
     if (header != Failure::kNone) return {header, 0};
     std::vector<int> fields;
+    std::vector<int> groups;
     SectionStart start;
-    Outcome started = StartSection(lines, line, fields, start);
-    columns.resize(fields.size());
+    Outcome started = StartSection(lines, line, fields, groups, start);
+    columns.resize(groups.empty() ? fields.size() : 0);
     if (started.failure != Failure::kNone || start.ended) return started;
-    Outcome read = Failed(lines, ReadValueLines(lines, fields, nullptr, sink, hooks, columns));
-    NameColumns(fields, lines.names, columns);
+    Outcome read =
+        Failed(lines, ReadValueLines(lines, fields, groups, nullptr, sink, hooks, columns));
+    NameColumns(fields, lines.names, lines.labels, columns);
     return read;
 }
 
@@ -420,7 +483,7 @@ Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t ma
     section = Section();
     reader.CrEndsLn(rules.loneCrEnds);
     reader.DecodeUtf16(Utf16Mode(rules));
-    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}, {}};
+    Lines lines(reader, rules);
     std::string line;
     auto table = std::make_unique<TableReader>(rules, reader, maxCount);
     const Failure header = SkipHeader(lines, line, table.get(), hooks);
@@ -431,7 +494,7 @@ Outcome CountValueLines(RdTxtLn& reader, const DataRules& rules, std::int32_t ma
     table.reset();
     if (header != Failure::kNone) return {header, 0};
     SectionStart start;
-    Outcome started = StartSection(lines, line, section.fields, start);
+    Outcome started = StartSection(lines, line, section.fields, section.groups, start);
     if (started.failure != Failure::kNone) return started;
     section.namesLine = start.namesLine;
     section.names = lines.names;
@@ -467,8 +530,10 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRul
         return finished;
     }
 
+    // Without groups each column takes a value of every line; with them
+    // the columns grow as the groups come.
     columns.clear();
-    columns.resize(section.fields.size());
+    columns.resize(section.groups.empty() ? section.fields.size() : 0);
     for (Column& column : columns) {
         if (!column.values.Reserve(section.count)) return {Failure::kNoMemory, 0};
     }
@@ -479,11 +544,11 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRul
     reader.ReOpen(openName);
     if (reader.status != RdTxtLn::kReady) return {Failure::kReopenInput, errno};
 
-    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}, {}};
+    Lines lines(reader, rules);
     const Failure read = ReadValues(lines, section, sink, hooks, columns);
     if (reader.MetLoneCr()) sink.CrLineEnds();
     if (read != Failure::kNone) return Failed(lines, read);
-    NameColumns(section.fields, section.names, columns);
+    NameColumns(section.fields, section.names, lines.labels, columns);
     reader.Close();
     return {};
 }
@@ -496,7 +561,7 @@ Outcome ReadOnce(RdTxtLn& reader, const DataRules& rules, ValueSink& sink, const
                  Columns& columns) {
     reader.CrEndsLn(rules.loneCrEnds);
     reader.DecodeUtf16(Utf16Mode(rules));
-    Lines lines{reader, rules, 0, {}, 0, {}, {}, {}, {}};
+    Lines lines(reader, rules);
     Outcome read = ReadSectionOnce(lines, sink, hooks, columns);
     if (reader.MetLoneCr()) sink.CrLineEnds();
     return read;

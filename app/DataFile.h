@@ -136,6 +136,7 @@ struct Section {
     bool closedByMarker = false;
     bool namesLine = false;
     std::vector<int> fields;
+    std::vector<int> groups;         // the fields whose values group the lines (--group)
     std::vector<std::string> names;  // the line's names of the fields, when one names them
     // A file without a marker line (or a plain list) is a table, read whole
     // by the counting pass: its rows are here, to be finished.

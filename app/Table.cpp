@@ -218,6 +218,12 @@ std::string JoinedList(const std::vector<std::string>& items) {
 
 }  // namespace
 
+std::string TextInUtf8(const std::string& text) {
+    if (IsUtf8(text)) return text;
+    std::string utf8;
+    return platform::ShiftJisToUtf8(text, utf8) ? utf8 : text;
+}
+
 bool IsMissingCell(const std::string& cell) {
     static const char* const kMissing[] = {"",  "NA",   "N/A",  "NaN",  "nan",
                                            "-", "#N/A", "null", "NULL", "."};

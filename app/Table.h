@@ -69,6 +69,10 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// A name or label from a data file in UTF-8: as it is when it is valid UTF-8,
+// else converted from Shift_JIS where it is that, else as it is.
+std::string TextInUtf8(const std::string& text);
+
 // True for the text of a cell that says it holds no value (blanks around it
 // aside): "", NA, N/A, NaN, nan, -, #N/A, null, NULL, ".".
 bool IsMissingCell(const std::string& cell);

@@ -230,7 +230,12 @@ def cases(h):
     sets = result_sets
     class_ja = sets(CLASS, fields=["身長", "体重"], groups=["性別"], encoding="cp932")
     absent = "'absent' in column 'score' is no number: counted as missing"
+    marked = b"sex,h,w\nm,171.3,62.5\nf,158.2,50.1\nm,180,71.25\nf,162.5,55\n"
     return [
+        # A marker file takes fields and groups too, from its value lines.
+        machine(h, "groups of a marker file", ["-H", "-t", ",", "-g", "sex", "-f", "h,w"],
+                b"Survey\n/\n" + marked + b"/\n", "tsv",
+                sets(marked, fields=["h", "w"], groups=["sex"])),
         # R's write.csv: the row names' column is left out.
         *[machine(h, "R's faithful, every numeric column, " + fmt, [], FAITHFUL, fmt,
                   sets(FAITHFUL)) for fmt in ("tsv", "csv", "json")],
