@@ -19,11 +19,11 @@ namespace {
 
 using myLib::RdTxtLn;
 
-// The chart of the run's first result set, in binary: the same bytes on
+// The chart of the run's result sets, in binary: the same bytes on
 // every system, line ends included.
 void WriteChart(OutputFile& chart, const ResultSets& sets, const RunOptions& options) {
     if (sets.empty()) return;
-    const std::string svg = PlotSvg(sets.front(), options);
+    const std::string svg = PlotSetsSvg(sets.data(), sets.size(), options);
     chart.Stream().write(svg.data(), static_cast<std::streamsize>(svg.size()));
 }
 

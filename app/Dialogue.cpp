@@ -126,7 +126,7 @@ int RunDialogue(std::istream& in, std::ostream& con, const RunOptions& options,
         if (report.fail()) outcome = {Failure::kWriteOutput};
     }
     if (outcome.failure == Failure::kNone && !options.plot.empty() && !sets.empty()) {
-        const std::string svg = PlotSvg(sets.front(), options);
+        const std::string svg = PlotSetsSvg(sets.data(), sets.size(), options);
         chart.Stream().write(svg.data(), static_cast<std::streamsize>(svg.size()));
         std::size_t failed = 0;
         outcome = {CommitOutputs({&chart}, failed).failure};

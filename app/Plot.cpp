@@ -513,4 +513,151 @@ std::string PlotSvg(const ResultSet& set, const RunOptions& options) {
     return svg;
 }
 
+namespace {
+
+// The box plots of several result sets: a row each, on one value axis.
+constexpr double kLabelRight = 180;  // the rows' labels end here; the plot area follows
+constexpr double kRowsTop = 70;
+constexpr double kRowsBottom = 430;
+constexpr double kMostRowHeight = 48;
+
+// A step of 1, 2 or 5 times a power of ten that divides the span into at
+// most eight steps: its digit and its power of ten.
+void ValueStep(double span, int& digit, int& power) {
+    power = static_cast<int>(std::floor(std::log10(span > 0 ? span / 8 : 1)));
+    for (;;) {
+        for (const int m : {1, 2, 5}) {
+            if (span <= 8 * m * std::pow(10.0, power)) {
+                digit = m;
+                return;
+            }
+        }
+        ++power;
+    }
+}
+
+// k · 10^power as a decimal without binary noise ("0.3", "1500", "-2e-07"
+// as "-0.0000002").
+std::string DecimalTick(long long k, int power) {
+    std::string digits = std::to_string(k < 0 ? -k : k);
+    if (power >= 0) {
+        if (k != 0) digits += std::string(static_cast<std::size_t>(power), '0');
+    } else {
+        const auto places = static_cast<std::size_t>(-power);
+        if (digits.size() <= places) digits.insert(0, places - digits.size() + 1, '0');
+        digits.insert(digits.size() - places, ".");
+        while (digits.back() == '0') digits.pop_back();
+        if (digits.back() == '.') digits.pop_back();
+    }
+    return (k < 0 ? "-" : "") + digits;
+}
+
+// The value axis under the rows, with ticks at round values and grid lines;
+// gives the scale.
+Scale WriteValueAxis(std::string& svg, double low, double high) {
+    if (!(high > low)) {
+        low -= 1;
+        high += 1;
+    }
+    int digit = 1;
+    int power = 0;
+    ValueStep(high - low, digit, power);
+    const double step = digit * std::pow(10.0, power);
+    const auto first = static_cast<long long>(std::floor(low / step));
+    const auto last = static_cast<long long>(std::ceil(high / step));
+    Scale scale{static_cast<double>(first) * step, static_cast<double>(last) * step};
+    const auto x = [&scale](double v) {
+        const double t = (v - scale.low) / (scale.high - scale.low);
+        return kLabelRight + std::clamp(t, 0.0, 1.0) * (kRight - kLabelRight);
+    };
+    Line(svg, kLabelRight, kRowsBottom, kRight, kRowsBottom, "stroke=\"#333333\" stroke-width=\"1\"");
+    for (long long k = first; k <= last; ++k) {
+        const double at = x(static_cast<double>(k) * step);
+        Line(svg, at, kRowsTop, at, kRowsBottom, "stroke=\"#e0e0e0\" stroke-width=\"1\"");
+        Line(svg, at, kRowsBottom, at, kRowsBottom + 4, "stroke=\"#333333\" stroke-width=\"1\"");
+        Text(svg, at, kRowsBottom + 18, "middle", kTextSize, DecimalTick(k * digit, power),
+             " class=\"tick-x\"");
+    }
+    return scale;
+}
+
+// One result set's row: its label, its box plot and its mean.
+void WriteSetRow(std::string& svg, const ResultSet& set, double top, double height,
+                 const Scale& scale) {
+    const auto x = [&scale](double v) {
+        const double t = (v - scale.low) / (scale.high - scale.low);
+        return kLabelRight + std::clamp(t, 0.0, 1.0) * (kRight - kLabelRight);
+    };
+    const double middle = top + height / 2;
+    const std::string label =
+        set.key.group.empty() ? set.key.field : set.key.field + " / " + set.key.group;
+    Text(svg, kLabelRight - 8, middle + 4, "end", kTextSize,
+         Fitted(label, kTextSize, kLabelRight - 16, false), " class=\"set\"");
+    if (!std::isfinite(set.summary.minimum)) return;
+    const Summary& s = set.summary;
+    const Whiskers& w = set.whiskers;
+    const double boxTop = top + height * 0.2;
+    const double boxBottom = top + height * 0.8;
+    const std::string ink = kInk;
+    Line(svg, x(w.low), middle, x(s.firstQuartile), middle, ink);
+    Line(svg, x(s.thirdQuartile), middle, x(w.high), middle, ink);
+    for (const double end : {w.low, w.high}) {
+        Line(svg, x(end), boxTop + height * 0.1, x(end), boxBottom - height * 0.1,
+             ink + " class=\"whisker\"" + DataValue(end));
+    }
+    Rect(svg, x(s.firstQuartile), boxTop, x(s.thirdQuartile) - x(s.firstQuartile),
+         boxBottom - boxTop, kBoxFill + ink + " class=\"box\"");
+    Line(svg, x(s.median), boxTop, x(s.median), boxBottom,
+         "stroke=\"#333333\" stroke-width=\"2.5\"");
+    for (const double v : w.outliers) {
+        Circle(svg, x(v), middle, std::string(kOutlierInk) + " class=\"outlier\"" + DataValue(v));
+    }
+    if (std::isfinite(set.results.mean)) {
+        Line(svg, x(set.results.mean), top, x(set.results.mean), top + height,
+             std::string(kMeanInk) + " class=\"mean\"" + DataValue(set.results.mean));
+    }
+}
+
+}  // namespace
+
+std::string PlotSetsSvg(const ResultSet* sets, std::size_t count, const RunOptions& options) {
+    if (count == 1) return PlotSvg(sets[0], options);
+    const PlotTexts& texts = options.language == Language::kEnglish ? kEnglishPlot : kJapanesePlot;
+    std::string svg =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
+        Coord(kWidth) + "\" height=\"" + Coord(kHeight) + "\" viewBox=\"0 0 " + Coord(kWidth) +
+        " " + Coord(kHeight) + "\" font-family=\"" + kFonts + "\">\n";
+    Rect(svg, 0, 0, kWidth, kHeight, "fill=\"#ffffff\"");
+    WriteTitle(svg, OwnName(sets[0].key.file));
+    double low = INFINITY;
+    double high = -INFINITY;
+    bool outliers = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const ResultSet& set = sets[i];
+        if (!std::isfinite(set.summary.minimum)) continue;
+        low = std::min({low, set.summary.minimum, set.results.mean});
+        high = std::max({high, set.summary.maximum, set.results.mean});
+        outliers = outliers || !set.whiskers.outliers.empty();
+    }
+    if (!std::isfinite(low) || !std::isfinite(high)) {
+        low = 0;
+        high = 1;
+    }
+    const Scale scale = WriteValueAxis(svg, low, high);
+    const double height =
+        std::min(kMostRowHeight, (kRowsBottom - kRowsTop) / static_cast<double>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        WriteSetRow(svg, sets[i], kRowsTop + height * static_cast<double>(i), height, scale);
+    }
+    Text(svg, (kLabelRight + kRight) / 2, kRowsBottom + 40, "middle", kTextSize, texts.value,
+         " class=\"axis-x\"");
+    std::vector<LegendEntry> legend = {{Key::kBox, texts.box}, {Key::kWhiskers, texts.whiskers}};
+    if (outliers) legend.push_back({Key::kOutliers, texts.outliers});
+    legend.push_back({Key::kMean, texts.mean});
+    WriteLegend(svg, legend);
+    svg += "</svg>\n";
+    return svg;
+}
+
 }  // namespace descstat

@@ -15,6 +15,7 @@
 #ifndef DESCSTAT_PLOT_H
 #define DESCSTAT_PLOT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,6 +28,12 @@ namespace descstat {
 // The chart's SVG text of a result set, which holds the results, the
 // summary, the whiskers and the histogram; its title from the set's key.
 std::string PlotSvg(const ResultSet& set, const RunOptions& options);
+// The chart of several result sets (a table's columns and groups): a row
+// each, labelled with its field and group, holding its box plot (the exact
+// summary's quartiles and median, Tukey's whiskers and the values beyond)
+// and its mean, all on one value axis of round ticks; the title is the data
+// file's own name. One result set gets PlotSvg's chart.
+std::string PlotSetsSvg(const ResultSet* sets, std::size_t count, const RunOptions& options);
 
 }  // namespace descstat
 

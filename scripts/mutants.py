@@ -16,6 +16,8 @@ import tempfile
 # (name, file, text in the file, the text that replaces it)
 MUTANTS = [
     # Tables.
+    ("a set's mean marked at its median", "app/Plot.cpp",
+     "DataValue(set.results.mean));", "DataValue(set.summary.median));"),
     ("Shift_JIS second byte taken as a separator", "app/Table.cpp",
      "i += shiftJis && IsShiftJisLead(row[i]) ? 2 : 1;", "i += 1;"),
     ("header line without numbers below", "app/Table.cpp",

@@ -4,6 +4,7 @@ split by Python's csv module; the text table's layout is rebuilt here from
 the rows (display widths, wrapping at 80 columns)."""
 import csv
 import io
+import os
 import re
 import unicodedata
 from decimal import Decimal
@@ -226,6 +227,27 @@ def ten_then_more(h, err, absent):
             and lines[10].startswith(b"descstat: data.csv: 3 more ") and err.count(b"\n") == 11)
 
 
+def chart_of_sets(h, expected):
+    """The chart of several result sets: a row each, labelled with its field
+    and group, with one box and its mean at the oracle's double."""
+    def check(folder):
+        import xml.etree.ElementTree as ET
+        with open(os.path.join(folder, "chart.svg"), "rb") as f:
+            root = ET.fromstring(f.read())
+        ns = "{http://www.w3.org/2000/svg}"
+        labels = [t.text for t in root.iter(ns + "text") if t.get("class") == "set"]
+        boxes = [r for r in root.iter(ns + "rect") if r.get("class") == "box"]
+        means = [float(m.get("data-value")) for m in root.iter(ns + "line")
+                 if m.get("class") == "mean"]
+        want = [h.results(doubles(h, texts))[0] for _, _, texts, _ in expected]
+        if labels != ["%s / %s" % (f, g) for f, g, _, _ in expected]:
+            return "labels %r" % labels
+        if len(boxes) != len(expected) or means != want:
+            return "boxes %d, means %r, expected %r" % (len(boxes), means, want)
+        return None
+    return check
+
+
 def cases(h):
     sets = result_sets
     class_ja = sets(CLASS, fields=["身長", "体重"], groups=["性別"], encoding="cp932")
@@ -236,6 +258,12 @@ def cases(h):
         machine(h, "groups of a marker file", ["-H", "-t", ",", "-g", "sex", "-f", "h,w"],
                 b"Survey\n/\n" + marked + b"/\n", "tsv",
                 sets(marked, fields=["h", "w"], groups=["sex"])),
+        # The chart: a box plot per result set on one axis.
+        h.Case("table: the chart of several result sets", args=["--plot=chart.svg", "-g", "sex",
+                                                               "data.csv", "r.txt"],
+               files={"data.csv": marked}, stdin=b"", console=b"", report_name="r.txt",
+               report=lambda r: True,
+               verify=chart_of_sets(h, sets(marked, fields=["h", "w"], groups=["sex"]))),
         # R's write.csv: the row names' column is left out.
         *[machine(h, "R's faithful, every numeric column, " + fmt, [], FAITHFUL, fmt,
                   sets(FAITHFUL)) for fmt in ("tsv", "csv", "json")],
