@@ -122,8 +122,29 @@ void MultiplyAdd(BigNat& a, std::uint64_t factor, const std::uint64_t* addend, s
 }
 
 const DecimalSums::Bucket* BucketAt(const DecimalSums& sums, int e) {
-    if (e < kLowestDecimalExponent || e > kHighestDecimalExponent) return nullptr;
-    return &sums.buckets[e - kLowestDecimalExponent];
+    const auto at = static_cast<std::size_t>(static_cast<long>(e) - sums.lowest);
+    return e >= sums.lowest && at < sums.buckets.size() ? &sums.buckets[at] : nullptr;
+}
+
+// The bucket of 10^e, made (with those between it and the others) when it
+// is the first of its power.
+DecimalSums::Bucket& BucketFor(DecimalSums& sums, int e) {
+    if (sums.buckets.empty()) {
+        sums.lowest = e;
+    } else if (e < sums.lowest) {
+        sums.buckets.insert(sums.buckets.begin(), static_cast<std::size_t>(sums.lowest - e),
+                            DecimalSums::Bucket{});
+        sums.lowest = e;
+    }
+    const auto at = static_cast<std::size_t>(e - sums.lowest);
+    if (at >= sums.buckets.size()) sums.buckets.resize(at + 1, DecimalSums::Bucket{});
+    return sums.buckets[at];
+}
+
+// The highest power of ten with a bucket (below which Horner's rule starts:
+// the powers above hold nothing).
+int HighestExponent(const DecimalSums& sums) {
+    return sums.lowest + static_cast<int>(sums.buckets.size()) - 1;
 }
 
 bool Holds(const DecimalSums::Bucket& b) { return (b.square[0] | b.square[1] | b.square[2]) != 0; }
@@ -169,7 +190,10 @@ ExactNumber InterpolateDecimals(DecimalValue a, DecimalValue b, std::uint32_t pa
 }
 
 void AddDecimal(DecimalSums& sums, DecimalValue d) {
-    DecimalSums::Bucket& b = sums.buckets[d.e - kLowestDecimalExponent];
+    const auto at = static_cast<std::size_t>(static_cast<long>(d.e) - sums.lowest);
+    DecimalSums::Bucket& b = d.e >= sums.lowest && at < sums.buckets.size()
+                                 ? sums.buckets[at]
+                                 : BucketFor(sums, d.e);
     const U128 linear = Join(b.linear[1], b.linear[0]) + static_cast<U128>(static_cast<I128>(d.m));
     b.linear[0] = static_cast<std::uint64_t>(linear);
     b.linear[1] = static_cast<std::uint64_t>(linear >> kLimbBits);
@@ -191,8 +215,8 @@ bool AddDecimalValue(DecimalSums& sums, double v) {
 }
 
 int DecimalScale(const DecimalSums& sums) {
-    for (int e = kLowestDecimalExponent; e <= kHighestDecimalExponent; ++e) {
-        if (Holds(*BucketAt(sums, e))) return -e;
+    for (std::size_t i = 0; i < sums.buckets.size(); ++i) {
+        if (Holds(sums.buckets[i])) return -(sums.lowest + static_cast<int>(i));
     }
     return 0;
 }
@@ -202,7 +226,7 @@ SignedNat DecimalLinearSum(const DecimalSums& sums, int scale) {
     // positive and the negative bucket sums apart.
     BigNat positive;
     BigNat negative;
-    for (int e = kHighestDecimalExponent; e >= -scale; --e) {
+    for (int e = HighestExponent(sums); e >= -scale; --e) {
         const DecimalSums::Bucket* b = BucketAt(sums, e);
         const auto sum =
             b == nullptr ? I128{0} : static_cast<I128>(Join(b->linear[1], b->linear[0]));
@@ -218,7 +242,7 @@ SignedNat DecimalLinearSum(const DecimalSums& sums, int scale) {
 
 BigNat DecimalSquareSum(const DecimalSums& sums, int scale) {
     BigNat total;
-    for (int e = kHighestDecimalExponent; e >= -scale; --e) {
+    for (int e = HighestExponent(sums); e >= -scale; --e) {
         const DecimalSums::Bucket* b = BucketAt(sums, e);
         const std::uint64_t none[3] = {0, 0, 0};
         MultiplyAdd(total, 100, b == nullptr ? none : b->square, 3);

@@ -57,13 +57,16 @@ ExactNumber InterpolateDecimals(DecimalValue a, DecimalValue b, std::uint32_t pa
 // fit (|Σm| < 2^88, Σm² < 2^145). Zero-initialized it is the empty list;
 // about 25 KB, so better on the heap than on a small stack.
 struct DecimalSums {
-    static constexpr int kBuckets = kHighestDecimalExponent - kLowestDecimalExponent + 1;
     // The sums of the values m · 10^e of one e.
     struct Bucket {
         std::uint64_t linear[2];  // Σm, low word first
         std::uint64_t square[3];  // Σm², low word first
     };
-    Bucket buckets[kBuckets] = {};
+    // The buckets of the powers of ten from `lowest` on, as far as values
+    // came: a few for numbers as people write them, so that a table of
+    // thousands of samples keeps thousands of small sums.
+    std::vector<Bucket> buckets;
+    int lowest = 0;
     std::uint32_t count = 0;
     bool notFinite = false;  // a NaN or an infinity came: no exact sums exist
 };

@@ -16,7 +16,12 @@ value, and say whether each target holds:
   than on the named file (within 10 %);
 - every run within 8 bytes per value plus 4 MiB of peak memory;
 - time linear in the number of values (ns per value within a factor of 1.5
-  from 1 million to 10 million).
+  from 1 million to 10 million);
+- a table: a CSV of 1 million rows and 6 columns (a group column of 10
+  labels, 5 numeric columns), every numeric column by group with the summary
+  (-F tsv -s -g 1) at most 0.25 times datamash's time for the same statistics
+  (and Miller's stats1, where installed, for comparison), within 8 bytes per
+  value plus 4 MiB.
 
 Usage: bench.py PROGRAM [SIZE ...]
 """
@@ -41,6 +46,9 @@ TARGET_VS_BASELINE = 0.67
 TARGET_SUMMARY = 1.2
 TARGET_STDIN = 1.1
 TARGET_TSV_VS_DATAMASH = 0.2
+TARGET_TABLE_VS_DATAMASH = 0.25
+TABLE_ROWS = 1_000_000
+TABLE_COLUMNS = 5
 
 
 def make_data(n):
@@ -101,6 +109,69 @@ def datamash_run(plain):
     cmd = ["datamash", "mean", "1", "pvar", "1", "pstdev", "1", "svar", "1", "sstdev", "1"]
     secs, peak, out = best_of(cmd, stdin_path=plain)
     return secs, peak, [float(x) for x in out.split()]
+
+
+def make_table():
+    """The table: a group column of 10 labels and 5 numeric columns written
+    as spreadsheets write them."""
+    path = os.path.join(HERE, "table.csv")
+    if not os.path.exists(path):
+        rng = random.Random(6)
+        labels = ["g%d" % i for i in range(10)]
+        with open(path + ".tmp", "w") as f:
+            f.write("group,a,b,c,d,e\n")
+            for start in range(0, TABLE_ROWS, 100_000):
+                f.write("".join("%s,%.4f,%.3f,%.2f,%d,%.6f\n" % (
+                    rng.choice(labels), rng.gauss(100, 15), rng.gauss(0, 1),
+                    rng.uniform(0, 1000), rng.randint(0, 100000), rng.expovariate(1.0))
+                    for _ in range(min(100_000, TABLE_ROWS - start))))
+        os.replace(path + ".tmp", path)
+    return path
+
+
+def table_bench(program, has_datamash):
+    """The table's row: descstat, datamash and Miller on every numeric column
+    by group; True when the targets hold."""
+    table = make_table()
+    ours, peak, out = best_of([program, "-F", "tsv", "-s", "-g", "1", "table.csv"])
+    cols = "2-%d" % (TABLE_COLUMNS + 1)
+    dm = None
+    agree = ""
+    if has_datamash:
+        ops = []
+        for op in ("mean", "pvar", "pstdev", "svar", "sstdev", "min", "q1", "median", "q3",
+                   "max"):
+            ops += [op, cols]
+        dm, _, theirs = best_of(["datamash", "-H", "-s", "-t", ",", "-g", "1"] + ops,
+                                stdin_path=table)
+        # Group g0's means, by both.
+        mine = {tuple(r.split("\t")[1:3]): float(r.split("\t")[4])
+                for r in out.decode().splitlines()[1:]}
+        row = next(r for r in theirs.decode().splitlines()[1:] if r.startswith("g0,"))
+        means = [float(x) for x in row.split(",")[1:1 + TABLE_COLUMNS]]
+        agree = "yes" if all(abs(mine[(c, "g0")] - m) <= 1e-9 * max(abs(m), 1)
+                             for c, m in zip("abcde", means)) else "NO"
+    mlr = None
+    if shutil.which("mlr"):
+        mlr = run_timed(["mlr", "--icsv", "--otsv", "stats1", "-a",
+                         "mean,var,stddev,min,p25,median,p75,max", "-f", "a,b,c,d,e", "-g",
+                         "group", "table.csv"])[0]
+    values = TABLE_ROWS * TABLE_COLUMNS
+    bound = 8 * values + 4 * 1024 * 1024
+    ratio = ours / dm if dm else None
+    cell = lambda x, f="%.3f": "" if x is None else f % x
+    print()
+    print("| table rows | descstat -F tsv -s -g 1 s | datamash s | mlr stats1 s | /datamash "
+          "| peak MiB | bound MiB | agree |")
+    print("|---:|---:|---:|---:|---:|---:|---:|:---:|")
+    print("| %d | %.3f | %s | %s | %s | %.1f | %.1f | %s |"
+          % (TABLE_ROWS, ours, cell(dm), cell(mlr), cell(ratio, "%.2f"), peak / 2**20,
+             bound / 2**20, agree))
+    fast = ratio is None or ratio <= TARGET_TABLE_VS_DATAMASH
+    small = peak <= bound
+    print("- table at most %.2f x datamash: %s" % (TARGET_TABLE_VS_DATAMASH, verdict(fast)))
+    print("- table within 8 bytes per value + 4 MiB: %s" % verdict(small))
+    return fast and small and agree != "NO"
 
 
 def build_baseline():
@@ -221,6 +292,7 @@ def main():
         print("- linear time (argument run ns per value %s): %s"
               % (", ".join("%.0f" % per_value[n] for n in sorted(per_value)), verdict(linear)))
         ok["linear"] = linear
+    ok["table"] = table_bench(program, has_datamash)
     return 0 if all(ok.values()) else 1
 
 
