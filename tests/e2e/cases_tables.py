@@ -164,9 +164,10 @@ def width(text):
     return sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in text)
 
 
-def table_report(h, name, sets, labels=EN, grouped=False, encoding="utf-8"):
+def table_report(h, name, sets, labels=EN, grouped=False, encoding="utf-8", columns=80):
     """The text report of several result sets: the labels' column, then a
-    column per set, right-aligned, two blanks apart, wrapped at 80 columns."""
+    column per set, right-aligned, two blanks apart, wrapped at 80 columns
+    (or the terminal's)."""
     cols = []
     for field, group, texts, missing in sets:
         exact = h.exact_results(doubles(h, texts))
@@ -177,7 +178,7 @@ def table_report(h, name, sets, labels=EN, grouped=False, encoding="utf-8"):
     pad = lambda t, w: " " * (w - width(t)) + t
     blocks, used = [[]], left
     for col in cols:
-        if blocks[-1] and used + 2 + col[2] > 80:
+        if blocks[-1] and used + 2 + col[2] > columns:
             blocks, used = blocks + [[]], left
         blocks[-1].append(col)
         used += 2 + col[2]
@@ -283,6 +284,14 @@ def cases(h):
         run(h, "airquality by month, the report wrapped at 80 columns", ["-L", "en", "-g",
             "Month"], AIR, table_report(h, "data.csv", sets(AIR, groups=["Month"]),
                                         grouped=True)),
+        # On a terminal the table wraps at its width (a pseudo-terminal of 200
+        # and of 80 columns; Japanese labels take two columns each).
+        *[h.Case("table: on a terminal of %d columns" % cols, args=["-g", "Month", "data.csv"],
+                 files={"data.csv": AIR}, stdin=b"", report=None, posix_only=True,
+                 terminal={"LC_ALL": "C.UTF-8", "LANG": "C.UTF-8", "_columns": str(cols)},
+                 console=table_report(h, "data.csv", sets(AIR, groups=["Month"]), labels=JA,
+                                      grouped=True, columns=cols))
+          for cols in (200, 80)],
         run(h, "one field asked for: the old report and its missing count",
             ["-L", "en", "-f", "Ozone"], AIR,
             one_set(h, "data.csv", doubles(h, sets(AIR, fields=["Ozone"])[0][2]), missing=4)),

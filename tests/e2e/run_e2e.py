@@ -1655,13 +1655,17 @@ def waiting_for_terminal(pid, timeout=60):
 def run_on_terminal(cmd, case, folder, env):
     """Runs the program with standard output on a pseudo-terminal under the
     given locale (a name, or the locale variables to set, or a function giving
-    them); what the terminal got comes back with its CR LF as LF."""
+    them; "_columns" among them sets its width, 80 otherwise); what the
+    terminal got comes back with its CR LF as LF."""
     terminal = case.terminal() if callable(case.terminal) else case.terminal
     if isinstance(terminal, str):
         terminal = {"LC_ALL": terminal, "LANG": terminal}
     env = {k: v for k, v in env.items() if k not in ("LANG", "LC_ALL", "LC_CTYPE")}
+    terminal = dict(terminal)
+    columns = int(terminal.pop("_columns", "80"))
     env.update(terminal)
     master, slave = pty.openpty()
+    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
     attrs = termios.tcgetattr(slave)
     attrs[1] &= ~termios.ONLCR  # the terminal shows the program's line ends as written
     attrs[3] &= ~termios.ECHO  # and not what is typed at it
