@@ -33,7 +33,7 @@ struct Lines {
     std::vector<DecimalValue> decimals;  // and their shortest decimals (for numbers)
     std::vector<std::string> names;      // the fields' names, when a line names them
     std::unordered_map<std::string, std::size_t> groupIndex;  // each group's, by its values
-    std::vector<std::string> labels;     // each group's label (UTF-8), in order met
+    std::vector<std::string> labels;  // each group's label (UTF-8), in order met
 };
 
 // Reads the next line into `line` (only its first byte unless `whole`), or
@@ -159,16 +159,6 @@ LineRemark RemarkOf(const Lines& lines, const std::string& line, int index, std:
     remark.value = value;
     remark.leftOut = lines.rules.skipInvalid && std::isnan(value);
     return remark;
-}
-
-// "a, b and c": the items in a sentence.
-std::string JoinedList(const std::vector<std::string>& items) {
-    std::string list;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) list += i + 1 == items.size() ? " and " : ", ";
-        list += items[i];
-    }
-    return list;
 }
 
 // "'a', 'b' and 'c'": the names a header line holds.
@@ -422,8 +412,9 @@ Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const std::
         if (!ReadValueLine(lines, line, fields, sink)) continue;
         if (kept >= hooks.maxCount) return Failure::kTooManyLines;
         const std::size_t first =
-            groups.empty() ? 0 : GroupOfLine(lines, line, groups, fields.size(), columns) *
-                                     fields.size();
+            groups.empty()
+                ? 0
+                : GroupOfLine(lines, line, groups, fields.size(), columns) * fields.size();
         for (std::size_t i = 0; i < fields.size(); ++i) {
             Column& column = columns[first + i];
             if (!column.values.Append(lines.row[i])) return Failure::kNoMemory;

@@ -191,9 +191,8 @@ ExactNumber InterpolateDecimals(DecimalValue a, DecimalValue b, std::uint32_t pa
 
 void AddDecimal(DecimalSums& sums, DecimalValue d) {
     const auto at = static_cast<std::size_t>(static_cast<long>(d.e) - sums.lowest);
-    DecimalSums::Bucket& b = d.e >= sums.lowest && at < sums.buckets.size()
-                                 ? sums.buckets[at]
-                                 : BucketFor(sums, d.e);
+    DecimalSums::Bucket& b =
+        d.e >= sums.lowest && at < sums.buckets.size() ? sums.buckets[at] : BucketFor(sums, d.e);
     const U128 linear = Join(b.linear[1], b.linear[0]) + static_cast<U128>(static_cast<I128>(d.m));
     b.linear[0] = static_cast<std::uint64_t>(linear);
     b.linear[1] = static_cast<std::uint64_t>(linear >> kLimbBits);

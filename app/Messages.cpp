@@ -49,6 +49,15 @@ std::string MessageWith(Failure f, const std::string& detail) {
     return message;
 }
 
+std::string JoinedList(const std::vector<std::string>& items) {
+    std::string list;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) list += i + 1 == items.size() ? " and " : ", ";
+        list += items[i];
+    }
+    return list;
+}
+
 std::string FolderDetail(const std::string& name) {
     return (name == "-" ? std::string("standard input") : name) + " is a folder.";
 }

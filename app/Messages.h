@@ -8,6 +8,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace descstat {
 
@@ -81,6 +82,9 @@ std::string MessageWith(Failure f, const std::string& detail);
 // opened, what was looked for and found, or what to do about a file without
 // a marker line.
 std::string FailureText(const Outcome& outcome, const std::string& typed);
+
+// "a, b and c": the items of a list in a message's sentence.
+std::string JoinedList(const std::vector<std::string>& items);
 
 // What to say of a data file `name` that is a folder, which holds no data:
 // "NAME is a folder." ("standard input" for "-").

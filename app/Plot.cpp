@@ -210,23 +210,13 @@ std::string Fitted(const std::string& text, double size, double room, bool keepE
     return text.substr(0, starts[keep - 1]) + kEllipsis;
 }
 
-#ifdef _WIN32
-// True when every character of s is UTF-8.
-bool WhollyUtf8(const std::string& s) {
-    for (std::size_t i = 0; i < s.size(); i += Utf8Length(s, i)) {
-        if (Utf8Length(s, i) == 0) return false;
-    }
-    return true;
-}
-#endif
-
 // Where the data file's own name begins in the path it was given by: after
 // the last '/' (on Windows also '\' or a drive's ':', and in a name that is
 // no UTF-8, Shift_JIS, whose second bytes may be '\', is read character by
 // character).
 std::size_t OwnNameStart(const std::string& path) {
 #ifdef _WIN32
-    const bool shiftJis = !WhollyUtf8(path);
+    const bool shiftJis = !IsValidUtf8(path);
     std::size_t start = 0;
     for (std::size_t i = 0; i < path.size(); ++i) {
         const auto b = static_cast<unsigned char>(path[i]);
@@ -330,6 +320,18 @@ constexpr const char* kBandInk = "stroke=\"#d62728\" stroke-width=\"2\"";
 constexpr const char* kMeanInk = "stroke=\"#d62728\" stroke-width=\"2\" stroke-dasharray=\"6 3\"";
 constexpr const char* kBarFill = "fill=\"#4a7ebb\"";
 constexpr const char* kOutlierInk = "fill=\"none\" stroke=\"#333333\" stroke-width=\"1.2\"";
+
+// The SVG document's start: its declaration, its size and fonts, and a white
+// ground.
+std::string SvgStart() {
+    std::string svg =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
+        Coord(kWidth) + "\" height=\"" + Coord(kHeight) + "\" viewBox=\"0 0 " + Coord(kWidth) +
+        " " + Coord(kHeight) + "\" font-family=\"" + kFonts + "\">\n";
+    Rect(svg, 0, 0, kWidth, kHeight, "fill=\"#ffffff\"");
+    return svg;
+}
 
 // A value as an attribute, in the fewest digits that read back as it, for
 // whoever checks the chart.
@@ -466,12 +468,7 @@ std::string PlotSvg(const ResultSet& set, const RunOptions& options) {
     const PlotTexts& texts = options.language == Language::kEnglish ? kEnglishPlot : kJapanesePlot;
     const std::string field = TitleField(set, options);
     const Results& r = set.results;
-    std::string svg =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-        Coord(kWidth) + "\" height=\"" + Coord(kHeight) + "\" viewBox=\"0 0 " + Coord(kWidth) +
-        " " + Coord(kHeight) + "\" font-family=\"" + kFonts + "\">\n";
-    Rect(svg, 0, 0, kWidth, kHeight, "fill=\"#ffffff\"");
+    std::string svg = SvgStart();
     WriteTitle(svg, OwnName(set.key.file) + (field.empty() ? "" : ": " + field));
     Text(svg, kWidth / 2, 50, "middle", 13, Caption(set, options), " class=\"caption\"");
 
@@ -570,7 +567,8 @@ Scale WriteValueAxis(std::string& svg, double low, double high) {
         const double t = (v - scale.low) / (scale.high - scale.low);
         return kLabelRight + std::clamp(t, 0.0, 1.0) * (kRight - kLabelRight);
     };
-    Line(svg, kLabelRight, kRowsBottom, kRight, kRowsBottom, "stroke=\"#333333\" stroke-width=\"1\"");
+    Line(svg, kLabelRight, kRowsBottom, kRight, kRowsBottom,
+         "stroke=\"#333333\" stroke-width=\"1\"");
     for (long long k = first; k <= last; ++k) {
         const double at = x(static_cast<double>(k) * step);
         Line(svg, at, kRowsTop, at, kRowsBottom, "stroke=\"#e0e0e0\" stroke-width=\"1\"");
@@ -623,12 +621,7 @@ void WriteSetRow(std::string& svg, const ResultSet& set, double top, double heig
 std::string PlotSetsSvg(const ResultSet* sets, std::size_t count, const RunOptions& options) {
     if (count == 1) return PlotSvg(sets[0], options);
     const PlotTexts& texts = options.language == Language::kEnglish ? kEnglishPlot : kJapanesePlot;
-    std::string svg =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-        Coord(kWidth) + "\" height=\"" + Coord(kHeight) + "\" viewBox=\"0 0 " + Coord(kWidth) +
-        " " + Coord(kHeight) + "\" font-family=\"" + kFonts + "\">\n";
-    Rect(svg, 0, 0, kWidth, kHeight, "fill=\"#ffffff\"");
+    std::string svg = SvgStart();
     WriteTitle(svg, OwnName(sets[0].key.file));
     double low = INFINITY;
     double high = -INFINITY;

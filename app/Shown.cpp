@@ -20,16 +20,6 @@ void AppendEscaped(std::string& out, const std::string& s, std::size_t from, std
     }
 }
 
-// True when every byte belongs to a valid UTF-8 sequence.
-bool IsUtf8(const std::string& s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = Utf8Length(s, i);
-        if (n == 0) return false;
-        i += n;
-    }
-    return true;
-}
-
 // A C0 control, DEL, or a C1 control (U+0080 to U+009F, two UTF-8 bytes).
 bool IsControl(const std::string& s, std::size_t i, std::size_t n) {
     const auto b = static_cast<unsigned char>(s[i]);
@@ -94,7 +84,7 @@ std::string InCharset(const std::string& utf8, const std::string& charset) {
 std::string ShownIn(const std::string& text, const std::string& charset) {
     if (charset.empty()) return EscapedControls(text);
     std::string utf8;
-    if (IsUtf8(text) || !platform::ConvertFromShiftJis(text, "UTF-8", utf8)) utf8 = text;
+    if (IsValidUtf8(text) || !platform::ConvertFromShiftJis(text, "UTF-8", utf8)) utf8 = text;
     const std::string escaped = EscapedUtf8(utf8);
     return IsUtf8Charset(charset) ? escaped : InCharset(escaped, charset);
 }

@@ -94,16 +94,6 @@ bool IsNumberCell(const std::string& cell, bool decimalComma) {
     return CellNumber(cell, decimalComma, scratch, value, decimal);
 }
 
-// True when the bytes are valid UTF-8 throughout.
-bool IsUtf8(const std::string& s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = Utf8Length(s, i);
-        if (n == 0) return false;
-        i += n;
-    }
-    return true;
-}
-
 // A name or label of the table in UTF-8.
 std::string ToUtf8(const std::string& text, bool shiftJis) {
     if (!shiftJis) return text;
@@ -113,9 +103,9 @@ std::string ToUtf8(const std::string& text, bool shiftJis) {
 
 // A name the user typed, in UTF-8.
 std::string TypedInUtf8(const std::string& typed) {
-    if (IsUtf8(typed)) return typed;
+    if (IsValidUtf8(typed)) return typed;
     std::string utf8;
-    if (platform::ArgumentToUtf8(typed, utf8) && IsUtf8(utf8)) return utf8;
+    if (platform::ArgumentToUtf8(typed, utf8) && IsValidUtf8(utf8)) return utf8;
     return platform::ShiftJisToUtf8(typed, utf8) ? utf8 : typed;
 }
 
@@ -206,20 +196,10 @@ bool UsesDecimalComma(const std::vector<std::vector<std::string>>& rows) {
     return commas > 0 && points == 0;
 }
 
-// "a, b and c".
-std::string JoinedList(const std::vector<std::string>& items) {
-    std::string list;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) list += i + 1 == items.size() ? " and " : ", ";
-        list += items[i];
-    }
-    return list;
-}
-
 }  // namespace
 
 std::string TextInUtf8(const std::string& text) {
-    if (IsUtf8(text)) return text;
+    if (IsValidUtf8(text)) return text;
     std::string utf8;
     return platform::ShiftJisToUtf8(text, utf8) ? utf8 : text;
 }
@@ -378,7 +358,7 @@ void TableReader::State::FindForm() {
         case InputEncoding::kUtf16: shiftJis = false; break;
         case InputEncoding::kDetect:
             shiftJis = !reader.MetBom() && !reader.IsUtf16() &&
-                       !std::all_of(sampleLines.begin(), sampleLines.end(), IsUtf8);
+                       !std::all_of(sampleLines.begin(), sampleLines.end(), IsValidUtf8);
             break;
     }
     separator = rules.separator;

@@ -79,6 +79,15 @@ bool IsWide(unsigned long c) {
 
 }  // namespace
 
+bool IsValidUtf8(const std::string& s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = Utf8Length(s, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
 std::size_t DisplayWidth(const std::string& utf8) {
     std::size_t width = 0;
     for (std::size_t i = 0; i < utf8.size();) {

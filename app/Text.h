@@ -54,6 +54,8 @@ void WriteTextLine(std::ostream& out, const TextStyle& style, const JapaneseText
 // that must carry only UTF-8 (JSON, the SVG chart).
 std::size_t Utf8Length(const std::string& s, std::size_t i);
 
+// True when every byte of s belongs to a valid UTF-8 sequence.
+bool IsValidUtf8(const std::string& s);
 // The columns a terminal gives UTF-8 text: two for a wide character (CJK,
 // Hangul, full-width forms, most emoji), one for any other, and one for each
 // byte that is no UTF-8; for the report's tables.
