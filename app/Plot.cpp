@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "app/Exact.h"
@@ -623,8 +624,8 @@ std::string PlotSetsSvg(const ResultSet* sets, std::size_t count, const RunOptio
     const PlotTexts& texts = options.language == Language::kEnglish ? kEnglishPlot : kJapanesePlot;
     std::string svg = SvgStart();
     WriteTitle(svg, OwnName(sets[0].key.file));
-    double low = INFINITY;
-    double high = -INFINITY;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
     bool outliers = false;
     for (std::size_t i = 0; i < count; ++i) {
         const ResultSet& set = sets[i];
