@@ -253,7 +253,9 @@ def cases(h):
     sets = result_sets
     class_ja = sets(CLASS, fields=["身長", "体重"], groups=["性別"], encoding="cp932")
     absent = "'absent' in column 'score' is no number: counted as missing"
-    marked = b"sex,h,w\nm,171.3,62.5\nf,158.2,50.1\nm,180,71.25\nf,162.5,55\n"
+    # Three values a group, the mean apart from the median.
+    marked = (b"sex,h,w\nm,171.3,62.5\nf,158.2,50.1\nm,180,71.25\nf,162.5,55\nm,165,60\n"
+              b"f,150,48.5\n")
     return [
         # A marker file takes fields and groups too, from its value lines.
         machine(h, "groups of a marker file", ["-H", "-t", ",", "-g", "sex", "-f", "h,w"],
