@@ -116,3 +116,20 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// A word over nothing but missing cells names no column: with no numbers
+// below it, the first row is data, and the table holds none.
+TEST(Table, NoHeaderLineOverMissingCells) {
+    TempFile file("v\nNA\n-\n");
+    myLib::RdTxtLn reader(file.Name());
+    descstat::DataRules rules;
+    descstat::ValueSink sink;
+    descstat::Columns columns;
+    const descstat::Outcome read =
+        descstat::ReadDataFile(reader, file.Name(), rules, sink, {}, columns);
+    EXPECT_EQ(read.failure, descstat::Failure::kNoNumbers) << read.detail;
+}
+
+}  // namespace
