@@ -21,10 +21,14 @@ namespace {
 constexpr std::size_t kSampleBytes = std::size_t{1} << 20;
 // The remarks kept for each column read; beyond them only their number.
 constexpr std::size_t kRemarksKept = 10;
-// The samples whose values grow in place however many there are; each one
-// after them reserves this much address space at first.
-constexpr std::size_t kSamplesInPlace = 8;
-constexpr std::size_t kSmallReservation = std::size_t{256} << 20;
+// The address space the samples' values reserve at first, all together: each
+// new sample takes an eighth of what is left for each column read, and at
+// least kLeastReservation, so that a table of hundreds of columns or
+// thousands of groups fits where address space is bounded (valgrind, a
+// ulimit), and a few samples grow in place far beyond any usual size. One
+// that outgrows its reservation moves once to one twice as large.
+constexpr std::size_t kTableAddressSpace = std::size_t{32} << 30;
+constexpr std::size_t kLeastReservation = std::size_t{16} << 20;
 // What separates the cells of a group key, which no cell of a line holds.
 constexpr char kKeySeparator = '\n';
 // Between the labels of several group columns.
@@ -328,6 +332,7 @@ struct TableReader::State {
     std::vector<std::string> groupLabels;
     std::string key;
     std::vector<Sample> samples;
+    std::size_t reserved = 0;  // the address space the samples reserve at first
 
     State(const DataRules& r, const myLib::RdTxtLn& rd) : rules(r), reader(rd) {}
 
@@ -515,9 +520,11 @@ Sample& TableReader::State::SampleOf(TableColumn& column, int group) {
         column.samples[g] = static_cast<int>(samples.size());
         samples.emplace_back();
         Column& data = samples.back().data;
-        // The first few samples may grow to any size in place; the others,
-        // of which there may be thousands, start smaller.
-        if (samples.size() > kSamplesInPlace) data.values = Values(kSmallReservation);
+        const std::size_t left = kTableAddressSpace - std::min(reserved, kTableAddressSpace);
+        const std::size_t share = left / (8 * std::max<std::size_t>(1, order.size()));
+        const std::size_t reservation = std::max(kLeastReservation, share);
+        data.values = Values(reservation);
+        reserved += reservation;
         data.sums = std::make_unique<DecimalSums>();
         data.field = column.name;
         data.group = groupLabels.empty() ? std::string() : groupLabels[g];
