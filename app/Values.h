@@ -3,7 +3,9 @@
 // (a file read twice: Reserve), or grows in place as values arrive (data read once):
 // address space is reserved up front, as much as the system allows up to the
 // largest count, and committed as it fills, so that growing never copies and
-// the values cost 8 bytes each, with no second copy at any time.
+// the values cost 8 bytes each, with no second copy at any time. One of a
+// table's many samples may start from a smaller reservation; past it, its
+// values move once to one twice as large.
 #ifndef DESCSTAT_VALUES_H
 #define DESCSTAT_VALUES_H
 
