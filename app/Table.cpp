@@ -297,7 +297,7 @@ struct TableColumn {
 };
 
 struct TableReader::State {
-    const DataRules& rules;
+    const DataRules rules;  // a copy: the table may be finished after the caller's rules are gone
     const myLib::RdTxtLn& reader;
     std::int32_t maxRows = 0;
     Outcome failure;

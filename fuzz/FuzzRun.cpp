@@ -1,7 +1,8 @@
 // Fuzz target: arbitrary bytes as the data file of a whole run, driven through
 // in-memory console streams. The run must end with exit code 0 or 9; on 0 the
 // console shows the closing messages and the report lists exactly the counted
-// lines, numbered from 1, followed by the five results.
+// lines (a table's one sample's values), numbered from 1, followed by the
+// five results; a table of several samples gets a table of results.
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "app/DataFile.h"
 #include "app/Dialogue.h"
+#include "app/Table.h"
 #include "fuzz/FuzzSupport.h"
 
 namespace {
@@ -20,28 +22,61 @@ std::vector<std::string> ReportLines(const std::string& name) {
     return lines;
 }
 
-std::int32_t CountedLines(const std::string& name) {
+// What a complete run's report must hold, found by the data file unit
+// alone: a marker file's counted lines, or a table's samples (the listing of
+// one, with its name line when it is named and its missing line when cells
+// were missing; a table of several has no listing).
+struct Expected {
+    std::int32_t count = -1;  // the listing's lines; -1: the data cannot be read
+    std::size_t sets = 1;
+    bool nameLine = false;
+    bool missingLine = false;
+};
+
+Expected ExpectedReport(const std::string& name) {
     myLib::RdTxtLn reader(name);
     descstat::Section section;
-    const descstat::Failure f =
-        descstat::CountValueLines(reader, {}, std::numeric_limits<std::int32_t>::max(), section)
-            .failure;
-    return f == descstat::Failure::kNone ? section.count : -1;
+    Expected expected;
+    if (descstat::CountValueLines(reader, {}, std::numeric_limits<std::int32_t>::max(), section)
+            .failure != descstat::Failure::kNone) {
+        return expected;
+    }
+    if (!section.table) {
+        expected.count = section.count;
+        return expected;
+    }
+    descstat::ValueSink silent;
+    descstat::Columns columns;
+    if (section.table->Finish(silent, columns).failure != descstat::Failure::kNone) return expected;
+    expected.sets = columns.size();
+    expected.count = columns.size() == 1 ? columns[0].values.Count() : 0;
+    expected.nameLine = columns.size() == 1 && columns[0].named;
+    expected.missingLine = columns.size() == 1 && (columns[0].named || columns[0].missing > 0);
+    return expected;
 }
 
 void CheckReport(const std::string& dataName, const std::string& reportName) {
     const std::vector<std::string> lines = ReportLines(reportName);
-    const std::int32_t count = CountedLines(dataName);
-    fuzz::Check(count >= 0 && lines.size() == static_cast<std::size_t>(count) + 10,
-                "the report has the counted number of listing lines");
+    const Expected expected = ExpectedReport(dataName);
+    fuzz::Check(expected.count >= 0 && lines.size() >= 3, "a complete run's data can be read");
     fuzz::Check(lines[0] == "Input data file = " + dataName && lines[1].empty(),
                 "the report starts with the header");
+    if (expected.sets > 1) {
+        fuzz::Check(lines.size() >= 3 + 7, "several result sets make a table");
+        return;
+    }
+    const std::size_t named = expected.nameLine ? 1 : 0;
+    const std::int32_t count = expected.count;
+    fuzz::Check(lines.size() ==
+                    static_cast<std::size_t>(count) + 10 + named + (expected.missingLine ? 1 : 0),
+                "the report has the counted number of listing lines");
     for (std::int32_t k = 1; k <= count; ++k) {
         const std::string prefix = std::to_string(k) + ":  ";
-        fuzz::Check(lines[static_cast<std::size_t>(k) + 2].compare(0, prefix.size(), prefix) == 0,
-                    "listing lines are numbered from 1");
+        fuzz::Check(
+            lines[static_cast<std::size_t>(k) + 2 + named].compare(0, prefix.size(), prefix) == 0,
+            "listing lines are numbered from 1");
     }
-    const std::size_t after = static_cast<std::size_t>(count) + 3;
+    const std::size_t after = static_cast<std::size_t>(count) + 3 + named;
     fuzz::Check(lines[after].empty() && lines[after + 1].empty(), "two empty lines end the list");
     fuzz::Check(lines[after + 4].compare(0, 9, "SD     = ") == 0, "the results follow");
 }
