@@ -130,13 +130,6 @@ namespace descstat {
 
 namespace {
 
-// A label without its " = " and the blanks that pad it.
-std::string BareLabel(const char* label) {
-    std::string s = label;
-    const std::size_t end = s.find_last_not_of(" =");
-    return s.substr(0, end + 1);
-}
-
 // One cell of the result table: its text as written (or, for a label, its
 // texts, written in the stream's style when the line is), and its width on
 // a screen.

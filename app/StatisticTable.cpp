@@ -40,16 +40,15 @@ const StatisticRow kRows[] = {
      [](const ResultSet& s) { return s.summary.exact[4]; }},
 };
 
-// A label without its " = " and the blanks that pad it.
-std::string Bare(const char* label) {
+}  // namespace
+
+StatisticRows Statistics() { return {std::begin(kRows), std::end(kRows)}; }
+
+std::string BareLabel(const char* label) {
     std::string s = label;
     const std::size_t end = s.find_last_not_of(" =");
     return s.substr(0, end + 1);
 }
-
-}  // namespace
-
-StatisticRows Statistics() { return {std::begin(kRows), std::end(kRows)}; }
 
 bool Asked(const StatisticRow& row, const RunOptions& options) {
     return row.block == Block::kResults || options.summary;
@@ -64,7 +63,7 @@ std::string EnglishLabels(Block block) {
     for (const StatisticRow& row : Statistics()) {
         if (row.block != block || row.tableOnly) continue;
         if (!list.empty()) list += ", ";
-        list += Bare(row.label->english);
+        list += BareLabel(row.label->english);
     }
     return list;
 }

@@ -55,6 +55,9 @@ bool Asked(const StatisticRow& row, const RunOptions& options);
 // missing cells) only a set of a table that is named or has missing cells.
 bool Has(const StatisticRow& row, const ResultSet& set);
 
+// A label without its " = " and the blanks that pad it ("平均値").
+std::string BareLabel(const char* label);
+
 // The English labels of a block's statistics as the help lists them:
 // "Mean, Variance, ...".
 std::string EnglishLabels(Block block);
