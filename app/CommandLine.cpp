@@ -17,6 +17,9 @@ enum class Opt {
     kLanguage,
     kDigits,
     kSummary,
+    kStatistics,
+    kDescribe,
+    kConfidence,
     kPlain,
     kHeader,
     kNoHeader,
@@ -88,6 +91,18 @@ constexpr OptionName kOptions[] = {
     {"summary", 's', Opt::kSummary, nullptr,
      "add the count, minimum, quartiles, median and\n"
      "maximum after the results"},
+    // Its help lists the keys from the table of statistics (StatisticsHelp).
+    {"statistics", 'S', Opt::kStatistics, "LIST", nullptr, true},
+    {"describe", 'D', Opt::kDescribe, nullptr,
+     "the spreadsheet tool's descriptive statistics:\n"
+     "-S n,missing,mean,se,median,mode,unbiased_sd,\n"
+     "unbiased_variance,kurtosis,skewness,range,min,q1,\n"
+     "q3,max,sum,ci,ci_half",
+     true},
+    {"confidence", '\0', Opt::kConfidence, "LEVEL",
+     "the level of ci in percent, above 0 and below 100\n"
+     "(default 95; decimals allowed: 99.9)",
+     true},
     {"plain", 'p', Opt::kPlain, nullptr,
      "the data file is a table from its first line (no\n"
      "header, no marker lines); a file without a marker\n"
@@ -174,6 +189,17 @@ std::string LanguageHelp() {
                    kWidth);
 }
 
+// The --statistics help: the keys, read from the table of statistics.
+std::string StatisticsHelp() {
+    constexpr std::size_t kWidth = 47;
+    return Wrapped("a block of these statistics after the results, in the order given, each "
+                   "exact and rounded once (in the machine formats: the row's columns): " +
+                       StatisticKeys() +
+                       "; ci is ci_low,ci_high (Student's t), mode is mode,mode_count, pN the "
+                       "percentile N (0 to 100: p2.5)",
+                   kWidth);
+}
+
 // One option's entry: its head, then its description from kHelpColumn, on a
 // line of its own when the head leaves no room for two blanks.
 std::string HelpEntry(const OptionName& o) {
@@ -184,7 +210,12 @@ std::string HelpEntry(const OptionName& o) {
     } else {
         entry.resize(kHelpColumn, ' ');
     }
-    const std::string help = o.help != nullptr ? o.help : LanguageHelp();
+    std::string help;
+    if (o.help != nullptr) {
+        help = o.help;
+    } else {
+        help = o.opt == Opt::kStatistics ? StatisticsHelp() : LanguageHelp();
+    }
     for (const char c : help) {
         entry += c;
         if (c == '\n') entry += indent;
@@ -372,6 +403,20 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
                        std::to_string(kMinDigits) + " to " + std::to_string(kMaxDigits) + ")";
             return false;
         case Opt::kSummary: cl.options.summary = true; return true;
+        case Opt::kStatistics: {
+            std::string bad;
+            if (ParseStatistics(value, cl.options.statistics, bad)) return true;
+            cl.error = "invalid statistic '" + bad + "' (" + StatisticKeys() + ")";
+            return false;
+        }
+        case Opt::kDescribe: {
+            std::string bad;
+            return ParseStatistics(kDescribeList, cl.options.statistics, bad);
+        }
+        case Opt::kConfidence:
+            if (ParseConfidence(value, cl.options.confidence)) return true;
+            cl.error = "invalid confidence level '" + value + "' (above 0 and below 100, as 95)";
+            return false;
         case Opt::kPlain: cl.options.data.plain = true; return true;
         case Opt::kHeader: cl.options.data.header = true; return true;
         case Opt::kNoHeader: cl.options.data.noHeader = true; return true;

@@ -103,7 +103,7 @@ void Trim(BigNat& a) {
     while (!a.empty() && a.back() == 0) a.pop_back();
 }
 
-// a := a · factor + the `words` limbs of addend, for a factor of at most 100.
+// a := a · factor + the `words` limbs of addend, for a factor below 2^32.
 void MultiplyAdd(BigNat& a, std::uint64_t factor, const std::uint64_t* addend, std::size_t words) {
     U128 carry = 0;
     std::size_t i = 0;
@@ -121,30 +121,61 @@ void MultiplyAdd(BigNat& a, std::uint64_t factor, const std::uint64_t* addend, s
     Trim(a);
 }
 
-const DecimalSums::Bucket* BucketAt(const DecimalSums& sums, int e) {
+template <class Sums>
+const typename Sums::Bucket* BucketAt(const Sums& sums, int e) {
     const auto at = static_cast<std::size_t>(static_cast<long>(e) - sums.lowest);
     return e >= sums.lowest && at < sums.buckets.size() ? &sums.buckets[at] : nullptr;
 }
 
 // The bucket of 10^e, made (with those between it and the others) when it
 // is the first of its power.
-DecimalSums::Bucket& BucketFor(DecimalSums& sums, int e) {
+template <class Sums>
+typename Sums::Bucket& BucketFor(Sums& sums, int e) {
+    using Bucket = typename Sums::Bucket;
     if (sums.buckets.empty()) {
         sums.lowest = e;
     } else if (e < sums.lowest) {
         sums.buckets.insert(sums.buckets.begin(), static_cast<std::size_t>(sums.lowest - e),
-                            DecimalSums::Bucket{});
+                            Bucket{});
         sums.lowest = e;
     }
     const auto at = static_cast<std::size_t>(e - sums.lowest);
-    if (at >= sums.buckets.size()) sums.buckets.resize(at + 1, DecimalSums::Bucket{});
+    if (at >= sums.buckets.size()) sums.buckets.resize(at + 1, Bucket{});
     return sums.buckets[at];
 }
 
 // The highest power of ten with a bucket (below which Horner's rule starts:
 // the powers above hold nothing).
-int HighestExponent(const DecimalSums& sums) {
+template <class Sums>
+int HighestExponent(const Sums& sums) {
     return sums.lowest + static_cast<int>(sums.buckets.size()) - 1;
+}
+
+// acc := acc ± x over `words` limbs in two's complement (x has xn limbs).
+void AddLimbs(std::uint64_t* acc, std::size_t words, const std::uint64_t* x, std::size_t xn,
+              bool subtract) {
+    U128 carry = subtract ? 1 : 0;
+    for (std::size_t i = 0; i < words; ++i) {
+        std::uint64_t w = i < xn ? x[i] : 0;
+        if (subtract) w = ~w;
+        const U128 t = static_cast<U128>(acc[i]) + w + carry;
+        acc[i] = static_cast<std::uint64_t>(t);
+        carry = t >> kLimbBits;
+    }
+}
+
+// The magnitude and sign of a two's complement number of `words` limbs.
+SignedNat FromTwosComplement(const std::uint64_t* limbs, std::size_t words) {
+    SignedNat r;
+    r.negative = (limbs[words - 1] >> (kLimbBits - 1)) != 0;
+    r.magnitude.assign(limbs, limbs + words);
+    if (r.negative) {
+        const std::uint64_t one = 1;
+        for (std::uint64_t& w : r.magnitude) w = ~w;
+        AddLimbs(r.magnitude.data(), words, &one, 1, false);
+    }
+    Trim(r.magnitude);
+    return r;
 }
 
 bool Holds(const DecimalSums::Bucket& b) { return (b.square[0] | b.square[1] | b.square[2]) != 0; }
@@ -245,6 +276,58 @@ BigNat DecimalSquareSum(const DecimalSums& sums, int scale) {
         const DecimalSums::Bucket* b = BucketAt(sums, e);
         const std::uint64_t none[3] = {0, 0, 0};
         MultiplyAdd(total, 100, b == nullptr ? none : b->square, 3);
+    }
+    return total;
+}
+
+void AddDecimalPowers(DecimalPowerSums& sums, DecimalValue d) {
+    DecimalPowerSums::Bucket& b = BucketFor(sums, d.e);
+    const std::uint64_t m = d.m < 0 ? 0 - static_cast<std::uint64_t>(d.m) : static_cast<std::uint64_t>(d.m);
+    const U128 square = static_cast<U128>(m) * m;
+    const auto low = static_cast<std::uint64_t>(square);
+    const auto high = static_cast<std::uint64_t>(square >> kLimbBits);
+    // m³ = m²·m over three limbs.
+    const U128 lowTimes = static_cast<U128>(low) * m;
+    const U128 highTimes = static_cast<U128>(high) * m + (lowTimes >> kLimbBits);
+    const std::uint64_t cube[3] = {static_cast<std::uint64_t>(lowTimes),
+                                   static_cast<std::uint64_t>(highTimes),
+                                   static_cast<std::uint64_t>(highTimes >> kLimbBits)};
+    AddLimbs(b.cube, 4, cube, 3, d.m < 0);
+    // m⁴ = (m²)² over four limbs.
+    const U128 ll = static_cast<U128>(low) * low;
+    const U128 lh = static_cast<U128>(low) * high;
+    const U128 hh = static_cast<U128>(high) * high;
+    std::uint64_t fourth[4] = {static_cast<std::uint64_t>(ll), 0, 0, 0};
+    U128 t = (ll >> kLimbBits) + static_cast<std::uint64_t>(lh) * U128{2};
+    fourth[1] = static_cast<std::uint64_t>(t);
+    t = (t >> kLimbBits) + (lh >> kLimbBits) * 2 + static_cast<std::uint64_t>(hh);
+    fourth[2] = static_cast<std::uint64_t>(t);
+    t = (t >> kLimbBits) + (hh >> kLimbBits);
+    fourth[3] = static_cast<std::uint64_t>(t);
+    AddLimbs(b.fourth, 5, fourth, 4, false);
+}
+
+SignedNat DecimalCubeSum(const DecimalPowerSums& sums, int scale) {
+    BigNat positive;
+    BigNat negative;
+    const std::uint64_t none[4] = {0, 0, 0, 0};
+    for (int e = HighestExponent(sums); e >= -scale; --e) {
+        const DecimalPowerSums::Bucket* b = BucketAt(sums, e);
+        const SignedNat sum = b == nullptr ? SignedNat{} : FromTwosComplement(b->cube, 4);
+        std::uint64_t limbs[4] = {0, 0, 0, 0};
+        std::copy(sum.magnitude.begin(), sum.magnitude.end(), limbs);
+        MultiplyAdd(positive, 1000, sum.negative ? none : limbs, 4);
+        MultiplyAdd(negative, 1000, sum.negative ? limbs : none, 4);
+    }
+    return Add(SignedNat{positive, false}, SignedNat{negative, !negative.empty()});
+}
+
+BigNat DecimalFourthSum(const DecimalPowerSums& sums, int scale) {
+    BigNat total;
+    const std::uint64_t none[5] = {0, 0, 0, 0, 0};
+    for (int e = HighestExponent(sums); e >= -scale; --e) {
+        const DecimalPowerSums::Bucket* b = BucketAt(sums, e);
+        MultiplyAdd(total, 10000, b == nullptr ? none : b->fourth, 5);
     }
     return total;
 }

@@ -94,6 +94,27 @@ BigNat DecimalSquareSum(const DecimalSums& sums, int scale);
 // the decimals, never negative; the numerator a variance is formed from.
 BigNat DecimalScatter(const DecimalSums& sums, int scale);
 
+// Σm³ and Σm⁴ per power of ten, for the skewness and the kurtosis: kept
+// apart from DecimalSums, and filled only when a run asks for the shape, so
+// that a mean pays nothing for them. The same limit of fewer than 2^31 values
+// holds (|Σm³| < 2^202, Σm⁴ < 2^259).
+struct DecimalPowerSums {
+    struct Bucket {
+        std::uint64_t cube[4];    // Σm³ in two's complement, low word first
+        std::uint64_t fourth[5];  // Σm⁴, low word first
+    };
+    std::vector<Bucket> buckets;
+    int lowest = 0;
+};
+
+// Adds m³ and m⁴ of the decimal m · 10^e to the sums.
+void AddDecimalPowers(DecimalPowerSums& sums, DecimalValue d);
+
+// Σd³ = C · 10^-3·scale and Σd⁴ = F · 10^-4·scale, for any scale ≥
+// DecimalScale of the same values' DecimalSums.
+SignedNat DecimalCubeSum(const DecimalPowerSums& sums, int scale);
+BigNat DecimalFourthSum(const DecimalPowerSums& sums, int scale);
+
 }  // namespace descstat
 
 #endif  // DESCSTAT_DECIMALSUMS_H

@@ -127,15 +127,55 @@ ExactNumber Quotient(BigNat num, BigNat den, bool negative) {
     return x;
 }
 
-ExactNumber SquareRootOf(BigNat num, BigNat den) {
-    ExactNumber x = Quotient(std::move(num), std::move(den));
+ExactNumber SquareRootOf(BigNat num, BigNat den, bool negative) {
+    ExactNumber x = Quotient(std::move(num), std::move(den), negative);
     x.root = true;
     return x;
 }
 
+namespace {
+
+// a's numerator over the common denominator of a and b, with its sign.
+SignedNat ScaledNumerator(const ExactNumber& a, const ExactNumber& b) {
+    return {Multiply(a.num, b.den), a.negative};
+}
+
+bool AreQuotients(const ExactNumber& a, const ExactNumber& b) {
+    return a.defined && b.defined && !a.root && !b.root;
+}
+
+}  // namespace
+
+ExactNumber Sum(const ExactNumber& a, const ExactNumber& b) {
+    if (!AreQuotients(a, b)) return {};
+    SignedNat s = Add(ScaledNumerator(a, b), ScaledNumerator(b, a));
+    return Quotient(std::move(s.magnitude), Multiply(a.den, b.den), s.negative);
+}
+
+ExactNumber Difference(const ExactNumber& a, const ExactNumber& b) {
+    ExactNumber minus = b;
+    minus.negative = !b.negative && !b.num.empty();
+    return Sum(a, minus);
+}
+
+int CompareExact(const ExactNumber& a, const ExactNumber& b) {
+    const ExactNumber d = Difference(a, b);
+    if (d.num.empty()) return 0;
+    return d.negative ? -1 : 1;
+}
+
+ExactNumber Divided(const ExactNumber& a, std::uint64_t k) {
+    if (!a.defined) return {};
+    ExactNumber r = a;
+    r.den = Multiply(a.den, Natural(a.root ? k * k : k));
+    return r;
+}
+
 double NearestDouble(const ExactNumber& x) {
     if (!x.defined || x.den.empty()) return std::numeric_limits<double>::quiet_NaN();
-    return x.root ? RoundSqrtQuotient(x.num, x.den, 0) : RoundQuotient(x.num, x.den, 0, x.negative);
+    if (!x.root) return RoundQuotient(x.num, x.den, 0, x.negative);
+    const double magnitude = RoundSqrtQuotient(x.num, x.den, 0);
+    return x.negative ? -magnitude : magnitude;
 }
 
 Decimal RoundedDecimal(const ExactNumber& x, int digits) {

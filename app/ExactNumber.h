@@ -17,7 +17,7 @@
 
 namespace descstat {
 
-// ±num/den, or its square root (`root`, never negative), with den > 0 and
+// ±num/den, or ±the square root of num/den (`root`), with den > 0 and
 // num ≥ 0. An undefined result (no values, one value for the unbiased
 // variance) has `defined` false and is NaN.
 struct ExactNumber {
@@ -28,10 +28,23 @@ struct ExactNumber {
     BigNat den;
 };
 
-// The quotient num/den (negated when `negative`) and the square root of
-// num/den; den must not be zero.
+// The quotient num/den and the square root of num/den, negated when
+// `negative`; den must not be zero.
 ExactNumber Quotient(BigNat num, BigNat den, bool negative = false);
-ExactNumber SquareRootOf(BigNat num, BigNat den);
+ExactNumber SquareRootOf(BigNat num, BigNat den, bool negative = false);
+
+// a − b for two defined quotients (no roots), exactly: a range, an
+// interquartile range, a deviation from the median. Undefined otherwise.
+ExactNumber Difference(const ExactNumber& a, const ExactNumber& b);
+
+// a + b for two defined quotients (no roots), exactly; undefined otherwise.
+ExactNumber Sum(const ExactNumber& a, const ExactNumber& b);
+
+// −1, 0 or 1 as a is below, equal to or above b, for two defined quotients.
+int CompareExact(const ExactNumber& a, const ExactNumber& b);
+
+// The quotient divided by a whole number k > 0: a mean of two, a sum over n.
+ExactNumber Divided(const ExactNumber& a, std::uint64_t k);
 
 // The exact value of a finite double; undefined for NaN and the infinities,
 // which no data file gives.

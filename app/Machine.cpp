@@ -15,13 +15,21 @@ namespace descstat {
 
 namespace {
 
-// The statistics a row carries, in the table's order: the count always, the
-// rest as the report would show them.
-std::vector<const StatisticRow*> RowStatistics(const RunOptions& options, bool named) {
-    std::vector<const StatisticRow*> rows;
+// The statistics a row carries: those --statistics or --describe asked for,
+// in their order, and the summary's not among them with --summary; else, in
+// the table's order, the count always and the rest as the report would
+// show them.
+std::vector<ShownStatistic> RowStatistics(const RunOptions& options, bool named) {
+    std::vector<ShownStatistic> rows = AskedRows(options);
+    const bool asked = !rows.empty();
+    const auto present = [&rows](const StatisticRow& row) {
+        return std::any_of(rows.begin(), rows.end(),
+                           [&row](const ShownStatistic& s) { return s.row == &row; });
+    };
     for (const StatisticRow& row : Statistics()) {
         if (row.tableOnly && !named) continue;
-        if (row.inEveryRow || Asked(row, options)) rows.push_back(&row);
+        if (asked && (row.block != Block::kSummary || !options.summary || present(row))) continue;
+        if (row.inEveryRow || Asked(row, options)) rows.push_back(ShownRow(row));
     }
     return rows;
 }
@@ -31,14 +39,6 @@ std::vector<const StatisticRow*> RowStatistics(const RunOptions& options, bool n
 // cells.
 bool AnyNamed(const ResultSets& sets) {
     return std::any_of(sets.begin(), sets.end(), [](const ResultSet& s) { return s.key.named; });
-}
-
-// A statistic's text: a count as a whole number, any other at the digits
-// (rounded once from its exact value), or the shortest of its nearest double.
-std::string RowText(const StatisticRow& row, const ResultSet& set, int digits) {
-    const ExactNumber v = row.of(set);
-    if (row.isCount) return std::to_string(static_cast<std::int64_t>(NearestDouble(v)));
-    return StatisticText(v, digits);
 }
 
 // True when the text is a decimal number as a spreadsheet reads it: a sign,
@@ -150,7 +150,7 @@ void WriteJsonHistogram(std::ostream& out, const Histogram& histogram) {
 }
 
 void WriteJson(std::ostream& out, const ResultSet& set,
-               const std::vector<const StatisticRow*>& rows, int digits, bool named) {
+               const std::vector<ShownStatistic>& rows, int digits, bool named) {
     out << "{\"file\": " << JsonString(set.key.file);
     if (named) {
         out << ", \"field\": " << JsonString(set.key.field)
@@ -160,9 +160,9 @@ void WriteJson(std::ostream& out, const ResultSet& set,
         out << ", \"error\": " << JsonString(set.error) << "}\n";
         return;
     }
-    for (const StatisticRow* row : rows) {
-        const bool finite = std::isfinite(NearestDouble(row->of(set)));
-        out << ", \"" << row->key << "\": " << (finite ? RowText(*row, set, digits) : "null");
+    for (const ShownStatistic& row : rows) {
+        const bool finite = std::isfinite(NearestDouble(ValueOf(row, set)));
+        out << ", \"" << KeyOf(row) << "\": " << (finite ? ShownText(row, set, digits) : "null");
     }
     if (set.hasHistogram) WriteJsonHistogram(out, set.histogram);
     out << "}\n";
@@ -170,14 +170,14 @@ void WriteJson(std::ostream& out, const ResultSet& set,
 
 // One row of tsv or csv: the key, the statistics, and the error column.
 void WriteDelimited(std::ostream& out, Format format, const ResultSet& set,
-                    const std::vector<const StatisticRow*>& rows, int digits, bool named) {
+                    const std::vector<ShownStatistic>& rows, int digits, bool named) {
     const bool tsv = format == Format::kTsv;
     const char separator = tsv ? '\t' : ',';
     const auto field = [tsv](const std::string& s) { return tsv ? TsvField(s) : CsvField(s); };
     out << field(set.key.file) << separator;
     if (named) out << field(set.key.field) << separator << field(set.key.group) << separator;
-    for (const StatisticRow* row : rows) {
-        if (set.error.empty()) out << RowText(*row, set, digits);
+    for (const ShownStatistic& row : rows) {
+        if (set.error.empty()) out << ShownText(row, set, digits);
         out << separator;
     }
     out << field(set.error) << '\n';
@@ -188,7 +188,7 @@ void WriteDelimited(std::ostream& out, Format format, const ResultSet& set,
 void WriteMachineRows(std::ostream& out, const ResultSets& sets, const RunOptions& options,
                       int digits) {
     const bool named = AnyNamed(sets);
-    const std::vector<const StatisticRow*> rows = RowStatistics(options, named);
+    const std::vector<ShownStatistic> rows = RowStatistics(options, named);
     if (options.format == Format::kJson) {
         for (const ResultSet& set : sets) WriteJson(out, set, rows, digits, named);
         return;
@@ -196,7 +196,7 @@ void WriteMachineRows(std::ostream& out, const ResultSets& sets, const RunOption
     const char separator = options.format == Format::kTsv ? '\t' : ',';
     out << "file" << separator;
     if (named) out << "field" << separator << "group" << separator;
-    for (const StatisticRow* row : rows) out << row->key << separator;
+    for (const ShownStatistic& row : rows) out << KeyOf(row) << separator;
     out << "error\n";
     for (const ResultSet& set : sets) WriteDelimited(out, options.format, set, rows, digits, named);
 }

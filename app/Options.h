@@ -4,6 +4,8 @@
 #ifndef DESCSTAT_OPTIONS_H
 #define DESCSTAT_OPTIONS_H
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -116,6 +118,22 @@ inline bool SelectsSeveral(const DataRules& r) {
            !r.groups.empty();
 }
 
+// A confidence level in percent as written, numerator/denominator with the
+// denominator a power of ten: 95 is 95/1, 97.5 is 975/10; above 0, below 100.
+struct ConfidenceLevel {
+    std::uint64_t numerator = 95;
+    std::uint64_t denominator = 1;
+};
+
+// A statistic asked for by --statistics or --describe: a row of the table of
+// statistics (StatisticTable.h) by its place in it, and for a percentile pN
+// its number N as written ("2.5") and its place among the percentiles asked.
+struct AskedStatistic {
+    std::size_t row = 0;
+    std::string number;
+    std::size_t percentile = 0;
+};
+
 // What a run is asked to do beyond the dialogue's defaults. The command line
 // sets all but the last two (and the report's width); the entry then decides how the report and the
 // console are written, from them and from where each goes.
@@ -126,6 +144,8 @@ struct RunOptions {
     int digits = kDefaultDigits;              // significant digits of each number
     bool digitsGiven = false;                 // asked for (machine formats: else shortest)
     bool summary = false;                     // the summary block after the results
+    std::vector<AskedStatistic> statistics;   // the block of statistics asked, in order
+    ConfidenceLevel confidence;               // the level of the mean's interval
     bool listing = true;                      // the listing's value lines
     bool histogram = false;                   // the histogram block (and a JSON field)
     int bins = 0;                             // the histogram's target bins; 0: Sturges

@@ -445,7 +445,7 @@ std::string Caption(const ResultSet& set, const RunOptions& options) {
     std::string caption;
     for (const StatisticRow& row : Statistics()) {
         if (row.caption == nullptr) continue;
-        const ExactNumber v = row.of(set);
+        const ExactNumber v = row.of(set, 0);
         if (!caption.empty()) caption += ", ";
         caption += english ? row.caption->english : row.caption->japanese;
         caption += " = ";

@@ -78,14 +78,25 @@ void WriteStatisticBlock(std::ostream& report, Block block, const ResultSet& set
     if (block == Block::kResults) report << std::endl;
     for (const StatisticRow& row : Statistics()) {
         if (row.block != block || !Has(row, set)) continue;
-        const ExactNumber value = row.of(set);
         WriteText(report, format.style, *row.label);
-        if (row.isCount) {
-            report << static_cast<std::int64_t>(NearestDouble(value)) << std::endl;
-        } else {
-            report << StatisticText(value, format.digits) << std::endl;
-        }
+        report << ShownText(ShownRow(row), set, format.digits) << std::endl;
     }
+}
+
+void WriteAskedBlock(std::ostream& report, const ResultSet& set, const RunOptions& options,
+                     const ReportFormat& format) {
+    report << std::endl;
+    for (const ShownStatistic& shown : AskedRows(options)) {
+        const LabelText label = LabelOf(shown, options);
+        WriteText(report, format.style, label.View());
+        report << ShownText(shown, set, format.digits) << std::endl;
+    }
+}
+
+std::string ShownText(const ShownStatistic& shown, const ResultSet& set, int digits) {
+    const ExactNumber v = ValueOf(shown, set);
+    if (shown.row->isCount) return std::to_string(static_cast<std::int64_t>(NearestDouble(v)));
+    return StatisticText(v, digits);
 }
 
 void WriteHistogramBlock(std::ostream& report, const Histogram& histogram,
@@ -121,6 +132,7 @@ void WriteBlocks(std::ostream& report, const ResultSet& set, const RunOptions& o
                  const ReportFormat& format) {
     WriteStatisticBlock(report, Block::kResults, set, format);
     if (options.summary) WriteStatisticBlock(report, Block::kSummary, set, format);
+    if (!options.statistics.empty()) WriteAskedBlock(report, set, options, format);
     if (options.histogram) WriteHistogramBlock(report, set.histogram, format);
 }
 
@@ -142,12 +154,12 @@ struct TableCell {
 };
 
 // A statistic's label as the table's first column shows it.
-TableCell LabelCell(const JapaneseText& label, const TextStyle& style) {
+TableCell LabelCell(const LabelText& label, const TextStyle& style) {
     TableCell cell;
     cell.label = true;
-    cell.shiftJis = BareLabel(label.shiftJis);
-    cell.utf8 = BareLabel(label.utf8);
-    cell.text = BareLabel(label.english);
+    cell.shiftJis = BareLabel(label.shiftJis.c_str());
+    cell.utf8 = BareLabel(label.utf8.c_str());
+    cell.text = BareLabel(label.english.c_str());
     cell.width = DisplayWidth(style.form == TextForm::kEnglish ? cell.text : cell.utf8);
     return cell;
 }
@@ -185,25 +197,25 @@ struct TableRow {
 
 std::vector<TableRow> TableRows(const ResultSet* sets, std::size_t count, const RunOptions& options,
                                 const ReportFormat& format) {
-    std::vector<const StatisticRow*> shown;
+    std::vector<ShownStatistic> shown;
     for (const StatisticRow& row : Statistics()) {
-        if (std::string(row.key) == "n") shown.insert(shown.begin(), &row);
+        if (std::string(row.key) == "n") shown.insert(shown.begin(), ShownRow(row));
     }
     for (const StatisticRow& row : Statistics()) {
         if (std::string(row.key) == "n" || !Asked(row, options)) continue;
         bool any = false;
         for (std::size_t i = 0; i < count; ++i) any = any || Has(row, sets[i]);
-        if (any) shown.push_back(&row);
+        if (any) shown.push_back(ShownRow(row));
     }
+    const std::vector<ShownStatistic> asked = AskedRows(options);
+    shown.insert(shown.end(), asked.begin(), asked.end());
     std::vector<TableRow> rows;
-    for (const StatisticRow* row : shown) {
-        TableRow line{LabelCell(*row->label, format.style), {}};
+    rows.reserve(shown.size());
+    for (const ShownStatistic& row : shown) {
+        TableRow line{LabelCell(LabelOf(row, options), format.style), {}};
         line.cells.reserve(count);
         for (std::size_t i = 0; i < count; ++i) {
-            const ExactNumber v = row->of(sets[i]);
-            std::string text = row->isCount
-                                   ? std::to_string(static_cast<std::int64_t>(NearestDouble(v)))
-                                   : StatisticText(v, format.digits);
+            std::string text = ShownText(row, sets[i], format.digits);
             const std::size_t width = text.size();
             line.cells.push_back(TextCell(std::move(text), width));
         }

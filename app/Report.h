@@ -63,8 +63,18 @@ void WriteListingLine(std::ostream& report, std::int32_t k, double value, int di
 void WriteStatisticBlock(std::ostream& report, Block block, const ResultSet& set,
                          const ReportFormat& format);
 
+// The block of the statistics --statistics or --describe asked for, after an
+// empty line, in their order: "標準誤差 = 0.12".
+void WriteAskedBlock(std::ostream& report, const ResultSet& set, const RunOptions& options,
+                     const ReportFormat& format);
+
+// A statistic's value as every renderer writes it: a count as a whole
+// number, any other rounded once to `digits` (or the shortest of its nearest
+// double), "nan" where it has no value.
+std::string ShownText(const ShownStatistic& shown, const ResultSet& set, int digits);
+
 // Every block after the listing that the options ask for: the results, the
-// summary, the histogram.
+// summary, the statistics asked for, the histogram.
 void WriteBlocks(std::ostream& report, const ResultSet& set, const RunOptions& options,
                  const ReportFormat& format);
 

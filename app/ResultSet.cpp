@@ -1,5 +1,7 @@
 #include "app/ResultSet.h"
 
+#include "app/StatisticTable.h"
+
 namespace descstat {
 
 void Compute(ResultSet& set, const RunOptions& options) {
@@ -7,15 +9,23 @@ void Compute(ResultSet& set, const RunOptions& options) {
     set.count = values.Count();
     if (!set.sums) set.sums = SumDecimals(values.Data(), values.Count());
     set.exact = ComputeExactResults(*set.sums);
-    set.sums.reset();
     set.results = NearestResults(set.exact);
     const bool plot = !options.plot.empty();
     if (options.histogram || plot) {
         set.histogram = ComputeHistogram(values.Data(), values.Count(), options.bins);
         set.hasHistogram = true;
     }
-    if (options.summary || plot) set.summary = ComputeSummary(values.Data(), values.Count());
+    const MoreRequest request = RequestOf(options);
+    SortWhenNeeded(values.Data(), values.Count(), request);
+    if (options.summary || plot || (request.needs & kNeedSummary) != 0) {
+        set.summary = ComputeSummary(values.Data(), values.Count());
+    }
     if (plot) set.whiskers = ComputeWhiskers(values.Data(), values.Count(), set.summary);
+    if (!options.statistics.empty()) {
+        set.more = ComputeMore(values.Data(), values.Count(), *set.sums, set.exact, set.summary,
+                               request);
+    }
+    set.sums.reset();
     values = Values();
 }
 

@@ -13,6 +13,7 @@
 
 #include "app/DecimalSums.h"
 #include "app/Histogram.h"
+#include "app/MoreStatistics.h"
 #include "app/Options.h"
 #include "app/Statistics.h"
 #include "app/Summary.h"
@@ -46,6 +47,7 @@ struct ResultSet {
     Results results{};         // and as their nearest doubles
     Summary summary{};         // with the summary or the chart
     Whiskers whiskers{};       // with the chart
+    MoreStatistics more;       // what --statistics and --describe ask for
     bool hasHistogram = false;
     Histogram histogram;
     std::string error;  // empty when the results stand

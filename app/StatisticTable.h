@@ -9,17 +9,25 @@
 #ifndef DESCSTAT_STATISTICTABLE_H
 #define DESCSTAT_STATISTICTABLE_H
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "app/Japanese.h"
+#include "app/MoreStatistics.h"
 #include "app/Options.h"
 #include "app/ResultSet.h"
 
 namespace descstat {
 
-// The report's blocks of statistics: the results, always written, and the
-// summary, written with --summary.
-enum class Block { kResults, kSummary };
+// The report's blocks of statistics: the results, always written, the
+// summary, written with --summary, and the statistics only --statistics or
+// --describe ask for (which may ask for any row, in their own order).
+enum class Block { kResults, kSummary, kAsked };
+
+// What a label leaves open at its @: nothing, the confidence level, or a
+// percentile's number.
+enum class LabelGap { kNone, kLevel, kPercentile };
 
 // A label of the chart's caption, in UTF-8 and in English.
 struct CaptionLabel {
@@ -35,8 +43,12 @@ struct StatisticRow {
     bool isCount;                         // written as a whole number, not at the digits
     bool inEveryRow;                      // every machine row has it, whatever was asked
     const CaptionLabel* caption;          // its label in the chart's caption; null: not there
-    ExactNumber (*of)(const ResultSet&);  // its exact value in a result set
-    bool tableOnly = false;               // only of a table's result sets (Shown says when)
+    // Its exact value in a result set; `part` is a percentile's place among
+    // those asked.
+    ExactNumber (*of)(const ResultSet& set, std::size_t part);
+    bool tableOnly = false;          // only of a table's result sets (Has says when)
+    unsigned needs = kNeedNothing;   // what must be computed first (MoreStatistics.h)
+    LabelGap gap = LabelGap::kNone;  // what its label's @ stands for
 };
 
 // The rows, in the order every renderer writes them.
@@ -54,6 +66,51 @@ bool Asked(const StatisticRow& row, const RunOptions& options);
 // True when the result set has the statistic: a table's statistic (the
 // missing cells) only a set of a table that is named or has missing cells.
 bool Has(const StatisticRow& row, const ResultSet& set);
+
+// A statistic as a renderer shows it: its row, and for a percentile its
+// number and place.
+struct ShownStatistic {
+    const StatisticRow* row;
+    std::string number;
+    std::size_t part = 0;
+};
+
+// A label with its @ filled in, in the three forms of a JapaneseText.
+struct LabelText {
+    std::string shiftJis;
+    std::string utf8;
+    std::string english;
+    JapaneseText View() const { return {shiftJis.c_str(), utf8.c_str(), english.c_str()}; }
+};
+
+// The statistics --statistics or --describe asked for, in their order.
+std::vector<ShownStatistic> AskedRows(const RunOptions& options);
+// A row of the table as shown without a number.
+ShownStatistic ShownRow(const StatisticRow& row);
+// The statistic's key in the machine formats ("p2.5" for a percentile).
+std::string KeyOf(const ShownStatistic& shown);
+// Its label, the level or the number in place of the @ ("信頼区間 下限 (95.0%) = ").
+LabelText LabelOf(const ShownStatistic& shown, const RunOptions& options);
+// Its exact value in the result set.
+ExactNumber ValueOf(const ShownStatistic& shown, const ResultSet& set);
+
+// Reads a --statistics list ("mean,se,p2.5,ci") into `asked`, after what it
+// holds: keys of the table, `ci` for both ends of the interval, `mode` for
+// the mode and its count, pN for any percentile from 0 to 100 with up to
+// seven decimals. A key it does not know goes to `bad`, and gives false.
+bool ParseStatistics(const std::string& list, std::vector<AskedStatistic>& asked,
+                     std::string& bad);
+// The keys --statistics takes, for the help and the message about a bad one.
+std::string StatisticKeys();
+// The --describe list: the spreadsheet tool's descriptive statistics.
+extern const char* const kDescribeList;
+
+// Reads a --confidence level, a decimal above 0 and below 100 with up to
+// nine decimals ("95", "99.9"); false for anything else.
+bool ParseConfidence(const std::string& text, ConfidenceLevel& level);
+
+// What the statistics asked for need computed, from the options.
+MoreRequest RequestOf(const RunOptions& options);
 
 // A label without its " = " and the blanks that pad it ("平均値").
 std::string BareLabel(const char* label);

@@ -20,14 +20,6 @@ ExactNumber FenceValue(const ExactNumber& a, const ExactNumber& b) {
                     sum.negative);
 }
 
-// −1, 0 or 1 as x is below, equal to or above y (two quotients, no roots).
-int CompareExact(const ExactNumber& x, const ExactNumber& y) {
-    const SignedNat difference = Add({Multiply(x.num, y.den), x.negative},
-                                     {Multiply(y.num, x.den), !y.negative && !y.num.empty()});
-    if (difference.magnitude.empty()) return 0;
-    return difference.negative ? -1 : 1;
-}
-
 // The double nearest to the fence, and whether a value equal to that double
 // lies beyond the fence (away from a), the value taken as its shortest
 // decimal: only there can the rounding decide, for every other value's

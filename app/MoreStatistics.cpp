@@ -1,0 +1,160 @@
+#include "app/MoreStatistics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace descstat {
+
+namespace {
+
+bool AllFinite(const double* values, std::int32_t n) {
+    return std::all_of(values, values + n, [](double v) { return std::isfinite(v); });
+}
+
+// Σd = S · 10^-scale as an exact number.
+ExactNumber SumOf(const DecimalSums& sums) {
+    const int scale = std::max(DecimalScale(sums), 0);
+    SignedNat s = DecimalLinearSum(sums, scale);
+    return Quotient(std::move(s.magnitude), PowerOfTen(scale), s.negative);
+}
+
+// se = √(s² / n).
+ExactNumber StandardErrorOf(const ExactNumber& unbiasedVariance, std::int64_t n) {
+    if (!unbiasedVariance.defined) return {};
+    return SquareRootOf(unbiasedVariance.num,
+                        Multiply(unbiasedVariance.den, Natural(static_cast<std::uint64_t>(n))));
+}
+
+// s / x̄ = ±√(s² / x̄²), with the mean's sign; undefined for a zero mean.
+ExactNumber VariationOf(const ExactNumber& mean, const ExactNumber& unbiasedVariance) {
+    if (!mean.defined || !unbiasedVariance.defined || mean.num.empty()) return {};
+    return SquareRootOf(Multiply(unbiasedVariance.num, Multiply(mean.den, mean.den)),
+                        Multiply(unbiasedVariance.den, Multiply(mean.num, mean.num)),
+                        mean.negative);
+}
+
+// The skewness G1 and the kurtosis G2 from the sums of the decimals' powers.
+// With D = n·Σ(x − x̄)² and T3 = n²·Σ(x − x̄)³, T4 = n³·Σ(x − x̄)⁴ (exact
+// whole numbers at one scale, which cancels):
+//   G1 = √(n(n − 1)·T3² / ((n − 2)²·D³)) with the sign of T3,
+//   G2 = (n − 1)·((n + 1)·T4 − 3(n − 1)·D²) / ((n − 2)(n − 3)·D²).
+void ComputeShape(const double* values, std::int32_t n, const DecimalSums& sums,
+                  MoreStatistics& r) {
+    if (n < 3) return;
+    DecimalPowerSums powers;
+    for (std::int32_t i = 0; i < n; ++i) AddDecimalPowers(powers, DecimalOf(values[i]));
+    const int scale = std::max(DecimalScale(sums), 0);
+    const SignedNat linear = DecimalLinearSum(sums, scale);
+    const BigNat square = DecimalSquareSum(sums, scale);
+    const SignedNat cube = DecimalCubeSum(powers, scale);
+    const auto count = static_cast<std::uint64_t>(n);
+    const BigNat scatter = ScatterTimesCount(linear.magnitude, square, sums.count);
+    if (scatter.empty()) return;  // every value alike: no shape
+    const SignedNat cubes = CentralCubesTimesCountSquared(linear, square, cube, count);
+    const BigNat scatterSquared = Multiply(scatter, scatter);
+    r.skewness = SquareRootOf(
+        Multiply(Natural(count * (count - 1)), Multiply(cubes.magnitude, cubes.magnitude)),
+        Multiply(Natural((count - 2) * (count - 2)), Multiply(scatterSquared, scatter)),
+        cubes.negative);
+    if (n < 4) return;
+    const BigNat fourths = CentralFourthsTimesCountCubed(linear, square, cube,
+                                                         DecimalFourthSum(powers, scale), count);
+    SignedNat inner = Add(SignedNat{Multiply(Natural(count + 1), fourths), false},
+                          SignedNat{Multiply(Natural(3 * (count - 1)), scatterSquared), true});
+    r.kurtosis = Quotient(Multiply(Natural(count - 1), inner.magnitude),
+                          Multiply(Natural((count - 2) * (count - 3)), scatterSquared),
+                          inner.negative);
+}
+
+// The most frequent of the sorted values, the smallest on a tie.
+void ComputeMode(const double* sorted, std::int32_t n, MoreStatistics& r) {
+    std::int64_t best = 0;
+    double mode = 0;
+    for (std::int32_t i = 0; i < n;) {
+        std::int32_t j = i + 1;
+        while (j < n && sorted[j] == sorted[i]) ++j;
+        if (j - i > best) {
+            best = j - i;
+            mode = sorted[i];
+        }
+        i = j;
+    }
+    r.modeCount = best;
+    if (best > 1) r.mode = ExactAsWritten(mode);
+}
+
+// The median of |x − M| over the sorted values, M their median. The values
+// at or below M give deviations that grow leftwards, those at or above it
+// deviations that grow rightwards: two sorted lists, whose k-th smallest
+// together is found by bisection with exact comparisons.
+ExactNumber MedianDeviationOf(const double* sorted, std::int32_t n, const ExactNumber& median) {
+    const auto half = static_cast<std::size_t>(n / 2);
+    const std::size_t left = half;
+    const std::size_t right = static_cast<std::size_t>(n) - half;
+    const auto below = [&](std::size_t i) {
+        return Difference(median, ExactAsWritten(sorted[half - 1 - i]));
+    };
+    const auto above = [&](std::size_t j) {
+        return Difference(ExactAsWritten(sorted[half + j]), median);
+    };
+    const auto smallest = [&](std::size_t k) {  // the (k+1)-th smallest deviation
+        std::size_t lo = k + 1 > right ? k + 1 - right : 0;
+        std::size_t hi = std::min(k + 1, left);
+        while (lo < hi) {
+            const std::size_t i = lo + (hi - lo) / 2;
+            if (CompareExact(below(i), above(k - i)) < 0) {
+                lo = i + 1;
+            } else {
+                hi = i;
+            }
+        }
+        const std::size_t j = k + 1 - lo;
+        if (lo == 0) return above(j - 1);
+        if (j == 0) return below(lo - 1);
+        ExactNumber a = below(lo - 1);
+        ExactNumber b = above(j - 1);
+        return CompareExact(a, b) >= 0 ? a : b;
+    };
+    const auto count = static_cast<std::size_t>(n);
+    if (count % 2 == 1) return smallest(count / 2);
+    return Divided(Sum(smallest(count / 2 - 1), smallest(count / 2)), 2);
+}
+
+}  // namespace
+
+void SortWhenNeeded(double* values, std::int32_t n, const MoreRequest& request) {
+    if ((request.needs & kNeedSorted) != 0 && AllFinite(values, n)) std::sort(values, values + n);
+}
+
+MoreStatistics ComputeMore(double* values, std::int32_t n, const DecimalSums& sums,
+                           const ExactResults& exact, const Summary& summary,
+                           const MoreRequest& request) {
+    MoreStatistics r;
+    r.percentiles.resize(request.probabilities.size());
+    if (sums.notFinite || !AllFinite(values, n)) return r;
+    r.sum = SumOf(sums);  // 0 for no values
+    if (n == 0) return r;
+    r.standardError = StandardErrorOf(exact.unbiasedVariance, n);
+    r.variation = VariationOf(exact.mean, exact.unbiasedVariance);
+    if ((request.needs & kNeedInterval) != 0) {
+        r.interval = ConfidenceInterval(exact.mean, exact.unbiasedVariance, n, request.level);
+    }
+    if ((request.needs & kNeedPowers) != 0) ComputeShape(values, n, sums, r);
+    if ((request.needs & kNeedSummary) != 0) {
+        r.range = Difference(summary.exact[4], summary.exact[0]);
+        r.interquartileRange = Difference(summary.exact[3], summary.exact[1]);
+    }
+    if ((request.needs & kNeedSorted) != 0) {
+        ComputeMode(values, n, r);
+        r.medianDeviation = MedianDeviationOf(values, n, summary.exact[2]);
+    }
+    if (!request.probabilities.empty()) {
+        std::vector<double> nearest(request.probabilities.size());
+        ComputeQuantiles(values, n, request.probabilities.data(), request.probabilities.size(),
+                         nearest.data(), r.percentiles.data());
+    }
+    return r;
+}
+
+}  // namespace descstat

@@ -1,0 +1,145 @@
+#include "app/StudentT.h"
+
+#include <cmath>
+#include <cstring>
+#include <exception>
+#include <iterator>
+#include <limits>
+#include <vector>
+
+#include <boost/math/distributions/students_t.hpp>
+#include <boost/multiprecision/cpp_bin_float.hpp>
+#include <boost/multiprecision/cpp_int.hpp>
+
+namespace descstat {
+
+namespace {
+
+template <unsigned Digits>
+using Float = boost::multiprecision::number<boost::multiprecision::cpp_bin_float<Digits>,
+                                            boost::multiprecision::et_off>;
+
+// The relative error allowed for a result at `Digits` digits: Boost's
+// quantile is good to a few units in the type's last place; this allows a
+// thousand million of them.
+template <unsigned Digits>
+Float<Digits> RelativeError() {
+    return pow(Float<Digits>(10), -static_cast<int>(Digits) + 12);
+}
+
+template <class F>
+F FloatOf(const BigNat& a) {
+    F x = 0;
+    for (auto limb = a.rbegin(); limb != a.rend(); ++limb) x = ldexp(x, 64) + F(*limb);
+    return x;
+}
+
+// The value of an exact number at the type's precision.
+template <class F>
+F FloatOf(const ExactNumber& x) {
+    F q = FloatOf<F>(x.num) / FloatOf<F>(x.den);
+    if (x.root) q = sqrt(q);
+    return x.negative ? F(-q) : q;
+}
+
+// The exact value of a finite number of the type: its mantissa over a power
+// of two.
+template <class F>
+ExactNumber ExactOfFloat(const F& v) {
+    if (v == 0) return Quotient({}, Natural(1));
+    int exponent = 0;
+    const F fraction = frexp(abs(v), &exponent);
+    constexpr int kBits = std::numeric_limits<F>::digits;
+    const auto whole = static_cast<boost::multiprecision::cpp_int>(ldexp(fraction, kBits));
+    BigNat mantissa;
+    export_bits(whole, std::back_inserter(mantissa), 64, false);
+    while (!mantissa.empty() && mantissa.back() == 0) mantissa.pop_back();
+    const int shift = exponent - kBits;
+    if (shift >= 0) return Quotient(Multiply(mantissa, PowerOfTwo(shift)), Natural(1), v < 0);
+    return Quotient(std::move(mantissa), PowerOfTwo(-shift), v < 0);
+}
+
+// One result at one precision: its value and the band its error allows.
+struct Band {
+    ExactNumber value;
+    bool decided = false;
+};
+
+template <class F>
+Band BandOf(const F& value, const F& error) {
+    Band b;
+    b.value = ExactOfFloat(value);
+    b.decided = RoundsAlike(ExactOfFloat(F(value - error)), ExactOfFloat(F(value + error)));
+    return b;
+}
+
+// The interval's three numbers at `Digits` digits, each with whether it is
+// decided; false when the library failed.
+template <unsigned Digits>
+bool IntervalAt(const ExactNumber& mean, const ExactNumber& se, std::int64_t n,
+                const ConfidenceLevel& level, Band bands[3]) {
+    using F = Float<Digits>;
+    try {
+        const F p = F(100 * level.denominator + level.numerator) / F(200 * level.denominator);
+        const boost::math::students_t_distribution<F> t(static_cast<F>(n - 1));
+        const F q = quantile(t, p);
+        const F m = FloatOf<F>(mean);
+        const F half = q * FloatOf<F>(se);
+        const F error = (abs(m) + half) * RelativeError<Digits>();
+        bands[0] = BandOf(F(m - half), error);
+        bands[1] = BandOf(F(m + half), error);
+        bands[2] = BandOf(half, F(half * RelativeError<Digits>()));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+bool RoundsAlike(const ExactNumber& a, const ExactNumber& b) {
+    const double x = NearestDouble(a);
+    const double y = NearestDouble(b);
+    if (std::memcmp(&x, &y, sizeof x) != 0) return false;
+    if (!std::isnormal(x)) return true;  // written as that double at any digits
+    for (int digits = 1; digits <= 17; ++digits) {
+        const Decimal u = RoundedDecimal(a, digits);
+        const Decimal v = RoundedDecimal(b, digits);
+        if (u.negative != v.negative || u.digits != v.digits || u.exponent != v.exponent) {
+            return false;
+        }
+    }
+    return true;
+}
+
+MeanInterval ConfidenceInterval(const ExactNumber& mean, const ExactNumber& unbiasedVariance,
+                                std::int64_t n, const ConfidenceLevel& level) {
+    MeanInterval r;
+    if (n < 2 || !mean.defined || !unbiasedVariance.defined) return r;
+    if (unbiasedVariance.num.empty()) {  // every value alike: no spread to allow for
+        r.low = mean;
+        r.high = mean;
+        r.half = Quotient({}, Natural(1));
+        return r;
+    }
+    const ExactNumber standardError = SquareRootOf(
+        unbiasedVariance.num, Multiply(unbiasedVariance.den, Natural(static_cast<std::uint64_t>(n))));
+    Band coarse[3];
+    Band fine[3];
+    const bool haveCoarse = IntervalAt<60>(mean, standardError, n, level, coarse);
+    const bool needFine = !haveCoarse || !coarse[0].decided || !coarse[1].decided ||
+                          !coarse[2].decided;
+    const bool haveFine = needFine && IntervalAt<240>(mean, standardError, n, level, fine);
+    const auto pick = [&](int i) {
+        // The finer value when it was computed: at a tie no precision decides,
+        // and the finer is the nearer.
+        if (haveFine) return fine[i].value;
+        return haveCoarse ? coarse[i].value : ExactNumber{};
+    };
+    r.low = pick(0);
+    r.high = pick(1);
+    r.half = pick(2);
+    return r;
+}
+
+}  // namespace descstat
