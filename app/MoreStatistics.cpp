@@ -88,8 +88,11 @@ void ComputeMode(const double* sorted, std::int32_t n, MoreStatistics& r) {
 // at or below M give deviations that grow leftwards, those at or above it
 // deviations that grow rightwards: two sorted lists, whose k-th smallest
 // together is found by bisection with exact comparisons.
-ExactNumber MedianDeviationOf(const double* sorted, std::int32_t n, const ExactNumber& median) {
+ExactNumber MedianDeviationOf(const double* sorted, std::int32_t n) {
     const auto half = static_cast<std::size_t>(n / 2);
+    const ExactNumber median =
+        n % 2 == 1 ? ExactAsWritten(sorted[half])
+                   : InterpolateDecimals(DecimalOf(sorted[half - 1]), DecimalOf(sorted[half]), 1, 2);
     const std::size_t left = half;
     const std::size_t right = static_cast<std::size_t>(n) - half;
     const auto below = [&](std::size_t i) {
@@ -123,18 +126,21 @@ ExactNumber MedianDeviationOf(const double* sorted, std::int32_t n, const ExactN
 
 }  // namespace
 
-void SortWhenNeeded(double* values, std::int32_t n, const MoreRequest& request) {
-    if ((request.needs & kNeedSorted) != 0 && AllFinite(values, n)) std::sort(values, values + n);
+void ComputeFromSorted(double* values, std::int32_t n, const MoreRequest& request,
+                       MoreStatistics& r) {
+    if ((request.needs & kNeedSorted) == 0 || n == 0 || !AllFinite(values, n)) return;
+    std::sort(values, values + n);
+    ComputeMode(values, n, r);
+    r.medianDeviation = MedianDeviationOf(values, n);
 }
 
-MoreStatistics ComputeMore(double* values, std::int32_t n, const DecimalSums& sums,
-                           const ExactResults& exact, const Summary& summary,
-                           const MoreRequest& request) {
-    MoreStatistics r;
+void ComputeMore(double* values, std::int32_t n, const DecimalSums& sums,
+                 const ExactResults& exact, const Summary& summary, const MoreRequest& request,
+                 MoreStatistics& r) {
     r.percentiles.resize(request.probabilities.size());
-    if (sums.notFinite || !AllFinite(values, n)) return r;
+    if (sums.notFinite || !AllFinite(values, n)) return;
     r.sum = SumOf(sums);  // 0 for no values
-    if (n == 0) return r;
+    if (n == 0) return;
     r.standardError = StandardErrorOf(exact.unbiasedVariance, n);
     r.variation = VariationOf(exact.mean, exact.unbiasedVariance);
     if ((request.needs & kNeedInterval) != 0) {
@@ -145,16 +151,11 @@ MoreStatistics ComputeMore(double* values, std::int32_t n, const DecimalSums& su
         r.range = Difference(summary.exact[4], summary.exact[0]);
         r.interquartileRange = Difference(summary.exact[3], summary.exact[1]);
     }
-    if ((request.needs & kNeedSorted) != 0) {
-        ComputeMode(values, n, r);
-        r.medianDeviation = MedianDeviationOf(values, n, summary.exact[2]);
-    }
     if (!request.probabilities.empty()) {
         std::vector<double> nearest(request.probabilities.size());
         ComputeQuantiles(values, n, request.probabilities.data(), request.probabilities.size(),
                          nearest.data(), r.percentiles.data());
     }
-    return r;
 }
 
 }  // namespace descstat

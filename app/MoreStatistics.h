@@ -59,15 +59,18 @@ struct MoreStatistics {
     std::vector<ExactNumber> percentiles;  // at the request's probabilities, in order
 };
 
-// The statistics of the first n values from their decimal sums, their five
-// results and (when the request needs it) their summary. Sorts the values
-// when the request needs them sorted (the mode, the median absolute
-// deviation), so the caller computes the summary after this step's sort;
-// the percentiles reorder them too.
-void SortWhenNeeded(double* values, std::int32_t n, const MoreRequest& request);
-MoreStatistics ComputeMore(double* values, std::int32_t n, const DecimalSums& sums,
-                           const ExactResults& exact, const Summary& summary,
-                           const MoreRequest& request);
+// The statistics that need the first n values sorted (the mode and the
+// median absolute deviation), into r; sorts them first when the request
+// needs them, so it comes before anything that reorders them (the summary).
+void ComputeFromSorted(double* values, std::int32_t n, const MoreRequest& request,
+                       MoreStatistics& r);
+
+// The other statistics of the first n values into r, from their decimal
+// sums, their five results and (when the request needs it) their summary.
+// The percentiles reorder the values.
+void ComputeMore(double* values, std::int32_t n, const DecimalSums& sums,
+                 const ExactResults& exact, const Summary& summary, const MoreRequest& request,
+                 MoreStatistics& r);
 
 }  // namespace descstat
 

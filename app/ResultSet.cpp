@@ -16,14 +16,14 @@ void Compute(ResultSet& set, const RunOptions& options) {
         set.hasHistogram = true;
     }
     const MoreRequest request = RequestOf(options);
-    SortWhenNeeded(values.Data(), values.Count(), request);
+    ComputeFromSorted(values.Data(), values.Count(), request, set.more);
     if (options.summary || plot || (request.needs & kNeedSummary) != 0) {
         set.summary = ComputeSummary(values.Data(), values.Count());
     }
     if (plot) set.whiskers = ComputeWhiskers(values.Data(), values.Count(), set.summary);
     if (!options.statistics.empty()) {
-        set.more = ComputeMore(values.Data(), values.Count(), *set.sums, set.exact, set.summary,
-                               request);
+        ComputeMore(values.Data(), values.Count(), *set.sums, set.exact, set.summary, request,
+                    set.more);
     }
     set.sums.reset();
     values = Values();

@@ -65,7 +65,7 @@ const StatisticRow kRows[] = {
      kNeedSummary},
     {"mad", &kMadLabel, Block::kAsked, false, false, nullptr,
      [](const ResultSet& s, std::size_t) { return s.more.medianDeviation; }, false,
-     kNeedSummary | kNeedSorted},
+     kNeedSorted},
     {"mode", &kModeLabel, Block::kAsked, false, false, nullptr,
      [](const ResultSet& s, std::size_t) { return s.more.mode; }, false, kNeedSorted},
     {"mode_count", &kModeCountLabel, Block::kAsked, true, false, nullptr,

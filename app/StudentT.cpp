@@ -68,8 +68,13 @@ struct Band {
 template <class F>
 Band BandOf(const F& value, const F& error) {
     Band b;
-    b.value = ExactOfFloat(value);
-    b.decided = RoundsAlike(ExactOfFloat(F(value - error)), ExactOfFloat(F(value + error)));
+    // A band about zero at the finest precision holds a bound that is zero
+    // (mean = t·se, as where t is 1 exactly): written as 0, not with the
+    // sign of a last error.
+    const bool aboutZero = std::numeric_limits<F>::digits10 > 100 && abs(value) <= error;
+    b.value = aboutZero ? Quotient({}, Natural(1)) : ExactOfFloat(value);
+    b.decided = aboutZero ||
+                RoundsAlike(ExactOfFloat(F(value - error)), ExactOfFloat(F(value + error)));
     return b;
 }
 

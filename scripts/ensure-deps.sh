@@ -29,10 +29,11 @@ has_libfuzzer() {
 
 for want in "$@"; do
     case "$want" in
-        compiler) need has g++ g++ ;;
+        compiler) need has g++ g++
+                  need test -f /usr/include/boost/math/distributions/students_t.hpp libboost-dev ;;
         cmake) need has cmake cmake ;;
         gtest) need has_gtest libgtest-dev ;;
-        python) need has python3 python3 ;;
+        python) need has python3 python3; need python3 -c 'import mpmath' python3-mpmath ;;
         lint) need has clang-tidy clang-tidy; need has clang-format clang-format
               need has cppcheck cppcheck ;;
         package) need has dpkg-deb dpkg; need has dpkg-shlibdeps dpkg-dev ;;
