@@ -21,6 +21,10 @@ value, and say whether each target holds:
   labels, 5 numeric columns), every numeric column by group with the summary
   (-F tsv -s -g 1) at most 0.25 times datamash's time for the same statistics
   (and Miller's stats1, where installed, for comparison), within 8 bytes per
+  value plus 4 MiB;
+- the statistics a report asks for: --describe (sum, standard error, mode,
+  skewness, kurtosis, quartiles, range, the t interval, ...) at most 1.5
+  times -s, on the largest size (10 million values), within 8 bytes per
   value plus 4 MiB.
 
 Usage: bench.py PROGRAM [SIZE ...]
@@ -47,6 +51,7 @@ TARGET_SUMMARY = 1.2
 TARGET_STDIN = 1.1
 TARGET_TSV_VS_DATAMASH = 0.2
 TARGET_TABLE_VS_DATAMASH = 0.25
+TARGET_DESCRIBE = 1.5
 TABLE_ROWS = 1_000_000
 TABLE_COLUMNS = 5
 
@@ -174,6 +179,28 @@ def table_bench(program, has_datamash):
     return fast and small and agree != "NO"
 
 
+def describe_bench(program, n):
+    """--describe against -s on n values, both -F tsv; True when the targets
+    hold and the two runs agree on the mean and the median."""
+    name = os.path.basename(make_data(n)[0])
+    summ, _, summ_out = best_of([program, "-F", "tsv", "-s", name])
+    desc, peak, desc_out = best_of([program, "-F", "tsv", "-D", name])
+    rows = [dict(zip(*[line.split("\t") for line in out.decode().splitlines()]))
+            for out in (summ_out, desc_out)]
+    agree = all(rows[0][k] == rows[1][k] for k in ("n", "mean", "median", "min", "max"))
+    bound = 8 * n + 4 * 1024 * 1024
+    ratio = desc / summ
+    print()
+    print("| values | -F tsv -s s | -F tsv -D s | -D/-s | peak MiB | bound MiB | agree |")
+    print("|---:|---:|---:|---:|---:|---:|:---:|")
+    print("| %d | %.3f | %.3f | %.2f | %.1f | %.1f | %s |"
+          % (n, summ, desc, ratio, peak / 2**20, bound / 2**20, "yes" if agree else "NO"))
+    print("- --describe at most %.1f x -s: %s" % (TARGET_DESCRIBE,
+                                                 verdict(ratio <= TARGET_DESCRIBE)))
+    print("- --describe within 8 bytes per value + 4 MiB: %s" % verdict(peak <= bound))
+    return ratio <= TARGET_DESCRIBE and peak <= bound and agree
+
+
 def build_baseline():
     """The program as it was at BASELINE, built once in build/bench/baseline;
     None where git or the revision is missing."""
@@ -293,6 +320,7 @@ def main():
               % (", ".join("%.0f" % per_value[n] for n in sorted(per_value)), verdict(linear)))
         ok["linear"] = linear
     ok["table"] = table_bench(program, has_datamash)
+    ok["describe"] = describe_bench(program, max(sizes))
     return 0 if all(ok.values()) else 1
 
 

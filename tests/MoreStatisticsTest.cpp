@@ -110,21 +110,29 @@ TEST(MoreStatistics, MedianDeviationAndModeAgreeWithBruteForce) {
 }
 
 // Random values of a few dyadic steps against the brute force: long runs of
-// ties on both sides of the median.
+// ties on both sides of the median, −0 beside +0, and counts above the
+// radix sort's threshold with values that share their leading bytes.
 TEST(MoreStatistics, MedianDeviationOfRandomTies) {
     std::uint64_t state = 12345;
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 220; ++round) {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        const auto n = static_cast<std::size_t>(1 + (state >> 58));
+        const auto n = static_cast<std::size_t>(round < 200 ? 1 + (state >> 58) : 3000 + round);
         std::vector<double> values;
         for (std::size_t i = 0; i < n; ++i) {
             state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-            values.push_back(static_cast<double>(static_cast<int>(state >> 60) - 8) / 4);
+            const double v = static_cast<double>(static_cast<int>(state >> 60) - 8) / 4;
+            values.push_back(v == 0 && (state & 1) != 0 ? -0.0 : v + (round >= 200 ? 1000 : 0));
         }
         std::vector<double> work = values;
-        EXPECT_EQ(descstat::NearestDouble(ComputeAll(work).medianDeviation),
-                  BruteMedianDeviation(values))
+        const descstat::MoreStatistics r = ComputeAll(work);
+        EXPECT_EQ(descstat::NearestDouble(r.medianDeviation), BruteMedianDeviation(values))
             << ::testing::PrintToString(values);
+        std::sort(values.begin(), values.end());
+        std::int64_t most = 0;
+        for (const double v : values) {
+            most = std::max<std::int64_t>(most, std::count(values.begin(), values.end(), v));
+        }
+        EXPECT_EQ(r.modeCount, most) << n;
     }
 }
 
