@@ -192,12 +192,13 @@ std::string LanguageHelp() {
 // The --statistics help: the keys, read from the table of statistics.
 std::string StatisticsHelp() {
     constexpr std::size_t kWidth = 47;
-    return Wrapped("a block of these statistics after the results, in the order given, each "
-                   "exact and rounded once (in the machine formats: the row's columns): " +
-                       StatisticKeys() +
-                       "; ci is ci_low,ci_high (Student's t), mode is mode,mode_count, pN the "
-                       "percentile N (0 to 100: p2.5)",
-                   kWidth);
+    return Wrapped(
+        "a block of these statistics after the results, in the order given, each "
+        "exact and rounded once (in the machine formats: the row's columns): " +
+            StatisticKeys() +
+            "; ci is ci_low,ci_high (Student's t), mode is mode,mode_count, pN the "
+            "percentile N (0 to 100: p2.5)",
+        kWidth);
 }
 
 // One option's entry: its head, then its description from kHelpColumn, on a

@@ -282,7 +282,8 @@ BigNat DecimalSquareSum(const DecimalSums& sums, int scale) {
 
 void AddDecimalPowers(DecimalPowerSums& sums, DecimalValue d) {
     DecimalPowerSums::Bucket& b = BucketFor(sums, d.e);
-    const std::uint64_t m = d.m < 0 ? 0 - static_cast<std::uint64_t>(d.m) : static_cast<std::uint64_t>(d.m);
+    const std::uint64_t m =
+        d.m < 0 ? 0 - static_cast<std::uint64_t>(d.m) : static_cast<std::uint64_t>(d.m);
     const U128 square = static_cast<U128>(m) * m;
     const auto low = static_cast<std::uint64_t>(square);
     const auto high = static_cast<std::uint64_t>(square >> kLimbBits);

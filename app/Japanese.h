@@ -118,40 +118,93 @@ constexpr JapaneseText kMissingLabel = {
 // 合計 =
 constexpr JapaneseText kSumLabel = {"\x8D\x87\x8C\x76 = ", "\xE5\x90\x88\xE8\xA8\x88 = ", "Sum = "};
 // 標準誤差 =
-constexpr JapaneseText kStandardErrorLabel = {"\x95\x57\x8F\x80\x8C\xEB\x8D\xB7 = ", "\xE6\xA8\x99\xE6\xBA\x96\xE8\xAA\xA4\xE5\xB7\xAE = ", "Standard error = "};
+constexpr JapaneseText kStandardErrorLabel = {
+    "\x95\x57\x8F\x80\x8C\xEB\x8D\xB7 = ", "\xE6\xA8\x99\xE6\xBA\x96\xE8\xAA\xA4\xE5\xB7\xAE = ",
+    "Standard error = "};
 // 信頼区間 下限 (@) =
-constexpr JapaneseText kCiLowLabel = {"\x90\x4D\x97\x8A\x8B\xE6\x8A\xD4 \x89\xBA\x8C\xC0 (@) = ", "\xE4\xBF\xA1\xE9\xA0\xBC\xE5\x8C\xBA\xE9\x96\x93 \xE4\xB8\x8B\xE9\x99\x90 (@) = ", "@ CI lower = "};
+constexpr JapaneseText kCiLowLabel = {
+    "\x90\x4D\x97\x8A\x8B\xE6\x8A\xD4 \x89\xBA\x8C\xC0 (@) = ",
+    "\xE4\xBF\xA1\xE9\xA0\xBC\xE5\x8C\xBA\xE9\x96\x93 \xE4\xB8\x8B\xE9\x99\x90 (@) = ",
+    "@ CI lower = "};
 // 信頼区間 上限 (@) =
-constexpr JapaneseText kCiHighLabel = {"\x90\x4D\x97\x8A\x8B\xE6\x8A\xD4 \x8F\xE3\x8C\xC0 (@) = ", "\xE4\xBF\xA1\xE9\xA0\xBC\xE5\x8C\xBA\xE9\x96\x93 \xE4\xB8\x8A\xE9\x99\x90 (@) = ", "@ CI upper = "};
+constexpr JapaneseText kCiHighLabel = {
+    "\x90\x4D\x97\x8A\x8B\xE6\x8A\xD4 \x8F\xE3\x8C\xC0 (@) = ",
+    "\xE4\xBF\xA1\xE9\xA0\xBC\xE5\x8C\xBA\xE9\x96\x93 \xE4\xB8\x8A\xE9\x99\x90 (@) = ",
+    "@ CI upper = "};
 // 信頼度 (@) =
-constexpr JapaneseText kCiHalfLabel = {"\x90\x4D\x97\x8A\x93\x78 (@) = ", "\xE4\xBF\xA1\xE9\xA0\xBC\xE5\xBA\xA6 (@) = ", "@ CI half-width = "};
+constexpr JapaneseText kCiHalfLabel = {
+    "\x90\x4D\x97\x8A\x93\x78 (@) = ", "\xE4\xBF\xA1\xE9\xA0\xBC\xE5\xBA\xA6 (@) = ",
+    "@ CI half-width = "};
 // 変動係数 =
-constexpr JapaneseText kVariationLabel = {"\x95\xCF\x93\xAE\x8C\x57\x90\x94 = ", "\xE5\xA4\x89\xE5\x8B\x95\xE4\xBF\x82\xE6\x95\xB0 = ", "Coefficient of variation = "};
+constexpr JapaneseText kVariationLabel = {
+    "\x95\xCF\x93\xAE\x8C\x57\x90\x94 = ", "\xE5\xA4\x89\xE5\x8B\x95\xE4\xBF\x82\xE6\x95\xB0 = ",
+    "Coefficient of variation = "};
 // 範囲 =
-constexpr JapaneseText kRangeLabel = {"\x94\xCD\x88\xCD = ", "\xE7\xAF\x84\xE5\x9B\xB2 = ", "Range = "};
+constexpr JapaneseText kRangeLabel = {
+    "\x94\xCD\x88\xCD = ", "\xE7\xAF\x84\xE5\x9B\xB2 = ", "Range = "};
 // 四分位範囲 =
-constexpr JapaneseText kIqrLabel = {"\x8E\x6C\x95\xAA\x88\xCA\x94\xCD\x88\xCD = ", "\xE5\x9B\x9B\xE5\x88\x86\xE4\xBD\x8D\xE7\xAF\x84\xE5\x9B\xB2 = ", "Interquartile range = "};
+constexpr JapaneseText kIqrLabel = {
+    "\x8E\x6C\x95\xAA\x88\xCA\x94\xCD\x88\xCD = ",
+    "\xE5\x9B\x9B\xE5\x88\x86\xE4\xBD\x8D\xE7\xAF\x84\xE5\x9B\xB2 = ", "Interquartile range = "};
 // 中央絶対偏差 =
-constexpr JapaneseText kMadLabel = {"\x92\x86\x89\x9B\x90\xE2\x91\xCE\x95\xCE\x8D\xB7 = ", "\xE4\xB8\xAD\xE5\xA4\xAE\xE7\xB5\xB6\xE5\xAF\xBE\xE5\x81\x8F\xE5\xB7\xAE = ", "Median absolute deviation = "};
+constexpr JapaneseText kMadLabel = {
+    "\x92\x86\x89\x9B\x90\xE2\x91\xCE\x95\xCE\x8D\xB7 = ",
+    "\xE4\xB8\xAD\xE5\xA4\xAE\xE7\xB5\xB6\xE5\xAF\xBE\xE5\x81\x8F\xE5\xB7\xAE = ",
+    "Median absolute deviation = "};
 // 最頻値 =
-constexpr JapaneseText kModeLabel = {"\x8D\xC5\x95\x70\x92\x6C = ", "\xE6\x9C\x80\xE9\xA0\xBB\xE5\x80\xA4 = ", "Mode = "};
+constexpr JapaneseText kModeLabel = {
+    "\x8D\xC5\x95\x70\x92\x6C = ", "\xE6\x9C\x80\xE9\xA0\xBB\xE5\x80\xA4 = ", "Mode = "};
 // 最頻値の度数 =
-constexpr JapaneseText kModeCountLabel = {"\x8D\xC5\x95\x70\x92\x6C\x82\xCC\x93\x78\x90\x94 = ", "\xE6\x9C\x80\xE9\xA0\xBB\xE5\x80\xA4\xE3\x81\xAE\xE5\xBA\xA6\xE6\x95\xB0 = ", "Mode count = "};
+constexpr JapaneseText kModeCountLabel = {
+    "\x8D\xC5\x95\x70\x92\x6C\x82\xCC\x93\x78\x90\x94 = ",
+    "\xE6\x9C\x80\xE9\xA0\xBB\xE5\x80\xA4\xE3\x81\xAE\xE5\xBA\xA6\xE6\x95\xB0 = ", "Mode count = "};
 // 歪度 =
-constexpr JapaneseText kSkewnessLabel = {"\x98\x63\x93\x78 = ", "\xE6\xAD\xAA\xE5\xBA\xA6 = ", "Skewness = "};
+constexpr JapaneseText kSkewnessLabel = {
+    "\x98\x63\x93\x78 = ", "\xE6\xAD\xAA\xE5\xBA\xA6 = ", "Skewness = "};
 // 尖度 =
-constexpr JapaneseText kKurtosisLabel = {"\x90\xEB\x93\x78 = ", "\xE5\xB0\x96\xE5\xBA\xA6 = ", "Kurtosis = "};
+constexpr JapaneseText kKurtosisLabel = {
+    "\x90\xEB\x93\x78 = ", "\xE5\xB0\x96\xE5\xBA\xA6 = ", "Kurtosis = "};
 // @ パーセンタイル =
-constexpr JapaneseText kPercentileLabel = {"@ \x83\x70\x81\x5B\x83\x5A\x83\x93\x83\x5E\x83\x43\x83\x8B = ", "@ \xE3\x83\x91\xE3\x83\xBC\xE3\x82\xBB\xE3\x83\xB3\xE3\x82\xBF\xE3\x82\xA4\xE3\x83\xAB = ", "@ percentile = "};
+constexpr JapaneseText kPercentileLabel = {
+    "@ \x83\x70\x81\x5B\x83\x5A\x83\x93\x83\x5E\x83\x43\x83\x8B = ",
+    "@ \xE3\x83\x91\xE3\x83\xBC\xE3\x82\xBB\xE3\x83\xB3\xE3\x82\xBF\xE3\x82\xA4\xE3\x83\xAB = ",
+    "@ percentile = "};
 
 // Every Japanese text, so that a check can walk them all.
 constexpr const JapaneseText* kJapaneseTexts[] = {
-    &kListingHeading,     &kFinished,     &kFinishedKeyRequest,    &kMeanLabel,
-    &kVarianceLabel,      &kSdLabel,      &kUnbiasedVarianceLabel, &kUnbiasedSdLabel,
-    &kCountLabel,         &kMinimumLabel, &kFirstQuartileLabel,    &kMedianLabel,
-    &kThirdQuartileLabel, &kMaximumLabel, &kHistogramHeading,      &kNotNumbersLabel,
-    &kFieldLabel,         &kGroupLabel,   &kMissingLabel,
-    &kSumLabel, &kStandardErrorLabel, &kCiLowLabel, &kCiHighLabel, &kCiHalfLabel, &kVariationLabel, &kRangeLabel, &kIqrLabel, &kMadLabel, &kModeLabel, &kModeCountLabel, &kSkewnessLabel, &kKurtosisLabel, &kPercentileLabel,
+    &kListingHeading,
+    &kFinished,
+    &kFinishedKeyRequest,
+    &kMeanLabel,
+    &kVarianceLabel,
+    &kSdLabel,
+    &kUnbiasedVarianceLabel,
+    &kUnbiasedSdLabel,
+    &kCountLabel,
+    &kMinimumLabel,
+    &kFirstQuartileLabel,
+    &kMedianLabel,
+    &kThirdQuartileLabel,
+    &kMaximumLabel,
+    &kHistogramHeading,
+    &kNotNumbersLabel,
+    &kFieldLabel,
+    &kGroupLabel,
+    &kMissingLabel,
+    &kSumLabel,
+    &kStandardErrorLabel,
+    &kCiLowLabel,
+    &kCiHighLabel,
+    &kCiHalfLabel,
+    &kVariationLabel,
+    &kRangeLabel,
+    &kIqrLabel,
+    &kMadLabel,
+    &kModeLabel,
+    &kModeCountLabel,
+    &kSkewnessLabel,
+    &kKurtosisLabel,
+    &kPercentileLabel,
 };
 
 }  // namespace descstat

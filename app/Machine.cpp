@@ -149,8 +149,8 @@ void WriteJsonHistogram(std::ostream& out, const Histogram& histogram) {
     out << "]";
 }
 
-void WriteJson(std::ostream& out, const ResultSet& set,
-               const std::vector<ShownStatistic>& rows, int digits, bool named) {
+void WriteJson(std::ostream& out, const ResultSet& set, const std::vector<ShownStatistic>& rows,
+               int digits, bool named) {
     out << "{\"file\": " << JsonString(set.key.file);
     if (named) {
         out << ", \"field\": " << JsonString(set.key.field)

@@ -60,13 +60,13 @@ void ComputeShape(const double* values, std::int32_t n, const DecimalSums& sums,
         Multiply(Natural((count - 2) * (count - 2)), Multiply(scatterSquared, scatter)),
         cubes.negative);
     if (n < 4) return;
-    const BigNat fourths = CentralFourthsTimesCountCubed(linear, square, cube,
-                                                         DecimalFourthSum(powers, scale), count);
+    const BigNat fourths =
+        CentralFourthsTimesCountCubed(linear, square, cube, DecimalFourthSum(powers, scale), count);
     SignedNat inner = Add(SignedNat{Multiply(Natural(count + 1), fourths), false},
                           SignedNat{Multiply(Natural(3 * (count - 1)), scatterSquared), true});
-    r.kurtosis = Quotient(Multiply(Natural(count - 1), inner.magnitude),
-                          Multiply(Natural((count - 2) * (count - 3)), scatterSquared),
-                          inner.negative);
+    r.kurtosis =
+        Quotient(Multiply(Natural(count - 1), inner.magnitude),
+                 Multiply(Natural((count - 2) * (count - 3)), scatterSquared), inner.negative);
 }
 
 // The most frequent of the sorted values, the smallest on a tie.
@@ -92,9 +92,9 @@ void ComputeMode(const double* sorted, std::int32_t n, MoreStatistics& r) {
 // together is found by bisection with exact comparisons.
 ExactNumber MedianDeviationOf(const double* sorted, std::int32_t n) {
     const auto half = static_cast<std::size_t>(n / 2);
-    const ExactNumber median =
-        n % 2 == 1 ? ExactAsWritten(sorted[half])
-                   : InterpolateDecimals(DecimalOf(sorted[half - 1]), DecimalOf(sorted[half]), 1, 2);
+    const ExactNumber median = n % 2 == 1 ? ExactAsWritten(sorted[half])
+                                          : InterpolateDecimals(DecimalOf(sorted[half - 1]),
+                                                                DecimalOf(sorted[half]), 1, 2);
     const std::size_t left = half;
     const std::size_t right = static_cast<std::size_t>(n) - half;
     const auto below = [&](std::size_t i) {
@@ -145,8 +145,8 @@ void RadixSort(double* v, std::size_t n, int shift) {
     while (n > kSmallSort) {
         std::size_t count[256] = {};
         for (std::size_t i = 0; i < n; ++i) ++count[(SortKey(v[i]) >> shift) & 0xFF];
-        const bool one = std::any_of(std::begin(count), std::end(count),
-                                     [n](std::size_t c) { return c == n; });
+        const bool one =
+            std::any_of(std::begin(count), std::end(count), [n](std::size_t c) { return c == n; });
         if (!one) {
             std::size_t next[256];
             std::size_t end[256];
@@ -191,9 +191,8 @@ void ComputeFromSorted(double* values, std::int32_t n, const MoreRequest& reques
     r.medianDeviation = MedianDeviationOf(values, n);
 }
 
-void ComputeMore(double* values, std::int32_t n, const DecimalSums& sums,
-                 const ExactResults& exact, const Summary& summary, const MoreRequest& request,
-                 MoreStatistics& r) {
+void ComputeMore(double* values, std::int32_t n, const DecimalSums& sums, const ExactResults& exact,
+                 const Summary& summary, const MoreRequest& request, MoreStatistics& r) {
     r.percentiles.resize(request.probabilities.size());
     if (sums.notFinite || !AllFinite(values, n)) return;
     r.sum = SumOf(sums);  // 0 for no values
@@ -205,7 +204,9 @@ void ComputeMore(double* values, std::int32_t n, const DecimalSums& sums,
     }
     if ((request.needs & kNeedPowers) != 0) ComputeShape(values, n, sums, r);
     if ((request.needs & kNeedSummary) != 0) {
-        r.range = Difference(summary.exact[4], summary.exact[0]);
+        // Over the extremes as written, though the summary writes them as
+        // the listing writes values.
+        r.range = Difference(ExactAsWritten(summary.maximum), ExactAsWritten(summary.minimum));
         r.interquartileRange = Difference(summary.exact[3], summary.exact[1]);
     }
     if (!request.probabilities.empty()) {

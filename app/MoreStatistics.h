@@ -68,9 +68,8 @@ void ComputeFromSorted(double* values, std::int32_t n, const MoreRequest& reques
 // The other statistics of the first n values into r, from their decimal
 // sums, their five results and (when the request needs it) their summary.
 // The percentiles reorder the values.
-void ComputeMore(double* values, std::int32_t n, const DecimalSums& sums,
-                 const ExactResults& exact, const Summary& summary, const MoreRequest& request,
-                 MoreStatistics& r);
+void ComputeMore(double* values, std::int32_t n, const DecimalSums& sums, const ExactResults& exact,
+                 const Summary& summary, const MoreRequest& request, MoreStatistics& r);
 
 }  // namespace descstat
 

@@ -64,13 +64,11 @@ const StatisticRow kRows[] = {
      [](const ResultSet& s, std::size_t) { return s.more.interquartileRange; }, false,
      kNeedSummary},
     {"mad", &kMadLabel, Block::kAsked, false, false, nullptr,
-     [](const ResultSet& s, std::size_t) { return s.more.medianDeviation; }, false,
-     kNeedSorted},
+     [](const ResultSet& s, std::size_t) { return s.more.medianDeviation; }, false, kNeedSorted},
     {"mode", &kModeLabel, Block::kAsked, false, false, nullptr,
      [](const ResultSet& s, std::size_t) { return s.more.mode; }, false, kNeedSorted},
     {"mode_count", &kModeCountLabel, Block::kAsked, true, false, nullptr,
-     [](const ResultSet& s, std::size_t) { return CountOf(s.more.modeCount); }, false,
-     kNeedSorted},
+     [](const ResultSet& s, std::size_t) { return CountOf(s.more.modeCount); }, false, kNeedSorted},
     {"skewness", &kSkewnessLabel, Block::kAsked, false, false, nullptr,
      [](const ResultSet& s, std::size_t) { return s.more.skewness; }, false, kNeedPowers},
     {"kurtosis", &kKurtosisLabel, Block::kAsked, false, false, nullptr,
@@ -215,7 +213,8 @@ LabelText LabelOf(const ShownStatistic& shown, const RunOptions& options) {
         // 2.5th, 1st, 22nd, 13th: the ordinal of the number's last digit.
         const std::string& n = shown.number;
         const char last = n.back();
-        const bool teen = n.find('.') == std::string::npos && n.size() >= 2 && n[n.size() - 2] == '1';
+        const bool teen =
+            n.find('.') == std::string::npos && n.size() >= 2 && n[n.size() - 2] == '1';
         const char* suffix = "th";
         if (n.find('.') == std::string::npos && !teen) {
             if (last == '1') suffix = "st";

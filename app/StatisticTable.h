@@ -37,12 +37,12 @@ struct CaptionLabel {
 
 // One statistic.
 struct StatisticRow {
-    const char* key;                      // the machine formats' key (ASCII)
-    const JapaneseText* label;            // the report's label, with its " = "
-    Block block;                          // the report's block it stands in
-    bool isCount;                         // written as a whole number, not at the digits
-    bool inEveryRow;                      // every machine row has it, whatever was asked
-    const CaptionLabel* caption;          // its label in the chart's caption; null: not there
+    const char* key;              // the machine formats' key (ASCII)
+    const JapaneseText* label;    // the report's label, with its " = "
+    Block block;                  // the report's block it stands in
+    bool isCount;                 // written as a whole number, not at the digits
+    bool inEveryRow;              // every machine row has it, whatever was asked
+    const CaptionLabel* caption;  // its label in the chart's caption; null: not there
     // Its exact value in a result set; `part` is a percentile's place among
     // those asked.
     ExactNumber (*of)(const ResultSet& set, std::size_t part);
@@ -98,8 +98,7 @@ ExactNumber ValueOf(const ShownStatistic& shown, const ResultSet& set);
 // holds: keys of the table, `ci` for both ends of the interval, `mode` for
 // the mode and its count, pN for any percentile from 0 to 100 with up to
 // seven decimals. A key it does not know goes to `bad`, and gives false.
-bool ParseStatistics(const std::string& list, std::vector<AskedStatistic>& asked,
-                     std::string& bad);
+bool ParseStatistics(const std::string& list, std::vector<AskedStatistic>& asked, std::string& bad);
 // The keys --statistics takes, for the help and the message about a bad one.
 std::string StatisticKeys();
 // The --describe list: the spreadsheet tool's descriptive statistics.

@@ -6,7 +6,7 @@
 // the interval's ends are formed at that precision, and each end is kept
 // only when the whole band its error allows rounds alike at every number of
 // digits the program writes (1 to 17, and the nearest double); otherwise it
-// is computed again at 240 digits (Ziv's method). What is kept is an exact
+// is computed again at 100 digits (Ziv's method). What is kept is an exact
 // rational inside that band, so the renderers treat it as any exact result:
 // it rounds once, to the same digits as the true value. Nothing here throws;
 // what the library throws becomes an undefined result.

@@ -45,8 +45,8 @@ TEST(DecimalPowerSums, WidestMantissasCancelExactly) {
     descstat::AddDecimalPowers(sums, {-7, -2});  // -0.07 = -70 thousandths
     const descstat::SignedNat cube = descstat::DecimalCubeSum(sums, 3);
     // Σd³ in units of 10^-9: w³ − 70³.
-    const descstat::SignedNat want = descstat::Add({Power(kWidest, 3), false},
-                                                   {Power(70, 3), true});
+    const descstat::SignedNat want =
+        descstat::Add({Power(kWidest, 3), false}, {Power(70, 3), true});
     EXPECT_EQ(cube.magnitude, want.magnitude);
     EXPECT_EQ(cube.negative, want.negative);
     // Σd⁴ in units of 10^-12: 5·w⁴ + 70⁴.
@@ -89,13 +89,13 @@ TEST(MoreStatistics, MedianDeviationAndModeAgreeWithBruteForce) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const ShapeCase cases[] = {
         {{3, 4, 5, 2, 3, 4, 5, 6, 4, 7}, 4, 3},
-        {{1, 2, 3, 4}, nan, 1},                       // no mode
-        {{5, 5, 1, 1, 9}, 1, 2},                      // a tie: the smallest
+        {{1, 2, 3, 4}, nan, 1},   // no mode
+        {{5, 5, 1, 1, 9}, 1, 2},  // a tie: the smallest
         {{-2.5, 10, 10.25, -2.5, 0.5, 100, 10}, -2.5, 2},
         {{7}, nan, 1},
-        {{1, 1, 1, 1}, 1, 4},                         // no spread
-        {{0, 0, 0, 1000, -1000, 3.75}, 0, 3},         // even count, median inside a run
-        {{-8, -4, -2, 1, 2, 64, 64.5, 80}, nan, 1},   // the deviations cross sides
+        {{1, 1, 1, 1}, 1, 4},                        // no spread
+        {{0, 0, 0, 1000, -1000, 3.75}, 0, 3},        // even count, median inside a run
+        {{-8, -4, -2, 1, 2, 64, 64.5, 80}, nan, 1},  // the deviations cross sides
     };
     for (const ShapeCase& c : cases) {
         std::vector<double> values = c.values;
@@ -180,11 +180,13 @@ struct LevelCase {
 
 TEST(StatisticList, ConfidenceLevels) {
     const LevelCase cases[] = {
-        {"95", true, 95, 1},          {"99.9", true, 999, 10},  {"97.50", true, 975, 10},
-        {"0.000000001", true, 1, 1000000000},                   {"50", true, 50, 1},
-        {"0", false, 0, 0},           {"100", false, 0, 0},     {"99.", false, 0, 0},
-        {".5", false, 0, 0},          {"-5", false, 0, 0},      {"95%", false, 0, 0},
-        {"0.0000000001", false, 0, 0}, {"", false, 0, 0},
+        {"95", true, 95, 1},      {"99.9", true, 999, 10},
+        {"97.50", true, 975, 10}, {"0.000000001", true, 1, 1000000000},
+        {"50", true, 50, 1},      {"0", false, 0, 0},
+        {"100", false, 0, 0},     {"99.", false, 0, 0},
+        {".5", false, 0, 0},      {"-5", false, 0, 0},
+        {"95%", false, 0, 0},     {"0.0000000001", false, 0, 0},
+        {"", false, 0, 0},
     };
     for (const LevelCase& c : cases) {
         descstat::ConfidenceLevel level;
