@@ -130,7 +130,7 @@ const typename Sums::Bucket* BucketAt(const Sums& sums, int e) {
 // The bucket of 10^e, made (with those between it and the others) when it
 // is the first of its power.
 template <class Sums>
-typename Sums::Bucket& BucketFor(Sums& sums, int e) {
+typename Sums::Bucket* BucketFor(Sums& sums, int e) {
     using Bucket = typename Sums::Bucket;
     if (sums.buckets.empty()) {
         sums.lowest = e;
@@ -141,7 +141,7 @@ typename Sums::Bucket& BucketFor(Sums& sums, int e) {
     }
     const auto at = static_cast<std::size_t>(e - sums.lowest);
     if (at >= sums.buckets.size()) sums.buckets.resize(at + 1, Bucket{});
-    return sums.buckets[at];
+    return &sums.buckets[at];
 }
 
 // The highest power of ten with a bucket (below which Horner's rule starts:
@@ -222,8 +222,8 @@ ExactNumber InterpolateDecimals(DecimalValue a, DecimalValue b, std::uint32_t pa
 
 void AddDecimal(DecimalSums& sums, DecimalValue d) {
     const auto at = static_cast<std::size_t>(static_cast<long>(d.e) - sums.lowest);
-    DecimalSums::Bucket& b =
-        d.e >= sums.lowest && at < sums.buckets.size() ? sums.buckets[at] : BucketFor(sums, d.e);
+    DecimalSums::Bucket& b = *(
+        d.e >= sums.lowest && at < sums.buckets.size() ? &sums.buckets[at] : BucketFor(sums, d.e));
     const U128 linear = Join(b.linear[1], b.linear[0]) + static_cast<U128>(static_cast<I128>(d.m));
     b.linear[0] = static_cast<std::uint64_t>(linear);
     b.linear[1] = static_cast<std::uint64_t>(linear >> kLimbBits);
@@ -281,7 +281,7 @@ BigNat DecimalSquareSum(const DecimalSums& sums, int scale) {
 }
 
 void AddDecimalPowers(DecimalPowerSums& sums, DecimalValue d) {
-    DecimalPowerSums::Bucket& b = BucketFor(sums, d.e);
+    DecimalPowerSums::Bucket& b = *BucketFor(sums, d.e);
     const std::uint64_t m =
         d.m < 0 ? 0 - static_cast<std::uint64_t>(d.m) : static_cast<std::uint64_t>(d.m);
     const U128 square = static_cast<U128>(m) * m;
