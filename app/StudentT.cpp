@@ -19,15 +19,28 @@ using Float = boost::multiprecision::number<boost::multiprecision::cpp_bin_float
 
 }  // namespace descstat
 
-// Boost.Math warms the caches of some functions before main, for each type
-// they are used with, so that threads find them filled: for these types the
-// inverse error function at a few points down to 1e-900 and the incomplete
-// gamma function at (400, 400). At 100 digits that took 13 ms of every run,
-// --help included (and a second under valgrind), though few runs ask for an
-// interval. This program computes the interval on one thread, so the caches
-// fill on first use instead.
+// Boost.Math fills some tables and caches before main, for each type they
+// are used with, so that threads find them ready: for these types the
+// inverse error function at a few points down to 1e-900, the incomplete
+// gamma function at (400, 400), the factorials to 170 from their decimal
+// texts and every constant (π, e, ...) it may need. That cost 13 ms and
+// 0.8 MB of every run, --help included (and a second under valgrind), though
+// few runs ask for an interval. This program computes the interval on one
+// thread, so each fills on first use instead.
 namespace boost {
 namespace math {
+template <unsigned Digits>
+struct unchecked_factorial_initializer<descstat::Float<Digits>> {
+    static void force_instantiate() {}
+};
+namespace constants {
+namespace detail {
+template <unsigned Digits, const descstat::Float<Digits>& (*Get)()>
+struct constant_initializer<descstat::Float<Digits>, Get> {
+    static void force_instantiate() {}
+};
+}  // namespace detail
+}  // namespace constants
 namespace detail {
 template <unsigned Digits, class Policy>
 struct erf_inv_initializer<descstat::Float<Digits>, Policy> {
