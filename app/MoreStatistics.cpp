@@ -135,48 +135,58 @@ std::uint64_t SortKey(double v) {
 }
 
 constexpr std::size_t kSmallSort = 256;
+// The keys are sorted 11 bits at a time from the top: the sign and the
+// exponent first, then the mantissa in four more digits and a last of 9.
+constexpr int kDigitBits = 11;
+constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
 
-// Sorts finite values in place by their keys' bytes from the one at `shift`
-// down (American flag sort: a count and a cycle of swaps per byte, no memory
+std::size_t DigitOf(double v, int shift, std::uint64_t mask) {
+    return static_cast<std::size_t>((SortKey(v) >> shift) & mask);
+}
+
+// Sorts finite values in place by their keys' digits from the one at `shift`
+// down (American flag sort: a count and a cycle of swaps per digit, no memory
 // beyond two tables a level): about twice as fast as std::sort on millions
 // of values, and the mode and the median absolute deviation need them all
 // in order.
 void RadixSort(double* v, std::size_t n, int shift) {
     while (n > kSmallSort) {
-        std::size_t count[256] = {};
-        for (std::size_t i = 0; i < n; ++i) ++count[(SortKey(v[i]) >> shift) & 0xFF];
-        const bool one =
-            std::any_of(std::begin(count), std::end(count), [n](std::size_t c) { return c == n; });
-        if (!one) {
-            std::size_t next[256];
-            std::size_t end[256];
+        const int bits = shift >= kDigitBits ? kDigitBits : shift;
+        const int low = shift - bits;
+        const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+        std::size_t next[kBuckets] = {};
+        for (std::size_t i = 0; i < n; ++i) ++next[DigitOf(v[i], low, mask)];
+        const std::size_t buckets = std::size_t{1} << bits;
+        if (std::find(next, next + buckets, n) == next + buckets) {
+            std::size_t end[kBuckets];
             std::size_t at = 0;
-            for (int b = 0; b < 256; ++b) {
+            for (std::size_t b = 0; b < buckets; ++b) {
+                const std::size_t count = next[b];
                 next[b] = at;
-                at += count[b];
+                at += count;
                 end[b] = at;
             }
-            for (int b = 0; b < 256; ++b) {
+            for (std::size_t b = 0; b < buckets; ++b) {
                 while (next[b] < end[b]) {
                     double x = v[next[b]];
-                    auto d = static_cast<int>((SortKey(x) >> shift) & 0xFF);
+                    std::size_t d = DigitOf(x, low, mask);
                     while (d != b) {
                         std::swap(x, v[next[d]++]);
-                        d = static_cast<int>((SortKey(x) >> shift) & 0xFF);
+                        d = DigitOf(x, low, mask);
                     }
                     v[next[b]++] = x;
                 }
             }
-            if (shift == 0) return;
-            std::size_t start = 0;
-            for (int b = 0; b < 256; ++b) {
-                RadixSort(v + start, count[b], shift - 8);
-                start += count[b];
+            if (low == 0) return;
+            std::size_t begin = 0;
+            for (std::size_t b = 0; b < buckets; ++b) {
+                RadixSort(v + begin, end[b] - begin, low);
+                begin = end[b];
             }
             return;
         }
-        if (shift == 0) return;  // every key alike
-        shift -= 8;
+        if (low == 0) return;  // every key alike
+        shift = low;
     }
     std::sort(v, v + n);
 }
@@ -186,7 +196,7 @@ void RadixSort(double* v, std::size_t n, int shift) {
 void ComputeFromSorted(double* values, std::int32_t n, const MoreRequest& request,
                        MoreStatistics& r) {
     if ((request.needs & kNeedSorted) == 0 || n == 0 || !AllFinite(values, n)) return;
-    RadixSort(values, static_cast<std::size_t>(n), 56);
+    RadixSort(values, static_cast<std::size_t>(n), 64);
     ComputeMode(values, n, r);
     r.medianDeviation = MedianDeviationOf(values, n);
 }

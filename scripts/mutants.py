@@ -29,7 +29,7 @@ MUTANTS = [
     ("median deviation bisects the wrong way", "app/MoreStatistics.cpp",
      "if (CompareExact(below(i), above(k - i)) < 0) {", "if (CompareExact(below(i), above(k - i)) > 0) {"),
     ("radix sort leaves the buckets unsorted", "app/MoreStatistics.cpp",
-     "RadixSort(v + start, count[b], shift - 8);", "(void)shift;"),
+     "RadixSort(v + begin, end[b] - begin, low);", "(void)low;"),
     ("standard error over n - 1", "app/MoreStatistics.cpp",
      "Multiply(unbiasedVariance.den, Natural(static_cast<std::uint64_t>(n))));",
      "Multiply(unbiasedVariance.den, Natural(static_cast<std::uint64_t>(n - 1))));"),
