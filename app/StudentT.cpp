@@ -7,7 +7,10 @@
 #include <vector>
 
 #include <boost/math/special_functions/erf.hpp>
+#include <boost/math/special_functions/expm1.hpp>
 #include <boost/math/special_functions/gamma.hpp>
+#include <boost/math/special_functions/lanczos.hpp>
+#include <boost/math/special_functions/log1p.hpp>
 #include <boost/multiprecision/cpp_bin_float.hpp>
 #include <boost/multiprecision/cpp_int.hpp>
 
@@ -50,7 +53,31 @@ template <unsigned Digits, class Policy>
 struct igamma_initializer<descstat::Float<Digits>, Policy> {
     static void force_instantiate() {}
 };
+// These do nothing at such precisions, but their objects' constructors
+// would still run before main.
+template <unsigned Digits, class Policy>
+struct lgamma_initializer<descstat::Float<Digits>, Policy> {
+    static void force_instantiate() {}
+};
+template <unsigned Digits, class Policy, class Tag>
+struct erf_initializer<descstat::Float<Digits>, Policy, Tag> {
+    static void force_instantiate() {}
+};
+template <unsigned Digits, class Policy, class Tag>
+struct expm1_initializer<descstat::Float<Digits>, Policy, Tag> {
+    static void force_instantiate() {}
+};
+template <unsigned Digits, class Policy, class Tag>
+struct log1p_initializer<descstat::Float<Digits>, Policy, Tag> {
+    static void force_instantiate() {}
+};
 }  // namespace detail
+namespace lanczos {
+template <class Lanczos, unsigned Digits>
+struct lanczos_initializer<Lanczos, descstat::Float<Digits>> {
+    static void force_instantiate() {}
+};
+}  // namespace lanczos
 }  // namespace math
 }  // namespace boost
 
