@@ -158,7 +158,7 @@ void RadixSort(double* v, std::size_t n, int shift) {
         for (std::size_t i = 0; i < n; ++i) ++next[DigitOf(v[i], low, mask)];
         const std::size_t buckets = std::size_t{1} << bits;
         if (std::find(next, next + buckets, n) == next + buckets) {
-            std::size_t end[kBuckets];
+            std::size_t end[kBuckets] = {};
             std::size_t at = 0;
             for (std::size_t b = 0; b < buckets; ++b) {
                 const std::size_t count = next[b];
