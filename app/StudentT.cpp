@@ -4,6 +4,7 @@
 #include <exception>
 #include <iterator>
 #include <limits>
+#include <type_traits>
 #include <vector>
 
 #include <boost/math/special_functions/erf.hpp>
@@ -149,22 +150,57 @@ Band BandOf(const F& value, const F& error) {
     return b;
 }
 
+template <unsigned Digits>
+using AtDigits = std::integral_constant<unsigned, Digits>;
+
+// Results computed by `compute` at 60 digits, and again at 100 where one of
+// them is not decided there (Ziv's method): the finer value when it was
+// computed (at a tie no precision decides, and the finer is the nearer);
+// undefined where the library failed.
+template <std::size_t N, class Compute>
+void Decide(const Compute& compute, ExactNumber (&out)[N]) {
+    Band coarse[N];
+    Band fine[N];
+    const bool haveCoarse = compute(AtDigits<60>(), coarse);
+    bool needFine = !haveCoarse;
+    for (const Band& b : coarse) needFine = needFine || !b.decided;
+    const bool haveFine = needFine && compute(AtDigits<kFinestDigits>(), fine);
+    for (std::size_t i = 0; i < N; ++i) {
+        out[i] = haveFine ? fine[i].value : haveCoarse ? coarse[i].value : ExactNumber{};
+    }
+}
+
 // The interval's three numbers at `Digits` digits, each with whether it is
 // decided; false when the library failed.
 template <unsigned Digits>
-bool IntervalAt(const ExactNumber& mean, const ExactNumber& se, std::int64_t n,
-                const ConfidenceLevel& level, Band bands[3]) {
+bool IntervalAt(const ExactNumber& center, const ExactNumber& se, const ExactNumber& df,
+                const ConfidenceLevel& level, Band (&bands)[3]) {
     using F = Float<Digits>;
     try {
         const F p = F(100 * level.denominator + level.numerator) / F(200 * level.denominator);
-        const boost::math::students_t_distribution<F> t(static_cast<F>(n - 1));
+        const boost::math::students_t_distribution<F> t(FloatOf<F>(df));
         const F q = quantile(t, p);
-        const F m = FloatOf<F>(mean);
+        const F m = FloatOf<F>(center);
         const F half = q * FloatOf<F>(se);
         const F error = (abs(m) + half) * RelativeError<Digits>();
         bands[0] = BandOf(F(m - half), error);
         bands[1] = BandOf(F(m + half), error);
         bands[2] = BandOf(half, F(half * RelativeError<Digits>()));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// 2·P(T > |t|) at `Digits` digits, from the upper tail itself, so that a
+// tiny p keeps its relative precision.
+template <unsigned Digits>
+bool PAt(const ExactNumber& t, const ExactNumber& df, Band (&bands)[1]) {
+    using F = Float<Digits>;
+    try {
+        const boost::math::students_t_distribution<F> dist(FloatOf<F>(df));
+        const F p = 2 * cdf(complement(dist, abs(FloatOf<F>(t))));
+        bands[0] = BandOf(p, F(p * RelativeError<Digits>()));
         return true;
     } catch (const std::exception&) {
         return false;
@@ -189,35 +225,43 @@ bool RoundsAlike(const ExactNumber& a, const ExactNumber& b) {
     return true;
 }
 
-MeanInterval ConfidenceInterval(const ExactNumber& mean, const ExactNumber& unbiasedVariance,
-                                std::int64_t n, const ConfidenceLevel& level) {
+MeanInterval IntervalAround(const ExactNumber& center, const ExactNumber& se, const ExactNumber& df,
+                            const ConfidenceLevel& level) {
     MeanInterval r;
-    if (n < 2 || !mean.defined || !unbiasedVariance.defined) return r;
-    if (unbiasedVariance.num.empty()) {  // every value alike: no spread to allow for
-        r.low = mean;
-        r.high = mean;
+    if (!center.defined || !se.defined || !df.defined || df.num.empty()) return r;
+    if (se.num.empty()) {  // no spread to allow for
+        r.low = center;
+        r.high = center;
         r.half = Quotient({}, Natural(1));
         return r;
     }
-    const ExactNumber standardError =
-        SquareRootOf(unbiasedVariance.num,
-                     Multiply(unbiasedVariance.den, Natural(static_cast<std::uint64_t>(n))));
-    Band coarse[3];
-    Band fine[3];
-    const bool haveCoarse = IntervalAt<60>(mean, standardError, n, level, coarse);
-    const bool needFine =
-        !haveCoarse || !coarse[0].decided || !coarse[1].decided || !coarse[2].decided;
-    const bool haveFine = needFine && IntervalAt<100>(mean, standardError, n, level, fine);
-    const auto pick = [&](int i) {
-        // The finer value when it was computed: at a tie no precision decides,
-        // and the finer is the nearer.
-        if (haveFine) return fine[i].value;
-        return haveCoarse ? coarse[i].value : ExactNumber{};
-    };
-    r.low = pick(0);
-    r.high = pick(1);
-    r.half = pick(2);
+    ExactNumber out[3];
+    Decide(
+        [&](auto digits, auto& bands) {
+            return IntervalAt<decltype(digits)::value>(center, se, df, level, bands);
+        },
+        out);
+    r.low = out[0];
+    r.high = out[1];
+    r.half = out[2];
     return r;
+}
+
+MeanInterval ConfidenceInterval(const ExactNumber& mean, const ExactNumber& unbiasedVariance,
+                                std::int64_t n, const ConfidenceLevel& level) {
+    if (n < 2 || !unbiasedVariance.defined) return {};
+    const auto count = static_cast<std::uint64_t>(n);
+    return IntervalAround(
+        mean, SquareRootOf(unbiasedVariance.num, Multiply(unbiasedVariance.den, Natural(count))),
+        Quotient(Natural(count - 1), Natural(1)), level);
+}
+
+ExactNumber TwoSidedP(const ExactNumber& t, const ExactNumber& df) {
+    if (!t.defined || !df.defined || df.num.empty()) return {};
+    ExactNumber out[1];
+    Decide([&](auto digits, auto& bands) { return PAt<decltype(digits)::value>(t, df, bands); },
+           out);
+    return out[0];
 }
 
 }  // namespace descstat

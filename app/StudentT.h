@@ -29,9 +29,20 @@ struct MeanInterval {
     ExactNumber half;
 };
 
+// center ± t·se, t the quantile of Student's t with df degrees of freedom
+// (any positive rational: Welch's are fractional) at (1 + level/100)/2, se
+// an exact number or the square root of one. Undefined when an input is.
+MeanInterval IntervalAround(const ExactNumber& center, const ExactNumber& se, const ExactNumber& df,
+                            const ConfidenceLevel& level);
+
 // The interval from the exact mean and unbiased variance of n values.
 MeanInterval ConfidenceInterval(const ExactNumber& mean, const ExactNumber& unbiasedVariance,
                                 std::int64_t n, const ConfidenceLevel& level);
+
+// The two-sided p-value of t under Student's t with df degrees of freedom,
+// 2·P(T > |t|), correctly rounded as the interval is: from the upper tail,
+// so that a p far below the smallest double keeps its digits.
+ExactNumber TwoSidedP(const ExactNumber& t, const ExactNumber& df);
 
 // True when a and b round alike at every digit count from 1 to 17 and to the
 // same nearest double: any number between them is then written as they are.

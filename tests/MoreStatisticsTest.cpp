@@ -209,4 +209,35 @@ TEST(ConfidenceInterval, ClosedFormAtOneDegreeOfFreedom) {
     EXPECT_EQ(descstat::StatisticText(i.half, 17), "1");
 }
 
+struct PCase {
+    std::uint64_t tNumerator;  // t = ±tNumerator / tDenominator
+    std::uint64_t tDenominator;
+    bool negative;
+    std::uint64_t dfNumerator;  // df = dfNumerator / dfDenominator
+    std::uint64_t dfDenominator;
+    double p;  // mpmath at 80 digits: betainc(df/2, 1/2, 0, df/(df + t²)), nearest double
+};
+
+// Two-sided p-values against mpmath, fractional degrees of freedom (Welch's)
+// included, down to one far below what a complement 1 − CDF in doubles could
+// hold.
+TEST(TwoSidedP, AgreesWithMpmath) {
+    const PCase cases[] = {
+        {5, 2, false, 15, 2, 0x1.3e03fb76a3ccfp-5},       // t 2.5, df 7.5
+        {40, 1, false, 3, 1, 0x1.2067f3263662fp-15},      // t 40, df 3
+        {1, 1000, false, 1000, 1, 0x1.ff9772222ef91p-1},  // t 0.001, df 1000
+        {9, 4, true, 12, 1, 0x1.686ccb4ac76fep-5},        // t −2.25, df 12
+        {1, 1, false, 1, 1, 0.5},                         // exactly 1/2
+        {300, 1, false, 200, 1, 0x1.1cc9acce5ea64p-886},  // 2.16e-267
+        {51, 4, false, 33, 8, 0x1.7c4074721c943p-13},     // t 12.75, df 4.125
+    };
+    for (const PCase& c : cases) {
+        const descstat::ExactNumber t =
+            descstat::Quotient(Natural(c.tNumerator), Natural(c.tDenominator), c.negative);
+        const descstat::ExactNumber df =
+            descstat::Quotient(Natural(c.dfNumerator), Natural(c.dfDenominator));
+        EXPECT_EQ(descstat::NearestDouble(descstat::TwoSidedP(t, df)), c.p) << c.tNumerator;
+    }
+}
+
 }  // namespace
