@@ -1,0 +1,112 @@
+#include "app/Comparison.h"
+
+#include <utility>
+
+namespace descstat {
+
+namespace {
+
+ExactNumber Whole(std::uint64_t k) { return Quotient(Natural(k), Natural(1)); }
+
+ExactNumber Product(const ExactNumber& a, const ExactNumber& b) {
+    if (!a.defined || !b.defined || a.root || b.root) return {};
+    return Quotient(Multiply(a.num, b.num), Multiply(a.den, b.den), a.negative != b.negative);
+}
+
+ExactNumber Ratio(const ExactNumber& a, const ExactNumber& b) {
+    if (!a.defined || !b.defined || a.root || b.root || b.num.empty()) return {};
+    return Quotient(Multiply(a.num, b.den), Multiply(a.den, b.num), a.negative != b.negative);
+}
+
+// ±√(x) for a quotient x ≥ 0, with the sign given.
+ExactNumber RootOf(const ExactNumber& x, bool negative = false) {
+    if (!x.defined || x.root) return {};
+    return SquareRootOf(x.num, x.den, negative);
+}
+
+// The variance of the difference's estimate (se²) and the degrees of
+// freedom of each method.
+struct Spread {
+    ExactNumber seSquared;
+    ExactNumber df;
+    ExactNumber pooledVariance;
+};
+
+Spread SpreadOf(const SampleMoments& a, const SampleMoments& b, TestMethod method) {
+    const auto na = static_cast<std::uint64_t>(a.n);
+    const auto nb = static_cast<std::uint64_t>(b.n);
+    Spread s;
+    if (method == TestMethod::kPaired) {
+        s.seSquared = Divided(b.unbiasedVariance, nb);
+        s.df = Whole(nb - 1);
+        return s;
+    }
+    if (method == TestMethod::kPooled) {
+        // s_p² = ((na − 1)·sa² + (nb − 1)·sb²) / (na + nb − 2), se² = s_p²·(1/na + 1/nb).
+        s.pooledVariance = Divided(Sum(Product(Whole(na - 1), a.unbiasedVariance),
+                                       Product(Whole(nb - 1), b.unbiasedVariance)),
+                                   na + nb - 2);
+        s.seSquared = Product(s.pooledVariance, Quotient(Natural(na + nb), Natural(na * nb)));
+        s.df = Whole(na + nb - 2);
+        return s;
+    }
+    // Welch: se² = va + vb with v = s²/n, and the Welch–Satterthwaite degrees
+    // of freedom (va + vb)² / (va²/(na − 1) + vb²/(nb − 1)).
+    const ExactNumber va = Divided(a.unbiasedVariance, na);
+    const ExactNumber vb = Divided(b.unbiasedVariance, nb);
+    s.seSquared = Sum(va, vb);
+    s.df = Ratio(Product(s.seSquared, s.seSquared),
+                 Sum(Divided(Product(va, va), na - 1), Divided(Product(vb, vb), nb - 1)));
+    return s;
+}
+
+bool IsZero(const ExactNumber& x) { return x.defined && x.num.empty(); }
+
+}  // namespace
+
+Comparison Compare(const SampleMoments& baseline, const SampleMoments& sample, TestMethod method,
+                   const ConfidenceLevel& level) {
+    Comparison r;
+    r.tooFew = baseline.n < 2 || sample.n < 2;
+    r.difference =
+        method == TestMethod::kPaired ? sample.mean : Difference(sample.mean, baseline.mean);
+    const ExactNumber hundredOverBase = Ratio(Whole(100), baseline.mean);
+    r.percent = Product(r.difference, hundredOverBase);
+    if (r.tooFew || !r.difference.defined) return r;
+    const Spread spread = SpreadOf(baseline, sample, method);
+    if (method == TestMethod::kPooled) r.pooledSd = RootOf(spread.pooledVariance);
+    if (IsZero(spread.seSquared)) {
+        // No spread at all: equal means are no difference; apart, t is
+        // infinite and p is 0.
+        if (!IsZero(r.difference)) {
+            r.infiniteT = r.difference.negative ? -1 : 1;
+            r.p = Whole(0);
+            r.different = true;
+        }
+        r.df = spread.df;
+        r.interval = IntervalAround(r.difference, Whole(0), Whole(1), level);
+        r.percentInterval = IntervalAround(r.percent, Whole(0), Whole(1), level);
+        return r;
+    }
+    r.df = spread.df;
+    // t = d / se = ±√(d² / se²).
+    r.t =
+        RootOf(Ratio(Product(r.difference, r.difference), spread.seSquared), r.difference.negative);
+    r.p = TwoSidedP(r.t, r.df);
+    const ExactNumber se = RootOf(spread.seSquared);
+    r.interval = IntervalAround(r.difference, se, r.df, level);
+    // The percentage's interval is the same interval scaled by 100/x̄ of the
+    // baseline, rounded on its own: se·100/|x̄| = √(se²·100²/x̄²).
+    if (hundredOverBase.defined) {
+        const ExactNumber scale = Product(hundredOverBase, hundredOverBase);
+        r.percentInterval =
+            IntervalAround(r.percent, RootOf(Product(spread.seSquared, scale)), r.df, level);
+    }
+    const auto outside = [](const ExactNumber& x, bool negative) {
+        return x.defined && !x.num.empty() && x.negative == negative;
+    };
+    r.different = outside(r.interval.low, false) || outside(r.interval.high, true);
+    return r;
+}
+
+}  // namespace descstat
