@@ -198,15 +198,19 @@ TEST(StatisticList, ConfidenceLevels) {
 }
 
 // One degree of freedom: t at 75% is tan(π/4) = 1, so the interval of 0 and
-// 2 at the 50% level is [0, 2] exactly, and its lower end must be a plain 0.
+// 2 at the 50% level is [0, 2] exactly, and its lower end must be a plain 0;
+// so for 0 and 0.2, whose tenths no binary precision holds.
 TEST(ConfidenceInterval, ClosedFormAtOneDegreeOfFreedom) {
-    const double values[] = {0, 2};
-    const descstat::ExactResults exact = descstat::ComputeExactResults(values, 2);
-    const descstat::MeanInterval i =
-        descstat::ConfidenceInterval(exact.mean, exact.unbiasedVariance, 2, {50, 1});
-    EXPECT_EQ(descstat::StatisticText(i.low, 17), "0");
-    EXPECT_EQ(descstat::StatisticText(i.high, 17), "2");
-    EXPECT_EQ(descstat::StatisticText(i.half, 17), "1");
+    const char* const ends[][3] = {{"0", "2", "1"}, {"0", "0.2", "0.1"}};
+    const double pairs[][2] = {{0, 2}, {0, 0.2}};
+    for (int k = 0; k < 2; ++k) {
+        const descstat::ExactResults exact = descstat::ComputeExactResults(pairs[k], 2);
+        const descstat::MeanInterval i =
+            descstat::ConfidenceInterval(exact.mean, exact.unbiasedVariance, 2, {50, 1});
+        EXPECT_EQ(descstat::StatisticText(i.low, 17), ends[k][0]);
+        EXPECT_EQ(descstat::StatisticText(i.high, 17), ends[k][1]);
+        EXPECT_EQ(descstat::StatisticText(i.half, 17), ends[k][2]);
+    }
 }
 
 struct PCase {
