@@ -41,7 +41,7 @@ struct StatisticRow {
     const JapaneseText* label;    // the report's label, with its " = "
     Block block;                  // the report's block it stands in
     bool isCount;                 // written as a whole number, not at the digits
-    bool inEveryRow;              // every machine row has it, whatever was asked
+    bool inEveryRow;              // every machine row has it, unless -S chooses the columns
     const CaptionLabel* caption;  // its label in the chart's caption; null: not there
     // Its exact value in a result set; `part` is a percentile's place among
     // those asked.
