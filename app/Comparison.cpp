@@ -6,18 +6,6 @@ namespace descstat {
 
 namespace {
 
-ExactNumber Whole(std::uint64_t k) { return Quotient(Natural(k), Natural(1)); }
-
-ExactNumber Product(const ExactNumber& a, const ExactNumber& b) {
-    if (!a.defined || !b.defined || a.root || b.root) return {};
-    return Quotient(Multiply(a.num, b.num), Multiply(a.den, b.den), a.negative != b.negative);
-}
-
-ExactNumber Ratio(const ExactNumber& a, const ExactNumber& b) {
-    if (!a.defined || !b.defined || a.root || b.root || b.num.empty()) return {};
-    return Quotient(Multiply(a.num, b.den), Multiply(a.den, b.num), a.negative != b.negative);
-}
-
 // ±√(x) for a quotient x ≥ 0, with the sign given.
 ExactNumber RootOf(const ExactNumber& x, bool negative = false) {
     if (!x.defined || x.root) return {};

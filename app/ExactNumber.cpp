@@ -171,6 +171,18 @@ ExactNumber Divided(const ExactNumber& a, std::uint64_t k) {
     return r;
 }
 
+ExactNumber Whole(std::uint64_t k) { return Quotient(Natural(k), Natural(1)); }
+
+ExactNumber Product(const ExactNumber& a, const ExactNumber& b) {
+    if (!AreQuotients(a, b)) return {};
+    return Quotient(Multiply(a.num, b.num), Multiply(a.den, b.den), a.negative != b.negative);
+}
+
+ExactNumber Ratio(const ExactNumber& a, const ExactNumber& b) {
+    if (!AreQuotients(a, b) || b.num.empty()) return {};
+    return Quotient(Multiply(a.num, b.den), Multiply(a.den, b.num), a.negative != b.negative);
+}
+
 double NearestDouble(const ExactNumber& x) {
     if (!x.defined || x.den.empty()) return std::numeric_limits<double>::quiet_NaN();
     if (!x.root) return RoundQuotient(x.num, x.den, 0, x.negative);

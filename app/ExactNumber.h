@@ -46,6 +46,14 @@ int CompareExact(const ExactNumber& a, const ExactNumber& b);
 // The quotient divided by a whole number k > 0: a mean of two, a sum over n.
 ExactNumber Divided(const ExactNumber& a, std::uint64_t k);
 
+// The whole number k, exactly: counts and degrees of freedom as factors.
+ExactNumber Whole(std::uint64_t k);
+
+// a · b and a / b for two defined quotients (no roots), exactly; undefined
+// otherwise, and a / b for b = 0.
+ExactNumber Product(const ExactNumber& a, const ExactNumber& b);
+ExactNumber Ratio(const ExactNumber& a, const ExactNumber& b);
+
 // The exact value of a finite double; undefined for NaN and the infinities,
 // which no data file gives.
 ExactNumber ExactOf(double v);

@@ -14,13 +14,6 @@ bool AllFinite(const double* values, std::int32_t n) {
     return std::all_of(values, values + n, [](double v) { return std::isfinite(v); });
 }
 
-// Σd = S · 10^-scale as an exact number.
-ExactNumber SumOf(const DecimalSums& sums) {
-    const int scale = std::max(DecimalScale(sums), 0);
-    SignedNat s = DecimalLinearSum(sums, scale);
-    return Quotient(std::move(s.magnitude), PowerOfTen(scale), s.negative);
-}
-
 // se = √(s² / n).
 ExactNumber StandardErrorOf(const ExactNumber& unbiasedVariance, std::int64_t n) {
     if (!unbiasedVariance.defined) return {};
@@ -205,8 +198,11 @@ void ComputeMore(double* values, std::int32_t n, const DecimalSums& sums, const 
                  const Summary& summary, const MoreRequest& request, MoreStatistics& r) {
     r.percentiles.resize(request.probabilities.size());
     if (sums.notFinite || !AllFinite(values, n)) return;
-    r.sum = SumOf(sums);  // 0 for no values
-    if (n == 0) return;
+    if (n == 0) {
+        r.sum = Whole(0);
+        return;
+    }
+    r.sum = Product(exact.mean, Whole(static_cast<std::uint64_t>(n)));
     r.standardError = StandardErrorOf(exact.unbiasedVariance, n);
     r.variation = VariationOf(exact.mean, exact.unbiasedVariance);
     if ((request.needs & kNeedInterval) != 0) {

@@ -132,6 +132,8 @@ struct AskedStatistic {
     std::size_t row = 0;
     std::string number;
     std::size_t percentile = 0;
+    std::uint32_t numerator = 0;    // the percentile's probability N/100, as a
+    std::uint32_t denominator = 1;  // decimal fraction (Quantiles.h)
 };
 
 // What a run is asked to do beyond the dialogue's defaults. The command line

@@ -256,7 +256,8 @@ bool ParseStatistics(const std::string& list, std::vector<AskedStatistic>& asked
         } else if (const StatisticRow* row = RowOf(key)) {
             asked.push_back({PlaceOf(row), std::string(), 0});
         } else if (ParsePercentile(key, number, p)) {
-            asked.push_back({PlaceOf(&kRows[std::size(kRows) - 1]), number, percentiles++});
+            asked.push_back({PlaceOf(&kRows[std::size(kRows) - 1]), number, percentiles++,
+                             p.numerator, p.denominator});
         } else {
             bad = key;
             return false;
@@ -310,11 +311,9 @@ MoreRequest RequestOf(const RunOptions& options) {
     for (const AskedStatistic& asked : options.statistics) {
         const StatisticRow& row = kRows[asked.row];
         request.needs |= row.needs;
-        if (row.gap != LabelGap::kPercentile) continue;
-        std::string number;
-        Probability p{};
-        (void)ParsePercentile("p" + asked.number, number, p);
-        request.probabilities.push_back(p);
+        if (row.gap == LabelGap::kPercentile) {
+            request.probabilities.push_back({asked.numerator, asked.denominator});
+        }
     }
     return request;
 }

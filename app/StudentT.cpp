@@ -118,7 +118,7 @@ F FloatOf(const ExactNumber& x) {
 // of two.
 template <class F>
 ExactNumber ExactOfFloat(const F& v) {
-    if (v == 0) return Quotient({}, Natural(1));
+    if (v == 0) return Whole(0);
     int exponent = 0;
     const F fraction = frexp(abs(v), &exponent);
     constexpr int kBits = std::numeric_limits<F>::digits;
@@ -144,7 +144,7 @@ Band BandOf(const F& value, const F& error) {
     // (mean = t·se, as where t is 1 exactly): written as 0, not with the
     // sign of a last error.
     const bool aboutZero = std::numeric_limits<F>::digits10 >= kFinestDigits && abs(value) <= error;
-    b.value = aboutZero ? Quotient({}, Natural(1)) : ExactOfFloat(value);
+    b.value = aboutZero ? Whole(0) : ExactOfFloat(value);
     b.decided =
         aboutZero || RoundsAlike(ExactOfFloat(F(value - error)), ExactOfFloat(F(value + error)));
     return b;
@@ -232,7 +232,7 @@ MeanInterval IntervalAround(const ExactNumber& center, const ExactNumber& se, co
     if (se.num.empty()) {  // no spread to allow for
         r.low = center;
         r.high = center;
-        r.half = Quotient({}, Natural(1));
+        r.half = Whole(0);
         return r;
     }
     ExactNumber out[3];
@@ -253,7 +253,7 @@ MeanInterval ConfidenceInterval(const ExactNumber& mean, const ExactNumber& unbi
     const auto count = static_cast<std::uint64_t>(n);
     return IntervalAround(
         mean, SquareRootOf(unbiasedVariance.num, Multiply(unbiasedVariance.den, Natural(count))),
-        Quotient(Natural(count - 1), Natural(1)), level);
+        Whole(count - 1), level);
 }
 
 ExactNumber TwoSidedP(const ExactNumber& t, const ExactNumber& df) {
