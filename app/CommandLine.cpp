@@ -20,6 +20,9 @@ enum class Opt {
     kStatistics,
     kDescribe,
     kConfidence,
+    kCompare,
+    kPooled,
+    kPaired,
     kPlain,
     kHeader,
     kNoHeader,
@@ -102,6 +105,18 @@ constexpr OptionName kOptions[] = {
     {"confidence", '\0', Opt::kConfidence, "LEVEL",
      "the level of ci in percent, above 0 and below 100\n"
      "(default 95; decimals allowed: 99.9)",
+     true},
+    {"compare", 'c', Opt::kCompare, nullptr,
+     "compare each sample with the first (the baseline):\n"
+     "the data files, a table's fields or its groups;\n"
+     "a table of the samples, then the difference of\n"
+     "the means with its interval at --confidence, in\n"
+     "percent too, t, df, p and the verdict (Welch's t)",
+     true},
+    {"pooled", '\0', Opt::kPooled, nullptr, "with -c: Student's t with the pooled SD", true},
+    {"paired", '\0', Opt::kPaired, nullptr,
+     "with -c: paired samples of equal counts, the t of\n"
+     "the i-th values' differences",
      true},
     {"plain", 'p', Opt::kPlain, nullptr,
      "the data file is a table from its first line (no\n"
@@ -381,6 +396,11 @@ bool ParseSeparator(const std::string& value, char& separator) {
     return true;
 }
 
+// The test --pooled or --paired asks for.
+TestMethod MethodOf(Opt opt) {
+    return opt == Opt::kPooled ? TestMethod::kPooled : TestMethod::kPaired;
+}
+
 // Applies one option with its value (if it takes one); false with `error` set
 // when the value cannot be used.
 bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
@@ -418,6 +438,16 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
             if (ParseConfidence(value, cl.options.confidence)) return true;
             cl.error = "invalid confidence level '" + value + "' (above 0 and below 100, as 95)";
             return false;
+        case Opt::kCompare: cl.options.compare = true; return true;
+        case Opt::kPooled:
+        case Opt::kPaired:
+            if (cl.options.methodGiven && cl.options.method != MethodOf(o.opt)) {
+                cl.error = "options '--pooled' and '--paired' cannot be given together";
+                return false;
+            }
+            cl.options.methodGiven = true;
+            cl.options.method = MethodOf(o.opt);
+            return true;
         case Opt::kPlain: cl.options.data.plain = true; return true;
         case Opt::kHeader: cl.options.data.header = true; return true;
         case Opt::kNoHeader: cl.options.data.noHeader = true; return true;
@@ -527,9 +557,26 @@ bool ParseShort(const std::vector<std::string>& args, std::size_t& i, CommandLin
     return true;
 }
 
+// What --compare cannot go with: a test without it, its own table beside
+// another block, the dialogue (it compares data files named).
+std::string CompareConflict(const CommandLine& cl) {
+    const RunOptions& o = cl.options;
+    if (!o.compare) {
+        if (!o.methodGiven) return {};
+        return std::string("option '--") + (o.method == TestMethod::kPooled ? "pooled" : "paired") +
+               "' needs --compare";
+    }
+    if (!o.statistics.empty() || o.summary || o.histogram) {
+        return "option '--compare' writes its own table: not with --statistics, --describe, "
+               "--summary or --histogram";
+    }
+    if (cl.operands.empty()) return "option '--compare' needs data files named on the command line";
+    return {};
+}
+
 // What the options and operands cannot mean together: more than two operands
-// of a text report (a machine format takes any number of data files, but
-// standard input once), an output file without a machine format, a header
+// of a text report (a machine format and --compare take any number of data
+// files, but standard input once), an output file without a machine format or --compare, a header
 // line both asked for and refused, a number of bins without a histogram or a
 // chart, a chart with a machine format, an output file in the dialogue
 // (which asks for its report file). Outputs that are one file are told apart
@@ -537,15 +584,19 @@ bool ParseShort(const std::vector<std::string>& args, std::size_t& i, CommandLin
 void CheckCombination(CommandLine& cl) {
     const RunOptions& o = cl.options;
     const bool machine = o.format != Format::kReport;
-    if (!machine && cl.operands.size() > 2) {
+    const bool everyOperand = machine || o.compare;
+    const std::string compare = CompareConflict(cl);
+    if (!compare.empty()) {
+        cl.error = compare;
+    } else if (!everyOperand && cl.operands.size() > 2) {
         cl.error = "extra operand '" + cl.operands[2] + "'";
-    } else if (machine && std::count(cl.operands.begin(), cl.operands.end(), "-") > 1) {
+    } else if (everyOperand && std::count(cl.operands.begin(), cl.operands.end(), "-") > 1) {
         cl.error = "standard input ('-') named more than once";
-    } else if (!machine && !o.output.empty()) {
+    } else if (!everyOperand && !o.output.empty()) {
         cl.error = "option '--output' needs a machine format (--format=tsv, csv or json)";
     } else if (o.bins != 0 && !o.histogram && o.plot.empty()) {
         cl.error = "option '--bins' needs --histogram or --plot";
-    } else if (machine && !o.plot.empty()) {
+    } else if (machine && !o.compare && !o.plot.empty()) {
         cl.error = "option '--plot' needs the text report (--format=report)";
     } else if (cl.operands.empty() && !o.output.empty()) {
         cl.error = "option '--output' needs data files named on the command line";

@@ -1,6 +1,10 @@
 #include "app/Comparison.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
+
+#include "app/DecimalSums.h"
 
 namespace descstat {
 
@@ -51,6 +55,43 @@ Spread SpreadOf(const SampleMoments& a, const SampleMoments& b, TestMethod metho
 bool IsZero(const ExactNumber& x) { return x.defined && x.num.empty(); }
 
 }  // namespace
+
+SampleMoments PairedMoments(const double* sample, const double* baseline, std::int32_t n) {
+    SampleMoments moments;
+    moments.n = n;
+    // With d = a − b: Σd = Σa − Σb and Σd² = Σa² + Σb² − 2·Σab, each sum
+    // exact over the decimals as written.
+    DecimalSums a;
+    DecimalSums b;
+    DecimalCrossSums ab;
+    for (std::int32_t i = 0; i < n; ++i) {
+        if (!std::isfinite(sample[i]) || !std::isfinite(baseline[i])) return moments;
+        const DecimalValue x = DecimalOf(sample[i]);
+        const DecimalValue y = DecimalOf(baseline[i]);
+        AddDecimal(a, x);
+        AddDecimal(b, y);
+        AddDecimalCross(ab, x, y);
+    }
+    if (n == 0) return moments;
+    const int scale = std::max({DecimalScale(a), DecimalScale(b), 0});
+    SignedNat baseSum = DecimalLinearSum(b, scale);
+    baseSum.negative = !baseSum.negative && !baseSum.magnitude.empty();
+    SignedNat linear = Add(DecimalLinearSum(a, scale), baseSum);
+    const SignedNat twiceCross = Multiply(DecimalCrossSum(ab, scale), SignedNat{Natural(2), true});
+    const SignedNat square = Add(Add(SignedNat{DecimalSquareSum(a, scale), false},
+                                     SignedNat{DecimalSquareSum(b, scale), false}),
+                                 twiceCross);
+    const auto count = static_cast<std::uint64_t>(n);
+    moments.mean =
+        Quotient(linear.magnitude, Multiply(Natural(count), PowerOfTen(scale)), linear.negative);
+    if (n > 1) {
+        const BigNat scatter =
+            ScatterTimesCount(linear.magnitude, square.magnitude, static_cast<std::uint32_t>(n));
+        moments.unbiasedVariance =
+            Quotient(scatter, Multiply(Natural(count * (count - 1)), PowerOfTen(2 * scale)));
+    }
+    return moments;
+}
 
 Comparison Compare(const SampleMoments& baseline, const SampleMoments& sample, TestMethod method,
                    const ConfidenceLevel& level) {

@@ -10,6 +10,7 @@
 #ifndef DESCSTAT_COMPARISON_H
 #define DESCSTAT_COMPARISON_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "app/ExactNumber.h"
@@ -17,9 +18,6 @@
 #include "app/StudentT.h"
 
 namespace descstat {
-
-// How the samples are compared.
-enum class TestMethod { kWelch, kPooled, kPaired };
 
 // What a comparison needs of a sample: its count, mean and unbiased
 // variance, exactly (a result set's).
@@ -43,6 +41,11 @@ struct Comparison {
     bool tooFew = false;     // a sample has fewer than two values
     bool different = false;  // the interval leaves out 0
 };
+
+// The moments of the differences sample[i] − baseline[i] of n paired values,
+// exactly over the decimals as written (no difference is rounded); undefined
+// mean and variance when a value is not finite.
+SampleMoments PairedMoments(const double* sample, const double* baseline, std::int32_t n);
 
 // Compares `sample` with `baseline`. For paired samples, `sample` holds the
 // moments of the differences (each sample value minus its baseline value),

@@ -333,6 +333,32 @@ BigNat DecimalFourthSum(const DecimalPowerSums& sums, int scale) {
     return total;
 }
 
+void AddDecimalCross(DecimalCrossSums& sums, DecimalValue a, DecimalValue b) {
+    DecimalCrossSums::Bucket& bucket = *BucketFor(sums, a.e + b.e);
+    const auto magnitude = [](std::int64_t m) {
+        return m < 0 ? 0 - static_cast<std::uint64_t>(m) : static_cast<std::uint64_t>(m);
+    };
+    const U128 product = static_cast<U128>(magnitude(a.m)) * magnitude(b.m);
+    const std::uint64_t limbs[2] = {static_cast<std::uint64_t>(product),
+                                    static_cast<std::uint64_t>(product >> kLimbBits)};
+    AddLimbs(bucket.cross, 3, limbs, 2, (a.m < 0) != (b.m < 0));
+}
+
+SignedNat DecimalCrossSum(const DecimalCrossSums& sums, int scale) {
+    BigNat positive;
+    BigNat negative;
+    const std::uint64_t none[3] = {0, 0, 0};
+    for (int e = HighestExponent(sums); e >= -2 * scale; --e) {
+        const DecimalCrossSums::Bucket* b = BucketAt(sums, e);
+        const SignedNat sum = b == nullptr ? SignedNat{} : FromTwosComplement(b->cross, 3);
+        std::uint64_t limbs[3] = {0, 0, 0};
+        std::copy(sum.magnitude.begin(), sum.magnitude.end(), limbs);
+        MultiplyAdd(positive, 10, sum.negative ? none : limbs, 3);
+        MultiplyAdd(negative, 10, sum.negative ? limbs : none, 3);
+    }
+    return Add(SignedNat{positive, false}, SignedNat{negative, !negative.empty()});
+}
+
 BigNat DecimalScatter(const DecimalSums& sums, int scale) {
     return ScatterTimesCount(DecimalLinearSum(sums, scale).magnitude, DecimalSquareSum(sums, scale),
                              sums.count);

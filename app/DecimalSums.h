@@ -115,6 +115,25 @@ void AddDecimalPowers(DecimalPowerSums& sums, DecimalValue d);
 SignedNat DecimalCubeSum(const DecimalPowerSums& sums, int scale);
 BigNat DecimalFourthSum(const DecimalPowerSums& sums, int scale);
 
+// Σab of paired decimals a = ma · 10^ea and b = mb · 10^eb, kept per power
+// of ten ea + eb, for the paired comparison: with Σa², Σb², Σa and Σb it gives
+// the differences' Σ(a − b)² exactly. The same limit of fewer than 2^31 pairs
+// holds (|Σma·mb| < 2^144).
+struct DecimalCrossSums {
+    struct Bucket {
+        std::uint64_t cross[3];  // Σma·mb in two's complement, low word first
+    };
+    std::vector<Bucket> buckets;
+    int lowest = 0;
+};
+
+// Adds a·b of the decimals a and b to the sums.
+void AddDecimalCross(DecimalCrossSums& sums, DecimalValue a, DecimalValue b);
+
+// Σab = P · 10^-2·scale, for any scale at or above the DecimalScale of both
+// lists' DecimalSums.
+SignedNat DecimalCrossSum(const DecimalCrossSums& sums, int scale);
+
 }  // namespace descstat
 
 #endif  // DESCSTAT_DECIMALSUMS_H

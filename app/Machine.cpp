@@ -185,6 +185,16 @@ void WriteDelimited(std::ostream& out, Format format, const ResultSet& set,
 
 }  // namespace
 
+std::string MachineText(const std::string& text, Format format) {
+    switch (format) {
+        case Format::kTsv: return TsvField(text);
+        case Format::kCsv: return CsvField(text);
+        case Format::kJson:
+        case Format::kReport: break;
+    }
+    return JsonString(text);
+}
+
 void WriteMachineRows(std::ostream& out, const ResultSets& sets, const RunOptions& options,
                       int digits) {
     const bool named = AnyNamed(sets);

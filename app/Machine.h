@@ -37,6 +37,10 @@ namespace descstat {
 void WriteMachineRows(std::ostream& out, const ResultSets& sets, const RunOptions& options,
                       int digits);
 
+// A name or a note as a field of a row in `format`: with tsv's escapes or
+// csv's quotes and, in both, the formula guard; a JSON string in JSON.
+std::string MachineText(const std::string& text, Format format);
+
 }  // namespace descstat
 
 #endif  // DESCSTAT_MACHINE_H

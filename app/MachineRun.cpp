@@ -30,18 +30,21 @@ void AddFailed(ResultSets& sets, const std::string& name, const std::string& err
 }
 
 // The result sets of one data file, read and computed, or one that says why
-// there are none; its warnings go to `err`. False when the data file is the
-// output, which ends the run.
-bool ReadSets(const std::string& name, std::FILE* in, std::ostream& err, const RunOptions& options,
-              const std::string& output, const RunHooks& hooks, ResultSets& sets, bool& failed) {
+// there are none; its warnings go to `err`. The place of the output that is
+// the data file, which ends the run; outputs.size() when none is.
+std::size_t ReadSets(const std::string& name, std::FILE* in, std::ostream& err,
+                     const RunOptions& options, const std::vector<std::string>& outputs,
+                     const RunHooks& hooks, ResultSets& sets, bool& failed) {
     errno = 0;
     const std::unique_ptr<RdTxtLn> reader = OpenData(name, in);
     failed = reader->status != RdTxtLn::kReady;
     if (failed) {
         AddFailed(sets, name, FailureText({Failure::kOpenInput, errno}, name));
-        return true;
+        return outputs.size();
     }
-    if (IsOpenData(*reader, output)) return false;
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (IsOpenData(*reader, outputs[i])) return i;
+    }
     Progress progress(err, platform::StandardErrorIsTerminal());
     Warnings warnings(err, name, &progress);
     const Outcome read = ReadAndCompute(*reader, name, name == "-" ? std::string() : name, options,
@@ -50,7 +53,7 @@ bool ReadSets(const std::string& name, std::FILE* in, std::ostream& err, const R
     warnings.Finish();
     failed = read.failure != Failure::kNone;
     if (failed) AddFailed(sets, name, FailureText(read, name));
-    return true;
+    return outputs.size();
 }
 
 // True when the output is one of the named data files, which the reading
@@ -64,29 +67,47 @@ bool NamesData(const std::string& output, const std::vector<std::string>& dataNa
 
 }  // namespace
 
+int PrepareRunOutput(OutputFile& file, const std::string& name,
+                     const std::vector<std::string>& dataNames, std::ostream& standard,
+                     std::ostream& err, const RunOptions& options, bool binary) {
+    if (!options.force && !IsStandardOutput(name) && !NamesData(name, dataNames) &&
+        !MayReplace(name, Replaces::kProgramOutput)) {
+        return FailOnStandardError(err, {Failure::kNotReport}, name, Replaces::kProgramOutput);
+    }
+    const Outcome prepared = file.Prepare(name, standard, binary);
+    if (prepared.failure != Failure::kNone) {
+        return FailOnStandardError(err, prepared, name, Replaces::kProgramOutput);
+    }
+    return kExitSuccess;
+}
+
+std::size_t ReadEveryFile(const std::vector<std::string>& dataNames, std::FILE* in,
+                          std::ostream& err, const RunOptions& options,
+                          const std::vector<std::string>& outputs, const RunHooks& hooks,
+                          ResultSets& sets, bool& anyFailed) {
+    anyFailed = false;
+    for (const std::string& name : dataNames) {
+        bool failed = false;
+        const std::size_t clash = ReadSets(name, in, err, options, outputs, hooks, sets, failed);
+        if (clash < outputs.size()) return clash;
+        anyFailed = anyFailed || failed;
+    }
+    return outputs.size();
+}
+
 int RunMachine(const std::vector<std::string>& dataNames, std::FILE* in, std::ostream& out,
                std::ostream& err, const RunOptions& options, const RunHooks& hooks) {
     // The output is checked and prepared first; every file is read before
     // anything is written, so that an output that is one of the data files
     // is found before it is touched.
     const std::string output = options.output.empty() ? std::string("-") : options.output;
-    if (!options.force && !IsStandardOutput(output) && !NamesData(output, dataNames) &&
-        !MayReplace(output, Replaces::kProgramOutput)) {
-        return FailOnStandardError(err, {Failure::kNotReport}, output, Replaces::kProgramOutput);
-    }
     OutputFile file;
-    const Outcome prepared = file.Prepare(output, out);
-    if (prepared.failure != Failure::kNone) {
-        return FailOnStandardError(err, prepared, output, Replaces::kProgramOutput);
-    }
+    const int ready = PrepareRunOutput(file, output, dataNames, out, err, options, false);
+    if (ready != kExitSuccess) return ready;
     ResultSets sets;
     bool anyFailed = false;
-    for (const std::string& name : dataNames) {
-        bool failed = false;
-        if (!ReadSets(name, in, err, options, output, hooks, sets, failed)) {
-            return FailOnStandardError(err, {Failure::kOutputIsInput}, output);
-        }
-        anyFailed = anyFailed || failed;
+    if (ReadEveryFile(dataNames, in, err, options, {output}, hooks, sets, anyFailed) == 0) {
+        return FailOnStandardError(err, {Failure::kOutputIsInput}, output);
     }
     WriteMachineRows(file.Stream(), sets, options, DigitsOf(options));
     std::size_t failedOutput = 0;

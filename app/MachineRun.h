@@ -9,6 +9,7 @@
 #ifndef DESCSTAT_MACHINERUN_H
 #define DESCSTAT_MACHINERUN_H
 
+#include <cstddef>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -16,6 +17,8 @@
 
 #include "app/DataFile.h"
 #include "app/Options.h"
+#include "app/Outputs.h"
+#include "app/ResultSet.h"
 
 namespace descstat {
 
@@ -23,6 +26,23 @@ namespace descstat {
 // stand for the standard streams (`out` writing to the C stream stdout).
 int RunMachine(const std::vector<std::string>& dataNames, std::FILE* in, std::ostream& out,
                std::ostream& err, const RunOptions& options, const RunHooks& hooks = RunHooks());
+
+// Checks the output named `name` of a run over the data files (it may be
+// replaced: standard output, a data file (refused as it is read), new, or
+// this program's output unless --force) and prepares it; kExitSuccess, or
+// the exit code after the failure's message on `err`.
+int PrepareRunOutput(OutputFile& file, const std::string& name,
+                     const std::vector<std::string>& dataNames, std::ostream& standard,
+                     std::ostream& err, const RunOptions& options, bool binary);
+
+// Reads every data file in order into `sets` (one that fails as a set that
+// says why, `anyFailed` then true), its warnings on `err`. The place among
+// `outputs` of one that is a data file, which ends the run before anything
+// is written; outputs.size() when none is.
+std::size_t ReadEveryFile(const std::vector<std::string>& dataNames, std::FILE* in,
+                          std::ostream& err, const RunOptions& options,
+                          const std::vector<std::string>& outputs, const RunHooks& hooks,
+                          ResultSets& sets, bool& anyFailed);
 
 // The dialogue's report in a machine format: the header row and the row of
 // the data file that `reader` has open.

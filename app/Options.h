@@ -125,6 +125,11 @@ struct ConfidenceLevel {
     std::uint64_t denominator = 1;
 };
 
+// How --compare tests a sample against the baseline: Welch's t (unequal
+// variances, the default), Student's t with the pooled SD, or the paired t of
+// the i-th values' differences.
+enum class TestMethod { kWelch, kPooled, kPaired };
+
 // A statistic asked for by --statistics or --describe: a row of the table of
 // statistics (StatisticTable.h) by its place in it, and for a percentile pN
 // its number N as written ("2.5") and its place among the percentiles asked.
@@ -148,6 +153,9 @@ struct RunOptions {
     bool summary = false;                     // the summary block after the results
     std::vector<AskedStatistic> statistics;   // the block of statistics asked, in order
     ConfidenceLevel confidence;               // the level of the mean's interval
+    bool compare = false;                     // the samples compared with the first
+    TestMethod method = TestMethod::kWelch;   // how --compare compares them
+    bool methodGiven = false;                 // --pooled or --paired
     bool listing = true;                      // the listing's value lines
     bool histogram = false;                   // the histogram block (and a JSON field)
     int bins = 0;                             // the histogram's target bins; 0: Sturges

@@ -44,7 +44,8 @@ bool IsReport(const std::string& bytes) { return StartsWith(bytes, kDataFileLabe
 bool IsProgramOutput(const std::string& bytes) {
     return IsReport(bytes) || StartsWith(bytes, "<?xml") || StartsWith(bytes, "<svg") ||
            StartsWith(bytes, "file\tn\t") || StartsWith(bytes, "file,n,") ||
-           StartsWith(bytes, "{\"file\": ");
+           StartsWith(bytes, "{\"file\": ") || StartsWith(bytes, "baseline\tsample\t") ||
+           StartsWith(bytes, "baseline,sample,") || StartsWith(bytes, "{\"baseline\": ");
 }
 
 // Why no new file could be made that still lets the output be written in

@@ -324,19 +324,21 @@ constexpr const char* kOutlierInk = "fill=\"none\" stroke=\"#333333\" stroke-wid
 
 // The SVG document's start: its declaration, its size and fonts, and a white
 // ground.
-std::string SvgStart() {
+std::string SvgStart(double height = kHeight) {
     std::string svg =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
         "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-        Coord(kWidth) + "\" height=\"" + Coord(kHeight) + "\" viewBox=\"0 0 " + Coord(kWidth) +
-        " " + Coord(kHeight) + "\" font-family=\"" + kFonts + "\">\n";
-    Rect(svg, 0, 0, kWidth, kHeight, "fill=\"#ffffff\"");
+        Coord(kWidth) + "\" height=\"" + Coord(height) + "\" viewBox=\"0 0 " + Coord(kWidth) +
+        " " + Coord(height) + "\" font-family=\"" + kFonts + "\">\n";
+    Rect(svg, 0, 0, kWidth, height, "fill=\"#ffffff\"");
     return svg;
 }
 
-// A value as an attribute, in the fewest digits that read back as it, for
-// whoever checks the chart.
-std::string DataValue(double v) { return " data-value=\"" + NumberText(v, kShortestDigits) + "\""; }
+// A value as an attribute (data-value, or data-NAME), in the fewest digits
+// that read back as it, for whoever checks the chart.
+std::string DataValue(double v, const char* name = "value") {
+    return std::string(" data-") + name + "=\"" + NumberText(v, kShortestDigits) + "\"";
+}
 
 // The box plot: the box from the first quartile to the third with the median,
 // the whiskers with their caps, and each distinct outlying value as a ring.
@@ -381,7 +383,7 @@ enum class Key { kBars, kBox, kWhiskers, kOutliers, kMean, kBand };
 
 struct LegendEntry {
     Key key;
-    const char* text;
+    std::string text;
 };
 
 constexpr double kKeyWidth = 24;  // the key's sample
@@ -414,11 +416,12 @@ void WriteKey(std::string& svg, Key key, double x, double y) {
     }
 }
 
-// The legend under the axis: the entries in rows as wide as the picture
-// allows, each row centred.
-void WriteLegend(std::string& svg, const std::vector<LegendEntry>& entries) {
+// The legend under the axis from `top`: the entries in rows as wide as the
+// picture allows, each row centred. Gives where a next row would stand.
+double WriteLegend(std::string& svg, const std::vector<LegendEntry>& entries,
+                   double top = kLegendTop) {
     const double room = kWidth - 40;
-    double y = kLegendTop;
+    double y = top;
     for (std::size_t first = 0; first < entries.size();) {
         std::size_t end = first + 1;
         double width = EntryWidth(entries[first]);
@@ -436,6 +439,7 @@ void WriteLegend(std::string& svg, const std::vector<LegendEntry>& entries) {
         first = end;
         y += kLegendRow;
     }
+    return y;
 }
 
 // "n = 12, 平均値 = 3.5, SD(不偏分散) = 1.2": the caption's statistics at

@@ -15,6 +15,9 @@ void Compute(ResultSet& set, const RunOptions& options) {
         set.histogram = ComputeHistogram(values.Data(), values.Count(), options.bins);
         set.hasHistogram = true;
     }
+    if (options.compare && options.method == TestMethod::kPaired) {
+        set.inFileOrder.assign(values.Data(), values.Data() + values.Count());
+    }
     const MoreRequest request = RequestOf(options);
     ComputeFromSorted(values.Data(), values.Count(), request, set.more);
     if (options.summary || plot || (request.needs & kNeedSummary) != 0) {

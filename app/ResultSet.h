@@ -48,6 +48,9 @@ struct ResultSet {
     Summary summary{};         // with the summary or the chart
     Whiskers whiskers{};       // with the chart
     MoreStatistics more;       // what --statistics and --describe ask for
+    // With --paired: the values in file order, kept past Compute, whose i-th
+    // values pair with another sample's.
+    std::vector<double> inFileOrder;
     bool hasHistogram = false;
     Histogram histogram;
     std::string error;  // empty when the results stand
@@ -59,7 +62,7 @@ using ResultSets = std::vector<ResultSet>;
 // Computes what the options ask for from the set's values: the results, the
 // histogram, then the summary and the chart's whiskers, which reorder the
 // values; the values are released afterwards, so nothing can read them in
-// file order any more.
+// file order any more (with --paired, a copy in file order stays).
 void Compute(ResultSet& set, const RunOptions& options);
 
 }  // namespace descstat

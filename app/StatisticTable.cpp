@@ -134,7 +134,16 @@ bool ParsePercentile(const std::string& key, std::string& number, Probability& p
     return true;
 }
 
-// The level as a decimal: "95", "97.5".
+// `text` with its @ replaced.
+std::string Filled(const char* text, const std::string& gap) {
+    std::string s = text;
+    const std::size_t at = s.find('@');
+    if (at != std::string::npos) s.replace(at, 1, gap);
+    return s;
+}
+
+}  // namespace
+
 std::string LevelNumber(const ConfidenceLevel& level) {
     std::string digits = std::to_string(level.numerator);
     std::size_t places = 0;
@@ -145,16 +154,6 @@ std::string LevelNumber(const ConfidenceLevel& level) {
     while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
     return fraction.empty() ? text : text + "." + fraction;
 }
-
-// `text` with its @ replaced.
-std::string Filled(const char* text, const std::string& gap) {
-    std::string s = text;
-    const std::size_t at = s.find('@');
-    if (at != std::string::npos) s.replace(at, 1, gap);
-    return s;
-}
-
-}  // namespace
 
 const char* const kDescribeList =
     "n,missing,mean,se,median,mode,unbiased_sd,unbiased_variance,kurtosis,skewness,range,min,q1,"

@@ -94,6 +94,9 @@ LabelText LabelOf(const ShownStatistic& shown, const RunOptions& options);
 // Its exact value in the result set.
 ExactNumber ValueOf(const ShownStatistic& shown, const ResultSet& set);
 
+// The level as a decimal, without trailing zeros: "95", "97.5".
+std::string LevelNumber(const ConfidenceLevel& level);
+
 // Reads a --statistics list ("mean,se,p2.5,ci") into `asked`, after what it
 // holds: keys of the table, `ci` for both ends of the interval, `mode` for
 // the mode and its count, pN for any percentile from 0 to 100 with up to

@@ -13,6 +13,7 @@
 
 #include "app/ArgumentRun.h"
 #include "app/CommandLine.h"
+#include "app/CompareRun.h"
 #include "app/Console.h"
 #include "app/Dialogue.h"
 #include "app/FrontEnd.h"
@@ -77,12 +78,30 @@ void WaitInOwnWindow(int code, const descstat::TextStyle& console) {
     std::cin >> key;
 }
 
+// The compare run over every operand, its report written for what reads it
+// as the text report is.
+int CompareOnConsole(const descstat::CommandLine& cl) {
+    descstat::RunOptions options = cl.options;
+    const bool onStandardOutput = options.output.empty() || options.output == "-";
+    const std::optional<descstat::TextStyle> screen = descstat::ScreenStyle(options.language);
+    const descstat::TextStyle piped =
+        descstat::PipeStyle(descstat::platform::PipeCharset(), options.language);
+    options.report = onStandardOutput && !options.encodingGiven
+                         ? screen.value_or(piped)
+                         : descstat::FileStyle(options.encoding, options.language);
+    options.console = descstat::ConsoleStyle(screen, options.language);
+    return RunOnFiles(cl.operands, [&] {
+        return descstat::RunCompare(cl.operands, stdin, std::cout, std::cerr, options);
+    });
+}
+
 // A machine format runs over every operand, without the window's wait (its
 // rows are for scripts). The text report on standard output is written for
 // what reads it, unless an encoding was asked for: a screen in what it shows,
 // a pipe or a file in the locale's character set; a named report gets the
 // program's own bytes.
 int ArgumentsOnConsole(const descstat::CommandLine& cl) {
+    if (cl.options.compare) return CompareOnConsole(cl);
     if (cl.options.format != descstat::Format::kReport) {
         return RunOnFiles(cl.operands, [&cl] {
             return descstat::RunMachine(cl.operands, stdin, std::cout, std::cerr, cl.options);
@@ -114,7 +133,19 @@ int ArgumentsOnConsole(const descstat::CommandLine& cl) {
 // the report or the dialogue's console. Empty when they are apart.
 std::string OutputsClash(const descstat::CommandLine& cl) {
     const std::string& plot = cl.options.plot;
-    if (plot.empty() || cl.options.format != descstat::Format::kReport) return {};
+    if (plot.empty()) return {};
+    if (cl.options.compare) {
+        const std::string& output = cl.options.output.empty() ? "-" : cl.options.output;
+        if (descstat::IsStandardOutput(plot) && descstat::IsStandardOutput(output)) {
+            return "the chart and the comparison would both go to standard output (name an "
+                   "--output)";
+        }
+        if (descstat::SameOutput(plot, output)) {
+            return "the chart and the comparison would be the same file '" + plot + "'";
+        }
+        return {};
+    }
+    if (cl.options.format != descstat::Format::kReport) return {};
     if (cl.operands.empty()) {
         if (!descstat::IsStandardOutput(plot)) return {};
         return "the chart cannot go to standard output, which shows the dialogue";

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Comparison.h"
+#include "app/DecimalSums.h"
 #include "app/Statistics.h"
 
 namespace {
@@ -77,3 +78,42 @@ TEST(Compare, NoSpreadAndTooFew) {
 }
 
 }  // namespace
+
+// The paired moments, kept per power of ten, against the differences formed
+// one by one as exact numbers: decimals far apart in scale, the widest
+// mantissas, signs that cancel, the least subnormal.
+TEST(PairedMoments, MatchTheDifferencesFormedOneByOne) {
+    using descstat::ExactNumber;
+    const std::vector<std::vector<double>> samples[] = {
+        {{10000000.2, 0.1, 3, -7.25}, {1000000.2, 0.3, 3, 2.5}},
+        {{1e300, -1e-300, 12345678901234567.0, 5e-324}, {-1e300, 1e-300, 0.1, 0}},
+        {{-0.30000000000000004, 9.999999999999999e22, -1.7976931348623157e308},
+         {0.1, -9.999999999999999e22, -1.7976931348623157e308}},
+        {{2.5, 2.5}, {1.5, 1.5}},
+    };
+    for (const auto& pair : samples) {
+        const std::vector<double>& a = pair[0];
+        const std::vector<double>& b = pair[1];
+        const auto n = static_cast<std::int32_t>(a.size());
+        std::vector<ExactNumber> d;
+        ExactNumber sum = descstat::Whole(0);
+        for (std::int32_t i = 0; i < n; ++i) {
+            d.push_back(descstat::Difference(descstat::ExactAsWritten(a[i]),
+                                             descstat::ExactAsWritten(b[i])));
+            sum = descstat::Sum(sum, d.back());
+        }
+        const ExactNumber mean = descstat::Divided(sum, static_cast<std::uint64_t>(n));
+        ExactNumber squares = descstat::Whole(0);
+        for (const ExactNumber& x : d) {
+            const ExactNumber deviation = descstat::Difference(x, mean);
+            squares = descstat::Sum(squares, descstat::Product(deviation, deviation));
+        }
+        const descstat::SampleMoments m = descstat::PairedMoments(a.data(), b.data(), n);
+        EXPECT_EQ(m.n, n);
+        EXPECT_EQ(descstat::CompareExact(m.mean, mean), 0) << a[0];
+        EXPECT_EQ(descstat::CompareExact(m.unbiasedVariance,
+                                         descstat::Divided(squares, static_cast<std::uint64_t>(n - 1))),
+                  0)
+            << a[0];
+    }
+}
