@@ -146,7 +146,13 @@ void WriteSample(std::ostream& out, const ComparedSample& sample, const std::str
     WriteLine(out, style,
               Filled(kPercentLine, {text(c.percent), text(c.percentInterval.half),
                                     text(c.percentInterval.low), text(c.percentInterval.high)}));
-    WriteLine(out, style, Filled(kTestLine, {TText(c, digits), text(c.df), PText(c.p, digits)}));
+    LabelText test = Filled(kTestLine, {TText(c, digits), text(c.df), PText(c.p, digits)});
+    // "p < 2.2e-308", not "p = < 2.2e-308".
+    for (std::string* form : {&test.shiftJis, &test.utf8, &test.english}) {
+        const std::size_t bound = form->rfind("= <");
+        if (bound != std::string::npos) form->erase(bound, 2);
+    }
+    WriteLine(out, style, test);
     if (options.method == TestMethod::kPooled)
         out << "pooled s = " << text(c.pooledSd) << std::endl;
     WriteLine(out, style, VerdictText(VerdictOf(sample), options));
@@ -250,11 +256,15 @@ LabelText VerdictText(Verdict verdict, const RunOptions& options) {
 }
 
 std::vector<std::string> SampleNames(const ResultSets& sets) {
-    // A part names the samples when it is not the same in all of them.
+    // A part names the samples when it is not the same in all of them that
+    // have results (a file that failed has no field).
     bool differs[kNameParts] = {false, false, false};
+    const ResultSet* first = nullptr;
     for (const ResultSet& set : sets) {
+        if (!set.error.empty()) continue;
+        if (first == nullptr) first = &set;
         for (int part = 0; part < kNameParts; ++part) {
-            differs[part] = differs[part] || NamePart(set.key, part) != NamePart(sets[0].key, part);
+            differs[part] = differs[part] || NamePart(set.key, part) != NamePart(first->key, part);
         }
     }
     std::vector<std::string> names;

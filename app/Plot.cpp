@@ -10,6 +10,7 @@
 #include "app/Histogram.h"
 #include "app/Report.h"
 #include "app/StatisticTable.h"
+#include "app/StudentT.h"
 #include "app/Text.h"
 
 namespace descstat {
@@ -328,8 +329,8 @@ std::string SvgStart(double height = kHeight) {
     std::string svg =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
         "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-        Coord(kWidth) + "\" height=\"" + Coord(height) + "\" viewBox=\"0 0 " + Coord(kWidth) +
-        " " + Coord(height) + "\" font-family=\"" + kFonts + "\">\n";
+        Coord(kWidth) + "\" height=\"" + Coord(height) + "\" viewBox=\"0 0 " + Coord(kWidth) + " " +
+        Coord(height) + "\" font-family=\"" + kFonts + "\">\n";
     Rect(svg, 0, 0, kWidth, height, "fill=\"#ffffff\"");
     return svg;
 }
@@ -554,9 +555,15 @@ std::string DecimalTick(long long k, int power) {
     return (k < 0 ? "-" : "") + digits;
 }
 
-// The value axis under the rows, with ticks at round values and grid lines;
-// gives the scale.
-Scale WriteValueAxis(std::string& svg, double low, double high) {
+// Where a value stands across the rows' plot area, right of their labels.
+double RowX(const Scale& scale, double v) {
+    const double t = (v - scale.low) / (scale.high - scale.low);
+    return kLabelRight + std::clamp(t, 0.0, 1.0) * (kRight - kLabelRight);
+}
+
+// The value axis at `bottom` under the rows from `top`, with ticks at round
+// values and grid lines; gives the scale.
+Scale WriteValueAxis(std::string& svg, double low, double high, double top, double bottom) {
     if (!(high > low)) {
         low -= 1;
         high += 1;
@@ -567,35 +574,51 @@ Scale WriteValueAxis(std::string& svg, double low, double high) {
     const double step = digit * std::pow(10.0, power);
     const auto first = static_cast<long long>(std::floor(low / step));
     const auto last = static_cast<long long>(std::ceil(high / step));
-    Scale scale{static_cast<double>(first) * step, static_cast<double>(last) * step};
-    const auto x = [&scale](double v) {
-        const double t = (v - scale.low) / (scale.high - scale.low);
-        return kLabelRight + std::clamp(t, 0.0, 1.0) * (kRight - kLabelRight);
-    };
-    Line(svg, kLabelRight, kRowsBottom, kRight, kRowsBottom,
-         "stroke=\"#333333\" stroke-width=\"1\"");
+    const Scale scale{static_cast<double>(first) * step, static_cast<double>(last) * step};
+    Line(svg, kLabelRight, bottom, kRight, bottom, "stroke=\"#333333\" stroke-width=\"1\"");
     for (long long k = first; k <= last; ++k) {
-        const double at = x(static_cast<double>(k) * step);
-        Line(svg, at, kRowsTop, at, kRowsBottom, "stroke=\"#e0e0e0\" stroke-width=\"1\"");
-        Line(svg, at, kRowsBottom, at, kRowsBottom + 4, "stroke=\"#333333\" stroke-width=\"1\"");
-        Text(svg, at, kRowsBottom + 18, "middle", kTextSize, DecimalTick(k * digit, power),
+        const double at = RowX(scale, static_cast<double>(k) * step);
+        Line(svg, at, top, at, bottom, "stroke=\"#e0e0e0\" stroke-width=\"1\"");
+        Line(svg, at, bottom, at, bottom + 4, "stroke=\"#333333\" stroke-width=\"1\"");
+        Text(svg, at, bottom + 18, "middle", kTextSize, DecimalTick(k * digit, power),
              " class=\"tick-x\"");
     }
     return scale;
 }
 
-// One result set's row: its label, its box plot and its mean.
-void WriteSetRow(std::string& svg, const ResultSet& set, double top, double height,
+// A row of the chart of several result sets: the set, its label, and the
+// ends of its mean's confidence interval (NaN: none drawn).
+struct SetRow {
+    const ResultSet* set;
+    std::string label;
+    double intervalLow = std::numeric_limits<double>::quiet_NaN();
+    double intervalHigh = std::numeric_limits<double>::quiet_NaN();
+};
+
+// The mean's confidence interval as an error bar under the box, across the
+// mean's line, with a cap at each end.
+void WriteInterval(std::string& svg, const SetRow& row, double top, double height,
+                   const Scale& scale) {
+    if (!std::isfinite(row.intervalLow) || !std::isfinite(row.intervalHigh)) return;
+    const double y = top + height * 0.9;
+    const double cap = height * 0.08;
+    const std::string ink = kBandInk;
+    Line(svg, RowX(scale, row.intervalLow), y, RowX(scale, row.intervalHigh), y,
+         ink + " class=\"interval\"" + DataValue(row.intervalLow, "low") +
+             DataValue(row.intervalHigh, "high"));
+    for (const double end : {row.intervalLow, row.intervalHigh}) {
+        Line(svg, RowX(scale, end), y - cap, RowX(scale, end), y + cap, ink);
+    }
+}
+
+// One row: its label, its box plot, its mean and its mean's interval.
+void WriteSetRow(std::string& svg, const SetRow& row, double top, double height,
                  const Scale& scale) {
-    const auto x = [&scale](double v) {
-        const double t = (v - scale.low) / (scale.high - scale.low);
-        return kLabelRight + std::clamp(t, 0.0, 1.0) * (kRight - kLabelRight);
-    };
+    const auto x = [&scale](double v) { return RowX(scale, v); };
     const double middle = top + height / 2;
-    const std::string label =
-        set.key.group.empty() ? set.key.field : set.key.field + " / " + set.key.group;
     Text(svg, kLabelRight - 8, middle + 4, "end", kTextSize,
-         Fitted(label, kTextSize, kLabelRight - 16, false), " class=\"set\"");
+         Fitted(row.label, kTextSize, kLabelRight - 16, false), " class=\"set\"");
+    const ResultSet& set = *row.set;
     if (!std::isfinite(set.summary.minimum)) return;
     const Summary& s = set.summary;
     const Whiskers& w = set.whiskers;
@@ -619,6 +642,52 @@ void WriteSetRow(std::string& svg, const ResultSet& set, double top, double heig
         Line(svg, x(set.results.mean), top, x(set.results.mean), top + height,
              std::string(kMeanInk) + " class=\"mean\"" + DataValue(set.results.mean));
     }
+    WriteInterval(svg, row, top, height, scale);
+}
+
+// What the rows span (their boxes, outlying values, means and intervals),
+// and whether any has outlying values.
+struct RowsExtent {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    bool outliers = false;
+};
+
+RowsExtent ExtentOf(const std::vector<SetRow>& rows) {
+    RowsExtent e;
+    for (const SetRow& row : rows) {
+        const ResultSet& set = *row.set;
+        if (!std::isfinite(set.summary.minimum)) continue;
+        e.low = std::min({e.low, set.summary.minimum, set.results.mean});
+        e.high = std::max({e.high, set.summary.maximum, set.results.mean});
+        if (std::isfinite(row.intervalLow) && std::isfinite(row.intervalHigh)) {
+            e.low = std::min(e.low, row.intervalLow);
+            e.high = std::max(e.high, row.intervalHigh);
+        }
+        e.outliers = e.outliers || !set.whiskers.outliers.empty();
+    }
+    if (!std::isfinite(e.low) || !std::isfinite(e.high)) {
+        e.low = 0;
+        e.high = 1;
+    }
+    return e;
+}
+
+// The rows, `height` each from `top`, over one value axis at `bottom` named
+// under it; gives the legend of what they draw.
+std::vector<LegendEntry> WriteRows(std::string& svg, const std::vector<SetRow>& rows, double top,
+                                   double bottom, double height, const PlotTexts& texts) {
+    const RowsExtent extent = ExtentOf(rows);
+    const Scale scale = WriteValueAxis(svg, extent.low, extent.high, top, bottom);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        WriteSetRow(svg, rows[i], top + height * static_cast<double>(i), height, scale);
+    }
+    Text(svg, (kLabelRight + kRight) / 2, bottom + 40, "middle", kTextSize, texts.value,
+         " class=\"axis-x\"");
+    std::vector<LegendEntry> legend = {{Key::kBox, texts.box}, {Key::kWhiskers, texts.whiskers}};
+    if (extent.outliers) legend.push_back({Key::kOutliers, texts.outliers});
+    legend.push_back({Key::kMean, texts.mean});
+    return legend;
 }
 
 }  // namespace
@@ -628,34 +697,131 @@ std::string PlotSetsSvg(const ResultSet* sets, std::size_t count, const RunOptio
     const PlotTexts& texts = options.language == Language::kEnglish ? kEnglishPlot : kJapanesePlot;
     std::string svg = SvgStart();
     WriteTitle(svg, OwnName(sets[0].key.file));
-    double low = std::numeric_limits<double>::infinity();
-    double high = -std::numeric_limits<double>::infinity();
-    bool outliers = false;
+    std::vector<SetRow> rows;
     for (std::size_t i = 0; i < count; ++i) {
-        const ResultSet& set = sets[i];
-        if (!std::isfinite(set.summary.minimum)) continue;
-        low = std::min({low, set.summary.minimum, set.results.mean});
-        high = std::max({high, set.summary.maximum, set.results.mean});
-        outliers = outliers || !set.whiskers.outliers.empty();
+        const ResultKey& key = sets[i].key;
+        rows.push_back({&sets[i], key.group.empty() ? key.field : key.field + " / " + key.group});
     }
-    if (!std::isfinite(low) || !std::isfinite(high)) {
-        low = 0;
-        high = 1;
-    }
-    const Scale scale = WriteValueAxis(svg, low, high);
     const double height =
         std::min(kMostRowHeight, (kRowsBottom - kRowsTop) / static_cast<double>(count));
-    for (std::size_t i = 0; i < count; ++i) {
-        WriteSetRow(svg, sets[i], kRowsTop + height * static_cast<double>(i), height, scale);
-    }
-    Text(svg, (kLabelRight + kRight) / 2, kRowsBottom + 40, "middle", kTextSize, texts.value,
-         " class=\"axis-x\"");
-    std::vector<LegendEntry> legend = {{Key::kBox, texts.box}, {Key::kWhiskers, texts.whiskers}};
-    if (outliers) legend.push_back({Key::kOutliers, texts.outliers});
-    legend.push_back({Key::kMean, texts.mean});
-    WriteLegend(svg, legend);
+    WriteLegend(svg, WriteRows(svg, rows, kRowsTop, kRowsBottom, height, texts));
     svg += "</svg>\n";
     return svg;
+}
+
+namespace {
+
+// The compare chart's rows: no lower than this, and a gap under the last.
+constexpr double kLeastRowHeight = 24;
+constexpr double kRowsGap = 8;
+constexpr double kCaptionTop = 54;  // the caption's first line
+constexpr double kCaptionRow = 18;
+
+// The compare chart's own texts, Japanese (UTF-8) and English.
+constexpr CaptionLabel kMethodTexts[] = {
+    {"Welch \xE3\x81\xAE t \xE6\xA4\x9C\xE5\xAE\x9A", "Welch's t-test"},  // Welch の t 検定
+    // Student の t 検定 (プールした SD)
+    {"Student \xE3\x81\xAE t \xE6\xA4\x9C\xE5\xAE\x9A (\xE3\x83\x97\xE3\x83\xBC\xE3\x83\xAB"
+     "\xE3\x81\x97\xE3\x81\x9F SD)",
+     "Student's t-test, pooled SD"},
+    // 対応のある t 検定
+    {"\xE5\xAF\xBE\xE5\xBF\x9C\xE3\x81\xAE\xE3\x81\x82\xE3\x82\x8B t \xE6\xA4\x9C\xE5\xAE\x9A",
+     "paired t-test"},
+};
+constexpr CaptionLabel kLevelText = {"% \xE4\xBF\xA1\xE9\xA0\xBC\xE6\xB0\xB4\xE6\xBA\x96",
+                                     "% confidence"};  // % 信頼水準
+// 平均値の 95.0% 信頼区間: before and after the level.
+constexpr CaptionLabel kIntervalBefore = {"\xE5\xB9\xB3\xE5\x9D\x87\xE5\x80\xA4\xE3\x81\xAE ", ""};
+constexpr CaptionLabel kIntervalAfter = {"% \xE4\xBF\xA1\xE9\xA0\xBC\xE5\x8C\xBA\xE9\x96\x93",
+                                         "% confidence interval of the mean"};
+constexpr CaptionLabel kDifferenceText = {"\xE5\xB7\xAE = ", "Difference = "};  // 差 =
+constexpr CaptionLabel kPlusMinus = {" \xC2\xB1 ", " +/- "};
+
+const char* Pick(const CaptionLabel& text, const RunOptions& options) {
+    return options.language == Language::kEnglish ? text.english : text.japanese;
+}
+
+// The level as the compare run writes it: as given, without trailing zeros
+// but with one decimal at least ("95.0", "97.25").
+std::string LevelText(const ConfidenceLevel& level) {
+    int power = 0;
+    for (std::uint64_t d = level.denominator; d > 1; d /= 10) --power;
+    const std::string text = DecimalTick(static_cast<long long>(level.numerator), power);
+    return text.find('.') == std::string::npos ? text + ".0" : text;
+}
+
+// "Difference = D +/- H [L, U]", at the report's digits.
+std::string DifferenceText(const Comparison& c, const RunOptions& options) {
+    const auto number = [&options](const ExactNumber& x) {
+        return StatisticText(x, options.digits);
+    };
+    return Pick(kDifferenceText, options) + number(c.difference) + Pick(kPlusMinus, options) +
+           number(c.interval.half) + " [" + number(c.interval.low) + ", " +
+           number(c.interval.high) + "]";
+}
+
+// A compared sample's caption line: "NAME - BASELINE: " and the verdict, and
+// the difference with its interval where the line has room for it. Long
+// names lose their end, so that the verdict stays whole.
+std::string CaptionLine(const ComparedSample& sample, const std::string& pair,
+                        const RunOptions& options) {
+    const double room = kWidth - 20;
+    const Verdict verdict = VerdictOf(sample);
+    const LabelText text = VerdictText(verdict, options);
+    std::string rest = options.language == Language::kEnglish ? text.english : text.utf8;
+    if (verdict == Verdict::kDifferent || verdict == Verdict::kNoDifference) {
+        const std::string longer = rest + ", " + DifferenceText(sample.result, options);
+        if (TextWidth(pair + longer, kTextSize) <= room) rest = longer;
+    }
+    const double pairRoom = std::max(room - TextWidth(rest, kTextSize), room / 3);
+    return Fitted(Fitted(pair, kTextSize, pairRoom, false) + rest, kTextSize, room, false);
+}
+
+// The row of the set at `k` (none for a set without results): its name, and
+// its mean's confidence interval at the run's level.
+void AddCompareRow(std::vector<SetRow>& rows, const ResultSets& sets, std::size_t k,
+                   const std::vector<std::string>& names, const RunOptions& options) {
+    if (k >= sets.size() || !sets[k].error.empty()) return;
+    const ResultSet& set = sets[k];
+    const MeanInterval ci = ConfidenceInterval(set.exact.mean, set.exact.unbiasedVariance,
+                                               set.count, options.confidence);
+    rows.push_back({&set, k < names.size() ? names[k] : std::string(), NearestDouble(ci.low),
+                    NearestDouble(ci.high)});
+}
+
+}  // namespace
+
+std::string CompareSvg(const ResultSets& sets, const Compared& compared,
+                       const std::vector<std::string>& names, const RunOptions& options) {
+    const PlotTexts& texts = options.language == Language::kEnglish ? kEnglishPlot : kJapanesePlot;
+    const std::string level = LevelText(options.confidence);
+    std::string body;
+    WriteTitle(body, std::string(Pick(kMethodTexts[static_cast<int>(options.method)], options)) +
+                         ", " + level + Pick(kLevelText, options));
+    const std::string baseline =
+        compared.baseline < names.size() ? names[compared.baseline] : std::string();
+    double y = kCaptionTop;
+    for (const ComparedSample& sample : compared.samples) {
+        const std::string name = sample.set < names.size() ? names[sample.set] : std::string();
+        Text(body, kWidth / 2, y, "middle", kTextSize,
+             CaptionLine(sample, name + " - " + baseline + ": ", options), " class=\"caption\"");
+        y += kCaptionRow;
+    }
+    std::vector<SetRow> rows;
+    AddCompareRow(rows, sets, compared.baseline, names, options);
+    for (const ComparedSample& sample : compared.samples) {
+        AddCompareRow(rows, sets, sample.set, names, options);
+    }
+    const double count = static_cast<double>(std::max<std::size_t>(rows.size(), 1));
+    const double height =
+        std::max(kLeastRowHeight, std::min(kMostRowHeight, (kRowsBottom - kRowsTop) / count));
+    const double top = y - kCaptionRow + (kRowsTop - kCaptionTop);
+    const double bottom = top + height * count + kRowsGap;
+    std::vector<LegendEntry> legend = WriteRows(body, rows, top, bottom, height, texts);
+    legend.push_back(
+        {Key::kBand, Pick(kIntervalBefore, options) + level + Pick(kIntervalAfter, options)});
+    const double end = WriteLegend(body, legend, bottom + (kLegendTop - kBottom));
+    return SvgStart(end + (kHeight - kLegendTop - kLegendRow)) + body + "</svg>\n";
 }
 
 }  // namespace descstat

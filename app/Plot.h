@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CompareReport.h"
 #include "app/Options.h"
 #include "app/ResultSet.h"
 
@@ -34,6 +35,11 @@ std::string PlotSvg(const ResultSet& set, const RunOptions& options);
 // and its mean, all on one value axis of round ticks; the title is the data
 // file's own name. One result set gets PlotSvg's chart.
 std::string PlotSetsSvg(const ResultSet* sets, std::size_t count, const RunOptions& options);
+// The chart of a compare run: the baseline's and each compared sample's box
+// plot, mean and mean's confidence interval on one value axis, titled with
+// the test and its level, captioned with each comparison's verdict.
+std::string CompareSvg(const ResultSets& sets, const Compared& compared,
+                       const std::vector<std::string>& names, const RunOptions& options);
 
 }  // namespace descstat
 
