@@ -103,8 +103,8 @@ constexpr OptionName kOptions[] = {
      "q3,max,sum,ci,ci_half",
      true},
     {"confidence", '\0', Opt::kConfidence, "LEVEL",
-     "the level of ci in percent, above 0 and below 100\n"
-     "(default 95; decimals allowed: 99.9)",
+     "the level of ci and of --compare in percent, above\n"
+     "0 and below 100 (default 95; decimals allowed: 99.9)",
      true},
     {"compare", 'c', Opt::kCompare, nullptr,
      "compare each sample with the first (the baseline):\n"

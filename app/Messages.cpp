@@ -84,6 +84,7 @@ namespace {
 constexpr const char* kUsageHead =
     "Usage: descstat [OPTION]... [DATA [REPORT]]\n"
     "  or:  descstat --format=tsv|csv|json [OPTION]... DATA...\n"
+    "  or:  descstat --compare [OPTION]... DATA...\n"
     "Descriptive statistics of the numbers in a text data file: the mean, the\n"
     "variance, the standard deviation, the unbiased variance and its standard\n"
     "deviation, each correctly rounded.\n"
@@ -108,6 +109,8 @@ constexpr const char* kUsageHead =
     "'1,234') is named on standard error, FILE:LINE, at most 10 and then how\n"
     "many more; the exit status stays 0. With DATA or a data option (-p, -H,\n"
     "-f, -t, --skip-invalid) a lone CR ends a line (old Mac line ends).\n"
+    "With --compare, the first sample (a data file, a table's field or group)\n"
+    "is the baseline and each other one is compared with it by Student's t.\n"
     "\n"
     "Options:\n";
 
@@ -118,7 +121,8 @@ constexpr const char* kUsageTail =
     "  0  the report was written\n"
     "  2  the command line could not be used\n"
     "  9  any other failure (a file that cannot be opened, read or written,\n"
-    "     an empty data file, a table without numbers, ...)\n"
+    "     an empty data file, a table without numbers, ...; with --compare\n"
+    "     also samples that cannot be paired, or fewer than two samples)\n"
     "\n"
     "The data file: free text, then a line starting with /, then one number per\n"
     "line, up to the next line starting with /. A file without such a line (or\n"
