@@ -62,10 +62,11 @@ bool TellFailures(std::ostream& err, const ResultSets& sets, const Compared& com
         if (!sample.unpaired) continue;
         const ResultSet& set = sets[sample.set];
         const ResultSet& base = sets[compared.baseline];
-        err << kProgramPrefix << "cannot pair '" << Shown(names[sample.set]) << "' (" << set.count
-            << " values, " << set.missing << " missing) with '" << Shown(names[compared.baseline])
-            << "' (" << base.count << " values, " << base.missing
-            << " missing): paired samples need as many values, none missing" << std::endl;
+        err << kProgramPrefix << "cannot pair '" << Shown(names[sample.set]) << "' with '"
+            << Shown(names[compared.baseline])
+            << "': paired samples need as many values, none missing (counts " << set.count
+            << " and " << base.count << ", missing cells " << set.missing << " and " << base.missing
+            << ")" << std::endl;
         any = true;
     }
     return any;
