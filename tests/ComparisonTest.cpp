@@ -111,9 +111,10 @@ TEST(PairedMoments, MatchTheDifferencesFormedOneByOne) {
         const descstat::SampleMoments m = descstat::PairedMoments(a.data(), b.data(), n);
         EXPECT_EQ(m.n, n);
         EXPECT_EQ(descstat::CompareExact(m.mean, mean), 0) << a[0];
-        EXPECT_EQ(descstat::CompareExact(m.unbiasedVariance,
-                                         descstat::Divided(squares, static_cast<std::uint64_t>(n - 1))),
-                  0)
+        EXPECT_EQ(
+            descstat::CompareExact(m.unbiasedVariance,
+                                   descstat::Divided(squares, static_cast<std::uint64_t>(n - 1))),
+            0)
             << a[0];
     }
 }
