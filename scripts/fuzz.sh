@@ -7,7 +7,7 @@ set -euo pipefail
 seconds="${1:-60}"
 cd "$(dirname "$0")/.."
 status=0
-for t in reader fields convert run csv statistics; do
+for t in reader fields convert run csv statistics compare; do
     work="build-fuzz/corpus/$t"
     mkdir -p "$work"
     cp -n fuzz/corpus/"$t"/* "$work"/ 2>/dev/null || true
