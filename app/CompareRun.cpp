@@ -125,7 +125,7 @@ int RunCompare(const std::vector<std::string>& dataNames, std::FILE* in, std::os
     }
     std::vector<OutputFile*> committing = {&file};
     if (!options.plot.empty()) {
-        const std::string svg;  // PENDING CompareSvg(sets, compared, names, options);
+        const std::string svg = CompareSvg(sets, compared, names, options);
         chart.Stream().write(svg.data(), static_cast<std::streamsize>(svg.size()));
         committing.push_back(&chart);
     }
