@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "app/Exact.h"
@@ -716,6 +717,7 @@ constexpr double kLeastRowHeight = 24;
 constexpr double kRowsGap = 8;
 constexpr double kCaptionTop = 54;  // the caption's first line
 constexpr double kCaptionRow = 18;
+constexpr double kLeastCaptionSize = 10;
 
 // The compare chart's own texts, Japanese (UTF-8) and English.
 constexpr CaptionLabel kMethodTexts[] = {
@@ -737,6 +739,7 @@ constexpr CaptionLabel kIntervalAfter = {"% \xE4\xBF\xA1\xE9\xA0\xBC\xE5\x8C\xBA
 constexpr CaptionLabel kDifferenceText = {"\xE5\xB7\xAE = ", "Difference = "};  // 差 =
 constexpr CaptionLabel kPlusMinus = {" \xC2\xB1 ", " +/- "};
 
+// The text in the run's language.
 const char* Pick(const CaptionLabel& text, const RunOptions& options) {
     return options.language == Language::kEnglish ? text.english : text.japanese;
 }
@@ -760,21 +763,45 @@ std::string DifferenceText(const Comparison& c, const RunOptions& options) {
            number(c.interval.high) + "]";
 }
 
-// A compared sample's caption line: "NAME - BASELINE: " and the verdict, and
-// the difference with its interval where the line has room for it. Long
-// names lose their end, so that the verdict stays whole.
-std::string CaptionLine(const ComparedSample& sample, const std::string& pair,
-                        const RunOptions& options) {
-    const double room = kWidth - 20;
+// A compared sample's caption line in parts: "NAME - BASELINE", ": " and the
+// verdict, and ", " and the difference with its interval (empty when the
+// verdict has none).
+struct CaptionLine {
+    std::string pair;
+    std::string verdict;
+    std::string difference;
+};
+
+// The caption line of a sample compared with the baseline, `pair` naming both.
+CaptionLine CaptionOf(const ComparedSample& sample, std::string pair, const RunOptions& options) {
     const Verdict verdict = VerdictOf(sample);
     const LabelText text = VerdictText(verdict, options);
-    std::string rest = options.language == Language::kEnglish ? text.english : text.utf8;
+    CaptionLine line{std::move(pair), ": ", std::string()};
+    line.verdict += options.language == Language::kEnglish ? text.english : text.utf8;
     if (verdict == Verdict::kDifferent || verdict == Verdict::kNoDifference) {
-        const std::string longer = rest + ", " + DifferenceText(sample.result, options);
-        if (TextWidth(pair + longer, kTextSize) <= room) rest = longer;
+        line.difference = ", " + DifferenceText(sample.result, options);
     }
-    const double pairRoom = std::max(room - TextWidth(rest, kTextSize), room / 3);
-    return Fitted(Fitted(pair, kTextSize, pairRoom, false) + rest, kTextSize, room, false);
+    return line;
+}
+
+// The caption's font size: the texts' own, or smaller down to
+// kLeastCaptionSize so that every line fits whole.
+double CaptionSize(const std::vector<CaptionLine>& lines) {
+    double widest = 1;
+    for (const CaptionLine& line : lines) {
+        widest = std::max(widest, TextWidth(line.pair + line.verdict + line.difference, 1));
+    }
+    return std::floor(std::clamp((kWidth - 20) / widest, kLeastCaptionSize, kTextSize) * 10) / 10;
+}
+
+// The line as it fits the width at the size: whole, or without its
+// difference, its names losing their end so that the verdict stays whole.
+std::string FittedCaption(const CaptionLine& line, double size) {
+    const double room = kWidth - 20;
+    std::string whole = line.pair + line.verdict + line.difference;
+    if (TextWidth(whole, size) <= room) return whole;
+    const double pairRoom = std::max(room - TextWidth(line.verdict, size), room / 3);
+    return Fitted(Fitted(line.pair, size, pairRoom, false) + line.verdict, size, room, false);
 }
 
 // The row of the set at `k` (none for a set without results): its name, and
@@ -800,11 +827,17 @@ std::string CompareSvg(const ResultSets& sets, const Compared& compared,
                          ", " + level + Pick(kLevelText, options));
     const std::string baseline =
         compared.baseline < names.size() ? names[compared.baseline] : std::string();
-    double y = kCaptionTop;
+    std::vector<CaptionLine> caption;
     for (const ComparedSample& sample : compared.samples) {
-        const std::string name = sample.set < names.size() ? names[sample.set] : std::string();
-        Text(body, kWidth / 2, y, "middle", kTextSize,
-             CaptionLine(sample, name + " - " + baseline + ": ", options), " class=\"caption\"");
+        std::string pair = sample.set < names.size() ? names[sample.set] : std::string();
+        pair += " - ";
+        pair += baseline;
+        caption.push_back(CaptionOf(sample, std::move(pair), options));
+    }
+    const double size = CaptionSize(caption);
+    double y = kCaptionTop;
+    for (const CaptionLine& line : caption) {
+        Text(body, kWidth / 2, y, "middle", size, FittedCaption(line, size), " class=\"caption\"");
         y += kCaptionRow;
     }
     std::vector<SetRow> rows;

@@ -13,7 +13,11 @@ writes what the browser measured into the document, read back with --dump-dom:
 - the title is the data file's own name (and the field's), the horizontal
   axis names the field, the box plot's whiskers and outlying values are
   those of Tukey's rule from an exact oracle over fractions, and every
-  outlier's ring lies inside the view box.
+  outlier's ring lies inside the view box;
+- a compare run's chart (-c): a labelled box for each sample inside the
+  picture, the means and their intervals at the oracle's doubles, the
+  test and level as the title, a caption line per compared sample with the
+  oracle's verdict and difference, and nothing drawn over the caption.
 
 Usage: check_charts.py --program PROGRAM [--chromium PATH] [--keep DIR] [-k SUBSTRING]
 Exit 77 (skipped) when Chromium is not installed.
@@ -32,6 +36,8 @@ import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import run_e2e  # noqa: E402  (the exact histogram oracle)
+import cases_compare  # noqa: E402  (the comparisons' oracle)
+import cases_statistics  # noqa: E402  (the mean's interval)
 
 SVG = "{http://www.w3.org/2000/svg}"
 EXAMPLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples",
@@ -72,6 +78,22 @@ CHARTS = [
     ("a name XML cannot hold", [1.0, 2.0, 2.0, 3.0], []),
 ]
 
+# Compare runs: (name, each sample's values, options). Samples of scales
+# from 1e-3 to 1e5 share one axis; a long name is cut in the label.
+SCALES = [[round(RNG.gauss(0.002, 0.0005), 6) for _ in range(30)],
+          [round(RNG.gauss(3, 1), 3) for _ in range(8)],
+          [round(RNG.lognormvariate(10, 1), 1) for _ in range(50)],  # outliers
+          [float(round(RNG.gauss(4e5, 9e4))) for _ in range(3)]]
+NEAR = [[round(RNG.gauss(10, 2), 2) for _ in range(12)] for _ in range(2)]
+COMPARES = [
+    ("compare: two samples", NEAR, []),
+    ("compare: two samples, English, 99.9%", NEAR, ["-L", "en", "--confidence=99.9"]),
+    ("compare: four scales, a long name", SCALES, []),
+    ("compare: four scales, English, pooled", SCALES, ["-L", "en", "--pooled"]),
+]
+METHODS = {"welch": ("Welch の t 検定", "Welch's t-test"),
+           "pooled": ("Student の t 検定 (プールした SD)", "Student's t-test, pooled SD")}
+
 PAGE = """<!DOCTYPE html>
 <html><head><meta charset="utf-8"></head><body style="margin:0">
 %s
@@ -91,6 +113,10 @@ const result = {
     height: r.getBBox().height, box: box(r)})),
   rings: [...svg.querySelectorAll("circle.outlier")].map(box),
   mean: [...svg.querySelectorAll("line.mean")].map((l) => +l.getAttribute("x1")),
+  boxes: [...svg.querySelectorAll("rect.box")].map(box),
+  captions: [...svg.querySelectorAll("text.caption")].map(box),
+  drawn: [...svg.querySelectorAll("line, circle, rect:not([fill='#ffffff']), text:not(.caption)")]
+    .map((e) => ({what: e.getAttribute("class") || e.tagName, box: box(e)})),
 };
 const image = new Image();
 image.onload = () => {
@@ -261,6 +287,63 @@ def check_box_plot(svg_bytes, values):
     return problems
 
 
+def make_compare(program, folder, samples, options):
+    """Runs a compare run on a data file per sample; gives the chart's bytes
+    and the samples' names (the files'; the last long in Japanese)."""
+    names = ["%s.txt" % "abcd"[k] for k in range(len(samples))]
+    if len(samples) > 2 and "en" not in options:
+        names[-1] = "測定値の一覧" * 5 + ".txt"
+    for name, values in zip(names, samples):
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(run_e2e.values_file(values))
+    proc = subprocess.run([program, "-c", "--plot=chart.svg", *options, *names], cwd=folder,
+                          capture_output=True)
+    if proc.returncode != 0:
+        raise RuntimeError("exit %d: %s" % (proc.returncode, proc.stderr.decode(errors="replace")))
+    with open(os.path.join(folder, "chart.svg"), "rb") as f:
+        return f.read(), names
+
+
+def cut_to(text, name):
+    """The text is the name, or its start with an ellipsis for the rest."""
+    return text == name or (text.endswith("\u2026") and name.startswith(text[:-1]))
+
+
+def check_compare(svg_bytes, names, samples, options):
+    """The title, the labels, a box and the mean's interval for each sample,
+    and a whole caption line for each compared one, against the oracles."""
+    en = "en" in options
+    level = next((o.split("=")[1] for o in options if o.startswith("--confidence=")), "95")
+    method = "pooled" if "--pooled" in options else "welch"
+    shown = cases_compare.level_text(level, True)
+    problems = check_title(svg_bytes, "%s, %s %s" % (METHODS[method][en], shown,
+                                                     "confidence" if en else "信頼水準"))
+    labels = texts_of(svg_bytes, "set")
+    if len(labels) != len(names) or not all(map(cut_to, labels, names)):
+        problems.append("labels %r" % labels)
+    root = ET.fromstring(svg_bytes)
+    texts = [tuple(repr(v) for v in values) for values in samples]
+    ends = [(float(e.get("data-low")), float(e.get("data-high")))
+            for e in root.iter(SVG + "line") if e.get("class") == "interval"]
+    exact = [cases_statistics.exact(t, level, 0, ()) for t in texts]
+    if ends != [tuple(cases_statistics.double_of(run_e2e, r[k]) for k in ("ci_low", "ci_high"))
+                for r in exact] or len(root.findall(".//%srect[@class='box']" % SVG)) != len(texts):
+        problems.append("intervals %s, not a box and an interval for each sample" % ends)
+    expected = []
+    for sample, name in zip(texts[1:], names[1:]):
+        r = cases_compare.compared(texts[0], sample, method, level)
+        number = lambda key: cases_compare.text(run_e2e, r[key], 6)  # noqa: E731
+        verdict = (["No difference proven at %s confidence", "Difference at %s confidence"] if en
+                   else ["差があるとは言えない (%s 信頼水準)", "差がある (%s 信頼水準)"])
+        expected.append("%s - %s: %s, %s = %s %s %s [%s, %s]" % (
+            name, names[0], verdict[r["different"]] % shown, "Difference" if en else "差",
+            number("diff"), "+/-" if en else "±", number("half"), number("diff_low"),
+            number("diff_high")))
+    if texts_of(svg_bytes, "caption") != expected:
+        problems.append("caption %r, expected %r" % (texts_of(svg_bytes, "caption"), expected))
+    return problems
+
+
 def render(chromium, folder, charts):
     """What the browser measured of each chart, in one page that embeds
     them all (one start of the browser)."""
@@ -287,7 +370,9 @@ def overlaps(a, b):
     return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
 
 
-def check_rendering(m, values, bins):
+def check_picture(m):
+    """What every chart must be: at its size, its texts and rings inside it,
+    its tick numbers apart, and not blank."""
     problems = []
     x, y, width, height = m["viewBox"]
     if m["size"] != [width, height]:
@@ -300,6 +385,28 @@ def check_rendering(m, values, bins):
     for left, right in zip(ticks, ticks[1:]):
         if overlaps(left, right):
             problems.append("tick labels at %s and %s overlap" % (left, right))
+    for b in m["rings"] + m["boxes"]:
+        if b[0] < x or b[1] < y or b[2] > x + width or b[3] > y + height:
+            problems.append("a ring or a box at %s leaves the view box" % b)
+    if not m.get("ink", 0) > 0.002:
+        problems.append("the picture is blank (ink %s)" % m.get("ink"))
+    return problems
+
+
+def check_compare_rendering(m):
+    """A compare chart: nothing drawn over a caption line, nor one line over
+    another."""
+    problems = check_picture(m)
+    for k, caption in enumerate(m["captions"]):
+        for other in m["drawn"] + [{"what": "caption", "box": b} for b in m["captions"][k + 1:]]:
+            if overlaps(caption, other["box"]):
+                problems.append("%s at %s overlaps the caption at %s" % (
+                    other["what"], other["box"], caption))
+    return problems
+
+
+def check_rendering(m, values, bins):
+    problems = check_picture(m)
     expected, _ = run_e2e.histogram(values, bins)
     filled = [n for _, _, n in expected if n > 0]
     counts = [bar["count"] for bar in m["bars"]]
@@ -312,13 +419,8 @@ def check_rendering(m, values, bins):
             if abs(bar["height"] - bar["count"] * per_count) > 1:
                 problems.append("bar of %d is %.1f high, not %.1f" % (
                     bar["count"], bar["height"], bar["count"] * per_count))
-    for b in m["rings"]:
-        if b[0] < x or b[1] < y or b[2] > x + width or b[3] > y + height:
-            problems.append("an outlier's ring at %s leaves the view box" % b)
     if m.get("tinted", 0) != 0:
         problems.append("%s pixels inside the bars are not the bars' colour" % m.get("tinted"))
-    if not m.get("ink", 0) > 0.002:
-        problems.append("the picture is blank (ink %s)" % m.get("ink"))
     return problems
 
 
@@ -334,7 +436,7 @@ def main():
         return 77
     program = os.path.abspath(args.program)
     problems = {}  # each chart's, in the order made
-    made = []  # (name, svg bytes, values, bins) of the charts to render
+    made = []  # (name, svg bytes, check of what the browser measured) of the charts to render
     for name, values, options in [c for c in CHARTS if args.k in c[0]]:
         with tempfile.TemporaryDirectory() as folder:
             try:
@@ -347,20 +449,34 @@ def main():
                 if texts_of(svg_bytes, "axis-x") != [axis]:
                     found.append("axis %r, expected %r" % (texts_of(svg_bytes, "axis-x"), axis))
                 found += check_box_plot(svg_bytes, shown)
-                made.append((name, svg_bytes, shown, bins))
+                made.append((name, svg_bytes,
+                             lambda m, shown=shown, bins=bins: check_rendering(m, shown, bins)))
                 if args.keep:
                     os.makedirs(args.keep, exist_ok=True)
                     shutil.copy(chart, os.path.join(args.keep, name.replace(" ", "-") + ".svg"))
             except Exception as e:  # a broken chart must not hide the others
                 found = ["%s: %s" % (type(e).__name__, e)]
             problems[name] = found
+    for name, samples, options in [c for c in COMPARES if args.k in c[0]]:
+        with tempfile.TemporaryDirectory() as folder:
+            try:
+                svg_bytes, names = make_compare(program, folder, samples, options)
+                found = check_xml(svg_bytes) + check_compare(svg_bytes, names, samples, options)
+                made.append((name, svg_bytes, check_compare_rendering))
+                if args.keep:
+                    os.makedirs(args.keep, exist_ok=True)
+                    shutil.copy(os.path.join(folder, "chart.svg"),
+                                os.path.join(args.keep, name.replace(" ", "-") + ".svg"))
+            except Exception as e:
+                found = ["%s: %s" % (type(e).__name__, e)]
+            problems[name] = found
     with tempfile.TemporaryDirectory() as folder:
         try:
-            measured = render(args.chromium, folder, [svg for _, svg, _, _ in made])
-            for (name, _, shown, bins), m in zip(made, measured):
-                problems[name] += check_rendering(m, shown, bins)
+            measured = render(args.chromium, folder, [svg for _, svg, _ in made])
+            for (name, _, check), m in zip(made, measured):
+                problems[name] += check(m)
         except Exception as e:
-            for name, _, _, _ in made:
+            for name, _, _ in made:
                 problems[name].append("%s: %s" % (type(e).__name__, e))
     failed = 0
     for name, found in problems.items():

@@ -1421,6 +1421,19 @@ PLOT_CASES = [
     Case("plot: --bins with --plot alone", args=["--bins=3", "--plot=c.svg", "data.txt", "-"],
          files={"data.txt": WORKED_DATA}, stdin=b"", report_name="c.svg", report=lambda got: True,
          console=report("data.txt", WORKED_VALUES), verify=chart_is("c.svg")),
+    # A compare run's chart draws the samples that have results, not a file that failed
+    # (the caption's numbers from the oracle: Welch's df 3.93, t quantile 2.80).
+    Case("plot: a compare run's chart leaves out a file that failed",
+         args=["-c", "-L", "en", "--plot=c.svg", "a.txt", "gone.txt", "b.txt"],
+         files={"a.txt": values_file([1.0, 2.0, 4.0]), "b.txt": values_file([3.0, 5.0, 6.5])},
+         untouched=("a.txt", "b.txt"), stdin=b"", code=9, stderr=lambda err: b"gone.txt" in err,
+         console=lambda out: b"b.txt - a.txt" in out, report_name="c.svg", report=lambda got: True,
+         verify=lambda folder: chart_is("c.svg")(folder) or (None if [
+             (t.get("class"), t.text) for t in ET.parse(os.path.join(folder, "c.svg")).iter(
+                 "{http://www.w3.org/2000/svg}text") if t.get("class") in ("set", "caption")] == [
+             ("caption", "b.txt - a.txt: No difference proven at 95.0% confidence, "
+              "Difference = 2.5 +/- 3.75911 [-1.25911, 6.25911]"),
+             ("set", "a.txt"), ("set", "b.txt")] else "not the chart of a.txt and b.txt")),
 ]
 
 
