@@ -25,12 +25,24 @@ value, and say whether each target holds:
 - the statistics a report asks for: --describe (sum, standard error, mode,
   skewness, kurtosis, quartiles, range, the t interval, ...) at most 1.5
   times -s, on the largest size (10 million values), within 8 bytes per
-  value plus 4 MiB.
+  value plus 4 MiB;
+- instructions per value, counted by valgrind's callgrind (the difference
+  between 100 thousand and 10 thousand values over 90 thousand, so that
+  starting the process cancels out), of descstat's ways of reading and
+  reporting and of the floor (bench/floor.cpp: the least work that gives the
+  five statistics, exactly over the decimals, or in doubles with --plain):
+  -F tsv at most 1.25 times the exact floor; a pipe at most 1.1 times a
+  redirected file; --histogram and --plot at most 1.3 times -F tsv -s; a CSV
+  column at most 1.3 times the marker file; the report with its listing at
+  most 1.5 times -F tsv. The exact floor's results must be descstat's, to
+  17 digits.
 
 Usage: bench.py PROGRAM [SIZE ...]
+       bench.py --instructions PROGRAM   (the instructions per value alone)
 """
 import os
 import random
+import re
 import tarfile
 import io
 import shutil
@@ -54,6 +66,14 @@ TARGET_TABLE_VS_DATAMASH = 0.25
 TARGET_DESCRIBE = 1.5
 TABLE_ROWS = 1_000_000
 TABLE_COLUMNS = 5
+# Instructions per value: the counts on the larger size less those on the
+# smaller one, over the difference of the sizes.
+INSTRUCTION_SIZES = (10_000, 100_000)
+TARGET_TSV_VS_FLOOR = 1.25
+TARGET_PIPE = 1.1
+TARGET_CHARTS = 1.3
+TARGET_CSV = 1.3
+TARGET_LISTING = 1.5
 
 
 def make_data(n):
@@ -229,13 +249,157 @@ def dialogue(program, data, report):
     return best_of([program], stdin)[:2]
 
 
+def build_floor():
+    """build/bench/floor, compiled from bench/floor.cpp when missing or older
+    than its source."""
+    source = os.path.join(ROOT, "bench", "floor.cpp")
+    program = os.path.join(HERE, "floor")
+    if not os.path.exists(program) or os.path.getmtime(program) < os.path.getmtime(source):
+        subprocess.run(["c++", "-O2", "-std=c++17", source, "-o", program], check=True)
+    return program
+
+
+def make_csv(n):
+    """A CSV with a header line and 5 columns whose third holds the values of
+    make_data(n), as written there."""
+    path = os.path.join(HERE, "column_%d.csv" % n)
+    if not os.path.exists(path):
+        rng = random.Random(n + 5)
+        with open(make_data(n)[1]) as values, open(path + ".tmp", "w") as f:
+            f.write("id,group,value,score,count\n")
+            f.write("".join("%d,g%d,%s,%.3f,%d\n" % (i, rng.randrange(10), line.rstrip("\n"),
+                                                     rng.gauss(0, 1), rng.randint(0, 100000))
+                            for i, line in enumerate(values)))
+        os.replace(path + ".tmp", path)
+    return path
+
+
+def count_instructions(cmd, stdin_path=None, piped=False):
+    """The instructions the command executes, start-up included, counted by
+    callgrind, and its standard output. With `piped`, stdin_path reaches it
+    through cat and a pipe (cat is not counted)."""
+    log = os.path.join(HERE, "callgrind.log")
+    full = ["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null",
+            "--log-file=" + log] + cmd
+    cat = None
+    if piped:
+        cat = subprocess.Popen(["cat", stdin_path], stdout=subprocess.PIPE, cwd=HERE)
+        stdin = cat.stdout
+    else:
+        stdin = open(os.path.join(HERE, stdin_path), "rb") if stdin_path else subprocess.DEVNULL
+    try:
+        proc = subprocess.run(full, stdin=stdin, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, cwd=HERE)
+    finally:
+        if stdin_path:
+            stdin.close()
+        if cat:
+            cat.wait()
+    if proc.returncode != 0:
+        sys.exit("%s ended with exit code %d under callgrind" % (" ".join(cmd), proc.returncode))
+    with open(log) as f:
+        found = re.search(r"Collected : (\d+)", f.read())
+    if not found:
+        sys.exit("callgrind gave no instruction count for %s (see %s)" % (" ".join(cmd), log))
+    return int(found.group(1)), proc.stdout
+
+
+def instruction_paths(program, floor, n):
+    """The measured paths on n values: (label, command, standard input file
+    in build/bench, through a pipe)."""
+    data = os.path.basename(make_data(n)[0])
+    csv = os.path.basename(make_csv(n))
+    return [
+        ("floor --plain DATA", [floor, "--plain", data], None, False),
+        ("floor DATA (exact)", [floor, data], None, False),
+        ("-F tsv DATA", [program, "-F", "tsv", data], None, False),
+        ("-F tsv - < DATA", [program, "-F", "tsv", "-"], data, False),
+        ("cat DATA | -F tsv -", [program, "-F", "tsv", "-"], data, True),
+        ("-F tsv -s DATA", [program, "-F", "tsv", "-s", data], None, False),
+        ("DATA REPORT", [program, data, "icount_report.txt"], None, False),
+        ("-p -H -t , -f 3 -F tsv CSV", [program, "-p", "-H", "-t", ",", "-f", "3", "-F", "tsv",
+                                         csv], None, False),
+        ("--histogram DATA REPORT", [program, "--histogram", data, "icount_histogram.txt"],
+         None, False),
+        ("--plot C.svg DATA REPORT", [program, "--plot", "icount_chart.svg", data,
+                                      "icount_plot.txt"], None, False),
+    ]
+
+
+def tsv_row(out, skip):
+    """The n and five statistics of a header-and-row output, after `skip`
+    leading columns."""
+    return out.decode().splitlines()[1].split("\t")[skip:skip + 6]
+
+
+def instructions_bench(program):
+    """Instructions per value of each path, against the exact floor; True
+    when the targets hold and the floor's and descstat's results agree."""
+    floor = build_floor()
+    small, large = INSTRUCTION_SIZES
+    counts = {}
+    rows = {}
+    built = os.path.getmtime(program)
+    for n in (small, large):
+        for label, cmd, stdin_path, piped in instruction_paths(program, floor, n):
+            counts[label, n], out = count_instructions(cmd, stdin_path, piped)
+            if n == large:
+                rows[label] = out
+    if os.path.getmtime(program) != built:
+        # The two sizes' counts would come from two programs.
+        sys.exit("%s was rebuilt while its instructions were counted: run again" % program)
+    per_value = {label: (counts[label, large] - counts[label, small]) / (large - small)
+                 for label, _, _, _ in instruction_paths(program, floor, large)}
+    exact = per_value["floor DATA (exact)"]
+    print()
+    print("Instructions per value (callgrind, %d values less %d):" % (large, small))
+    print()
+    print("| path | instructions per value | /exact floor |")
+    print("|:---|---:|---:|")
+    for label, ipv in per_value.items():
+        print("| `%s` | %.0f | %.2f |" % (label.replace("|", "\\|"), ipv, ipv / exact))
+
+    data = make_data(large)[0]
+    reference = subprocess.run([program, "-F", "tsv", "-d", "17", os.path.basename(data)],
+                               stdout=subprocess.PIPE, cwd=HERE, check=True).stdout
+    agree = tsv_row(rows["floor DATA (exact)"], 0) == tsv_row(reference, 1)
+    # The CSV holds the marker file's values: the same row, to shortest digits.
+    csv_agrees = tsv_row(rows["-p -H -t , -f 3 -F tsv CSV"], 1) == tsv_row(rows["-F tsv DATA"], 1)
+    targets = [
+        ("-F tsv at most %.2f x the exact floor" % TARGET_TSV_VS_FLOOR,
+         per_value["-F tsv DATA"] <= TARGET_TSV_VS_FLOOR * exact),
+        ("a pipe at most %.1f x a redirected file" % TARGET_PIPE,
+         per_value["cat DATA | -F tsv -"] <= TARGET_PIPE * per_value["-F tsv - < DATA"]),
+        ("--histogram at most %.1f x -F tsv -s" % TARGET_CHARTS,
+         per_value["--histogram DATA REPORT"] <= TARGET_CHARTS * per_value["-F tsv -s DATA"]),
+        ("--plot at most %.1f x -F tsv -s" % TARGET_CHARTS,
+         per_value["--plot C.svg DATA REPORT"] <= TARGET_CHARTS * per_value["-F tsv -s DATA"]),
+        ("a CSV column at most %.1f x the marker file (-F tsv)" % TARGET_CSV,
+         per_value["-p -H -t , -f 3 -F tsv CSV"] <= TARGET_CSV * per_value["-F tsv DATA"]),
+        ("the report with its listing at most %.1f x -F tsv" % TARGET_LISTING,
+         per_value["DATA REPORT"] <= TARGET_LISTING * per_value["-F tsv DATA"]),
+    ]
+    print()
+    print("- the exact floor's n and five statistics are those of descstat -F tsv -d 17 on %d "
+          "values: %s" % (large, "yes" if agree else "NO"))
+    print("- the CSV column's row is the marker file's: %s" % ("yes" if csv_agrees else "NO"))
+    for text, met in targets:
+        print("- %s: %s" % (text, verdict(met)))
+    return agree and csv_agrees and all(met for _, met in targets)
+
+
 def verdict(ok):
     return "met" if ok else "NOT MET"
 
 
 def main():
-    if len(sys.argv) < 2:
+    if len(sys.argv) < 2 or (sys.argv[1] == "--instructions" and len(sys.argv) != 3):
         sys.exit(__doc__)
+    if sys.argv[1] == "--instructions":
+        os.makedirs(HERE, exist_ok=True)
+        if not shutil.which("valgrind"):
+            sys.exit("valgrind is needed to count instructions")
+        return 0 if instructions_bench(os.path.abspath(sys.argv[2])) else 1
     program = os.path.abspath(sys.argv[1])
     sizes = [int(s) for s in sys.argv[2:]] or SIZES
     os.makedirs(HERE, exist_ok=True)
@@ -321,6 +485,11 @@ def main():
         ok["linear"] = linear
     ok["table"] = table_bench(program, has_datamash)
     ok["describe"] = describe_bench(program, max(sizes))
+    if shutil.which("valgrind"):
+        ok["instructions"] = instructions_bench(program)
+    else:
+        print()
+        print("valgrind is not installed: instructions per value are left out")
     return 0 if all(ok.values()) else 1
 
 

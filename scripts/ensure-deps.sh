@@ -38,7 +38,8 @@ for want in "$@"; do
               need has cppcheck cppcheck ;;
         package) need has dpkg-deb dpkg; need has dpkg-shlibdeps dpkg-dev ;;
         man) need has man man-db ;;
-        bench) need test -x /usr/bin/time time; need has datamash datamash; need has mlr miller ;;
+        bench) need test -x /usr/bin/time time; need has datamash datamash; need has mlr miller
+               need has valgrind valgrind ;;
         windows) need has x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
                  need test -f /usr/src/googletest/CMakeLists.txt googletest
                  need has wine wine; need has zip zip ;;
