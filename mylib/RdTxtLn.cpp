@@ -14,6 +14,7 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace myLib {
@@ -25,7 +26,7 @@ constexpr int kCarriageReturn = 0x0D;
 // The line buffer has room for the longest line, the byte that overflows it
 // and a spare byte.
 constexpr int kBufferSize = 1000;
-// The block in which a regular file is read.
+// The block in which a regular file, a pipe or a FIFO is read.
 constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 // The UTF-8 byte order mark that editors write at the start of a file.
 constexpr int kByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
@@ -280,13 +281,15 @@ bool RdTxtLn::DecodeCharacter() {
     return true;
 }
 
-// Reads the next block of a regular file, or the next byte of any other, and
-// tells whether any byte came. A read error counts only once the bytes read
-// before it are used up, so that every line before it is delivered whole.
+// Reads the next block of a regular file, what a pipe holds, or the next
+// byte of a device, and tells whether any byte came. A read error counts only
+// once the bytes read before it are used up, so that every line before it is
+// delivered whole.
 bool RdTxtLn::Refill() {
-    if (kind_ != kRegularFile) return RefillByte();
+    if (kind_ == kDeviceFile) return RefillByte();
     if (!block_) block_.reset(new (std::nothrow) char[kBlockSize]);
     if (!block_) return RefillByte();  // no room for a block: a byte at a time still works
+    if (kind_ == kStreamFile) return RefillFromStream();
     if (errorAhead_) {
         readError_ = true;
         return false;
@@ -303,9 +306,32 @@ bool RdTxtLn::Refill() {
     return true;
 }
 
+// What a pipe, a FIFO or a socket holds now, up to a block, read from its
+// descriptor: the system returns as soon as any byte is there, so the reader
+// never waits for more than the writer has written (the stream's own buffer,
+// which the reader never fills, holds nothing to skip).
+bool RdTxtLn::RefillFromStream() {
+    for (;;) {
+#ifdef _WIN32
+        const int n = _read(_fileno(fp_), block_.get(), static_cast<unsigned>(kBlockSize));
+#else
+        const ssize_t n = read(fileno(fp_), block_.get(), kBlockSize);
+#endif
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n < 0) readError_ = true;
+            return false;
+        }
+        next_ = block_.get();
+        end_ = next_ + n;
+        taken_ += static_cast<long long>(n);
+        return true;
+    }
+}
+
 // One byte, taken without a lock: the reader is the handle's only user. It is
-// kept as a block of one, so that a pipe or a terminal is never asked for
-// more than the line being read.
+// kept as a block of one, so that a terminal is never asked for more than
+// the line being typed.
 bool RdTxtLn::RefillByte() {
 #ifdef _WIN32
     const int c = _fgetc_nolock(fp_);

@@ -55,10 +55,11 @@ class RdTxtLn {
     int rawBack_[3] = {0, 0, 0};
     int rawBackCount_ = 0;
     // A regular file is read a block at a time into `block_` (made at the
-    // first read, kept through ReOpen); `next_` to `end_` is what is left of
-    // the block. Any other kind is read a byte at a time into `byte_`, as a
-    // pipe or a terminal may hold no more yet. A read error met by a short block is
-    // kept in `errorAhead_` until the bytes before it have been read.
+    // first read, kept through ReOpen), and a pipe as much of a block as it
+    // holds; `next_` to `end_` is what is left of the block. A device (a
+    // terminal) is read a byte at a time into `byte_`, as its user may type
+    // no more yet. A read error met by a short block is kept in
+    // `errorAhead_` until the bytes before it have been read.
     std::unique_ptr<char[]> block_;
     const char* next_ = nullptr;
     const char* end_ = nullptr;
@@ -209,6 +210,7 @@ private:
     bool DecodeCharacter();
     void AppendOrdinaryBytes(std::string& line);
     bool Refill();
+    bool RefillFromStream();
     bool RefillByte();
     int TakeOrdinaryBytes(char* out, int room);
     int ReadLn(std::string& line, std::size_t keep);
