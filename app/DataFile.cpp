@@ -367,6 +367,7 @@ std::size_t GroupOfLine(Lines& lines, const std::string& line, const std::vector
     for (std::size_t i = 0; i < fieldCount; ++i) {
         columns.emplace_back();
         columns.back().sums = std::make_unique<DecimalSums>();
+        if (!lines.rules.keepValues) columns.back().values.CountOnly();
     }
     return index;
 }
@@ -393,7 +394,10 @@ Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const std::
                        Columns& columns) {
     if (groups.empty()) {
         columns.resize(fields.size());
-        for (Column& column : columns) column.sums = std::make_unique<DecimalSums>();
+        for (Column& column : columns) {
+            column.sums = std::make_unique<DecimalSums>();
+            if (!lines.rules.keepValues) column.values.CountOnly();
+        }
     } else {
         columns.clear();
     }
@@ -526,6 +530,7 @@ Outcome ReadDataFile(RdTxtLn& reader, const std::string& openName, const DataRul
     columns.clear();
     columns.resize(section.groups.empty() ? section.fields.size() : 0);
     for (Column& column : columns) {
+        if (!rules.keepValues) column.values.CountOnly();
         if (!column.values.Reserve(section.count)) return {Failure::kNoMemory, 0};
     }
 

@@ -104,9 +104,13 @@ int RunMachine(const std::vector<std::string>& dataNames, std::FILE* in, std::os
     OutputFile file;
     const int ready = PrepareRunOutput(file, output, dataNames, out, err, options, false);
     if (ready != kExitSuccess) return ready;
+    // What needs no values in order is summed as it is read, in constant
+    // memory.
+    RunOptions reading = options;
+    reading.data.keepValues = NeedsValues(options);
     ResultSets sets;
     bool anyFailed = false;
-    if (ReadEveryFile(dataNames, in, err, options, {output}, hooks, sets, anyFailed) == 0) {
+    if (ReadEveryFile(dataNames, in, err, reading, {output}, hooks, sets, anyFailed) == 0) {
         return FailOnStandardError(err, {Failure::kOutputIsInput}, output);
     }
     WriteMachineRows(file.Stream(), sets, options, DigitsOf(options));

@@ -99,6 +99,7 @@ struct DataRules {
     InputEncoding inputEncoding = InputEncoding::kDetect;
     bool skipInvalid = false;  // a line whose field holds no number is left out
     bool loneCrEnds = false;   // a lone CR ends a line (CR line ends), as LF does
+    bool keepValues = true;    // false: the values are counted and summed, not kept
 };
 
 // True when the rules read the data file other than by its own rules: a

@@ -32,4 +32,9 @@ void Compute(ResultSet& set, const RunOptions& options) {
     values = Values();
 }
 
+bool NeedsValues(const RunOptions& options) {
+    return options.summary || options.histogram || !options.plot.empty() ||
+           !options.statistics.empty() || options.compare;
+}
+
 }  // namespace descstat

@@ -65,6 +65,12 @@ using ResultSets = std::vector<ResultSet>;
 // file order any more (with --paired, a copy in file order stays).
 void Compute(ResultSet& set, const RunOptions& options);
 
+// True when Compute needs the values themselves, not only their count and
+// the sums kept as they are read: for the summary, the statistics asked for,
+// the histogram, the chart or a comparison. A run that needs none keeps no
+// values (DataRules::keepValues), whatever their number.
+bool NeedsValues(const RunOptions& options);
+
 }  // namespace descstat
 
 #endif  // DESCSTAT_RESULTSET_H

@@ -524,6 +524,7 @@ Sample& TableReader::State::SampleOf(TableColumn& column, int group) {
         const std::size_t share = left / (8 * std::max<std::size_t>(1, order.size()));
         const std::size_t reservation = std::max(kLeastReservation, share);
         data.values = Values(reservation);
+        if (!rules.keepValues) data.values.CountOnly();
         reserved += reservation;
         data.sums = std::make_unique<DecimalSums>();
         data.field = column.name;

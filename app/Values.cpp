@@ -29,6 +29,7 @@ Values& Values::operator=(Values&& other) noexcept {
         reserved_ = std::exchange(other.reserved_, 0);
         committed_ = std::exchange(other.committed_, 0);
         count_ = std::exchange(other.count_, 0);
+        countOnly_ = std::exchange(other.countOnly_, false);
         reserveHint_ = other.reserveHint_;
     }
     return *this;
@@ -43,7 +44,7 @@ void Values::Release() {
 
 bool Values::Reserve(std::int32_t count) {
     Release();
-    if (count <= 0) return true;
+    if (count <= 0 || countOnly_) return true;
     const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(double);
     std::size_t reserved = bytes;
     void* base = platform::ReserveMemory(reserved, bytes);
@@ -90,6 +91,10 @@ bool Values::Grow() {
 }
 
 bool Values::Append(double value) {
+    if (countOnly_) {
+        ++count_;
+        return true;
+    }
     const std::size_t needed = (static_cast<std::size_t>(count_) + 1) * sizeof(double);
     if (needed > committed_ && !Grow()) return false;
     data_[count_++] = value;

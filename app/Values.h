@@ -32,10 +32,17 @@ public:
     // when there is not enough memory.
     bool Reserve(std::int32_t count);
 
-    // Adds a value at the end; false when there is no memory for it.
+    // Keeps no values from now on, only their count, for a run that needs
+    // none in order (its sums are kept as they are read): any number of
+    // values then costs no memory. Only before the first value.
+    void CountOnly() { countOnly_ = count_ == 0 && data_ == nullptr; }
+
+    // Adds a value at the end (or counts it); false when there is no memory
+    // for it.
     bool Append(double value);
 
-    // The values in file order (null while there are none), and how many.
+    // The values in file order (null while there are none, and when they are
+    // only counted), and how many.
     double* Data() { return data_; }
     const double* Data() const { return data_; }
     std::int32_t Count() const { return count_; }
@@ -49,6 +56,7 @@ private:
     std::size_t reserved_ = 0;     // bytes of address space
     std::size_t committed_ = 0;    // bytes usable from data_ on
     std::int32_t count_ = 0;
+    bool countOnly_ = false;
 };
 
 }  // namespace descstat

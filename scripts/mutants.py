@@ -39,6 +39,13 @@ MUTANTS = [
     ("a failed file's empty field names the samples", "app/CompareReport.cpp",
      "        if (!set.error.empty()) continue;\n        if (first == nullptr)",
      "        if (first == nullptr)"),
+    ("the chart's intervals at 95% whatever the level", "app/Plot.cpp",
+     "set.count, options.confidence);", "set.count, ConfidenceLevel());"),
+    ("the chart's rows over its caption", "app/Plot.cpp",
+     "const double top = y - kCaptionRow + (kRowsTop - kCaptionTop);",
+     "const double top = kRowsTop;"),
+    ("-F tsv keeps every value", "app/MachineRun.cpp",
+     "reading.data.keepValues = NeedsValues(options);", "reading.data.keepValues = true;"),
     # Report statistics.
     ("a negative cube added as positive", "app/DecimalSums.cpp",
      "AddLimbs(b.cube, 4, cube, 3, d.m < 0);", "AddLimbs(b.cube, 4, cube, 3, false);"),

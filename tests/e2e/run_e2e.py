@@ -378,6 +378,8 @@ def make_hard_link(d):
 
 
 MANY_EMPTY_LINES = 40_000_000
+# 22 million values, 2 and 3 in turn: 176 MB as doubles.
+MANY_VALUES = b"/\n" + b"2\n3\n" * 11_000_000 + b"/\n"
 
 # 2000 value lines; a read error after CUT bytes falls inside the line "1818".
 READ_DATA = b"h\n/\n" + b"".join(b"%d\n" % k for k in range(1, 2001)) + b"/\n"
@@ -1543,6 +1545,16 @@ CASES += [
          # Ten warnings, how many more, then the failure.
          stderr=lambda e: e.count(b"\n") == 12 and e.endswith(
              b"descstat: To allocate memory for the values failed.\n")),
+    # Statistics that need no value in order keep none: 22 million values,
+    # whose 176 MB would not fit under the limit, read once and twice.
+    *[Case("-F tsv keeps no values: " + how, posix_only=True, limit_mb=160, temp_empty=True,
+           args=["-F", "tsv", name], files=files, untouched=tuple(files), stdin=stdin,
+           console=b"file\tn\tmean\tvariance\tsd\tunbiased_variance\tunbiased_sd\terror\n"
+           + name.encode() + b"\t22000000\t2.5\t0.25\t0.5\t0.25000001136363686\t"
+           b"0.5000000113636367\t\n")
+      for how, name, files, stdin in [
+          ("standard input", "-", {}, MANY_VALUES),
+          ("a named file", "many.txt", {"many.txt": MANY_VALUES}, b"")]],
     # A failed run leaves a named report as it was, and writes nothing of the
     # report to standard output.
     Case("failed run keeps the old report", args=["data.txt", "report.txt"], stdin=b"",
