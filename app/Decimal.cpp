@@ -1,7 +1,10 @@
 #include "app/Decimal.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace descstat {
@@ -49,6 +52,189 @@ std::string DecimalText(const Decimal& d, int largestFixed) {
         text += d.digits.substr(0, whole) + "." + d.digits.substr(whole);
     }
     return text;
+}
+
+namespace {
+
+__extension__ typedef unsigned __int128 U128;  // NOLINT(modernize-use-using)
+
+// The largest power of ten the quick way scales by, either way: 10^22 times
+// a 53-bit mantissa still fits 127 bits.
+constexpr int kQuickPower = 22;
+// The most digits the quick way writes: their whole number stays below 2^53.
+constexpr int kQuickDigits = 15;
+
+// 10^k for k from 0 to 19.
+constexpr std::uint64_t kPowersOfTen[] = {1ULL,
+                                          10ULL,
+                                          100ULL,
+                                          1000ULL,
+                                          10000ULL,
+                                          100000ULL,
+                                          1000000ULL,
+                                          10000000ULL,
+                                          100000000ULL,
+                                          1000000000ULL,
+                                          10000000000ULL,
+                                          100000000000ULL,
+                                          1000000000000ULL,
+                                          10000000000000ULL,
+                                          100000000000000ULL,
+                                          1000000000000000ULL,
+                                          10000000000000000ULL,
+                                          100000000000000000ULL,
+                                          1000000000000000000ULL,
+                                          10000000000000000000ULL};
+
+// 10^k for k from 0 to kQuickPower, each exact as a double.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// x·10^k for k up to kQuickPower (x·10^k below 2^128).
+U128 TimesPowerOfTen(U128 x, int k) {
+    if (k > 19) {
+        x *= kPowersOfTen[k - 19];
+        k = 19;
+    }
+    return x * kPowersOfTen[k];
+}
+
+int BitLength(U128 x) {
+    const auto high = static_cast<std::uint64_t>(x >> 64);
+    const auto low = static_cast<std::uint64_t>(x);
+    if (high != 0) return 128 - __builtin_clzll(high);
+    return low != 0 ? 64 - __builtin_clzll(low) : 0;
+}
+
+// floor(m·2^e·10^k) and whether the rest is below, at or above one half
+// (-1, 0, 1), exactly; false when the numbers would not fit 128 bits.
+bool ScaledWhole(std::uint64_t m, int e, int k, std::uint64_t& whole, int& half) {
+    U128 a = m;
+    if (k > 0) a = TimesPowerOfTen(a, k);
+    if (e > 0) {
+        if (BitLength(a) + e > 127) return false;
+        a <<= e;
+    }
+    U128 rest = 0;
+    U128 b = 1;
+    if (k >= 0 && e < 0) {
+        // A power of two below: shifts.
+        if (-e >= 127) return false;
+        b = U128{1} << -e;
+        rest = a & (b - 1);
+        a >>= -e;
+    } else if (k < 0) {
+        b = TimesPowerOfTen(1, -k);
+        if (e < 0) {
+            if (BitLength(b) - e > 126) return false;
+            b <<= -e;
+        }
+        rest = a % b;
+        a /= b;
+    }
+    if (a >> 63 != 0) return false;
+    whole = static_cast<std::uint64_t>(a);
+    const U128 twice = rest * 2;
+    half = twice < b ? -1 : (twice == b ? 0 : 1);
+    return true;
+}
+
+// |v| rounded once, half to even, to `digits` significant digits: the whole
+// number of them and the power of ten of the first (`power`); false when the
+// numbers would not fit the quick way.
+bool RoundedDigits(double v, int digits, std::uint64_t& whole, int& power) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    const int biased = static_cast<int>(bits >> 52 & 0x7FF);
+    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+    // |v| = m·2^e exactly.
+    const std::uint64_t m = biased == 0 ? fraction : fraction | std::uint64_t{1} << 52;
+    const int e = (biased == 0 ? 1 : biased) - 1075;
+    const std::uint64_t low = kPowersOfTen[digits - 1];
+    const std::uint64_t high = low * 10;
+    // |v| lies in [2^t, 2^(t+1)), t its leading bit's power of two: its power
+    // of ten is floor(t·log10 2) or one more (78913 / 2^18 is log10 2 to
+    // within 10^-7, enough for every t a double has).
+    const int t = e + 63 - __builtin_clzll(m);
+    power = (t * 78913) >> 18;
+    // Powers of ten from 10^0 to 10^22 are exact doubles: the choice is a
+    // comparison there (else the loop below tries the other).
+    if (power >= -1 && power < kQuickPower && std::fabs(v) >= kExactPowersOfTen[power + 1]) ++power;
+    int half = 0;
+    for (int tries = 0;; ++tries) {
+        const int k = digits - 1 - power;
+        if (tries > 2 || k > kQuickPower || k < -kQuickPower) return false;
+        if (!ScaledWhole(m, e, k, whole, half)) return false;
+        if (whole >= high) {
+            ++power;
+        } else if (whole < low) {
+            --power;
+        } else {
+            break;
+        }
+    }
+    if (half > 0 || (half == 0 && whole % 2 == 1)) ++whole;
+    if (whole == high) {
+        whole = low;
+        ++power;
+    }
+    return true;
+}
+
+// The digits of `whole` (`digits` of them, the first at 10^power) as %g
+// writes them: fixed notation for a power from -4 to digits - 1, else
+// d.ddde±XX, trailing zeros left out.
+std::size_t WriteGeneral(char* text, bool negative, std::uint64_t whole, int power, int digits) {
+    char d[kQuickDigits];
+    for (int i = digits - 1; i >= 0; --i) {
+        d[i] = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    }
+    int kept = digits;
+    while (kept > 1 && d[kept - 1] == '0') --kept;
+    char* out = text;
+    if (negative) *out++ = '-';
+    if (power < -4 || power >= digits) {
+        *out++ = d[0];
+        if (kept > 1) *out++ = '.';
+        for (int i = 1; i < kept; ++i) *out++ = d[i];
+        *out++ = 'e';
+        *out++ = power < 0 ? '-' : '+';
+        const int x = power < 0 ? -power : power;
+        if (x >= 100) *out++ = static_cast<char>('0' + x / 100);
+        *out++ = static_cast<char>('0' + x / 10 % 10);
+        *out++ = static_cast<char>('0' + x % 10);
+    } else if (power >= 0) {
+        for (int i = 0; i <= power; ++i) *out++ = i < kept ? d[i] : '0';
+        if (kept > power + 1) *out++ = '.';
+        for (int i = power + 1; i < kept; ++i) *out++ = d[i];
+    } else {
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = -1; i > power; --i) *out++ = '0';
+        for (int i = 0; i < kept; ++i) *out++ = d[i];
+    }
+    return static_cast<std::size_t>(out - text);
+}
+
+// The quick way; 0 when it does not apply.
+std::size_t QuickGeneral(char* text, double v, int digits) {
+    if (digits > kQuickDigits || v == 0 || !std::isfinite(v)) return 0;
+    std::uint64_t whole = 0;
+    int power = 0;
+    if (!RoundedDigits(v, digits, whole, power)) return 0;
+    return WriteGeneral(text, std::signbit(v), whole, power, digits);
+}
+
+}  // namespace
+
+std::size_t FormatGeneral(char* text, double v, int digits) {
+    const std::size_t quick = QuickGeneral(text, v, digits);
+    if (quick > 0) return quick;
+    const std::to_chars_result r =
+        std::to_chars(text, text + kGeneralChars, v, std::chars_format::general, digits);
+    return static_cast<std::size_t>(r.ptr - text);
 }
 
 }  // namespace descstat

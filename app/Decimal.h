@@ -5,6 +5,7 @@
 #ifndef DESCSTAT_DECIMAL_H
 #define DESCSTAT_DECIMAL_H
 
+#include <cstddef>
 #include <string>
 
 namespace descstat {
@@ -31,6 +32,18 @@ constexpr int kLargestFixedExponent = 16;
 // is from -4 to `largestFixed` (10000000.1, 0.0001, 100000000), otherwise
 // d.ddde±XX (1e+300, 1.5e-05), every digit written.
 std::string DecimalText(const Decimal& d, int largestFixed = kLargestFixedExponent);
+
+// Room enough for any text FormatGeneral writes.
+constexpr int kGeneralChars = 32;
+
+// Writes the finite or infinite v as printf's %.Ng writes it (and
+// std::to_chars' general format with that precision), N = `digits` from 1 to
+// 17, into `text`, and gives the length: the same bytes, found by scaling
+// v's exact binary value by a power of ten in 128-bit integers and rounding
+// once, half to even, where that fits (up to 15 digits, powers of ten up to
+// 10^22 either way: every number a listing holds in practice), and by
+// std::to_chars otherwise.
+std::size_t FormatGeneral(char* text, double v, int digits);
 
 }  // namespace descstat
 

@@ -41,9 +41,7 @@ std::size_t FormatNumber(char* text, double v, int digits) {
         return 3;
     }
     if (digits == kShortestDigits) return FormatShortest(text, v);
-    const std::to_chars_result r =
-        std::to_chars(text, text + kNumberChars, v, std::chars_format::general, digits);
-    return static_cast<std::size_t>(r.ptr - text);
+    return FormatGeneral(text, v, digits);
 }
 
 std::string NumberText(double v, int digits) {

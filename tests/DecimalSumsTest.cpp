@@ -4,12 +4,14 @@
 // decimal) or known by algebra.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -313,3 +315,37 @@ TEST(DecimalSums, NotFiniteValuesAreOnlyNoted) {
 }
 
 }  // namespace
+
+// The listing's quick %.Ng against std::to_chars, the library's own, at every
+// number of digits: random bit patterns (every magnitude), decimals as people
+// type them, exact ties (half to even), values that round up to the next
+// power of ten, the edges of fixed notation, subnormals and the extremes.
+TEST(FormatGeneral, WritesWhatToCharsWrites) {
+    std::mt19937_64 random(20261210);
+    std::vector<double> values = {0.5,      1.5,  2.5,       0.125,    1e22,
+                                  1e-5,     1e-4, 9.9999995, 999999.5, 0.00012345,
+                                  123456.5, 1e15, 1e16,      4.9e-324, 1.7976931348623157e308,
+                                  -2.675,   0.1,  -0.0,      0.0,      1e21 + 65536};
+    for (int i = 0; i < 20000; ++i) {
+        std::uint64_t bits = random();
+        double v = 0;
+        std::memcpy(&v, &bits, sizeof v);
+        if (std::isfinite(v)) values.push_back(v);
+        values.push_back(
+            static_cast<double>(static_cast<std::int64_t>(random() % 2000001) - 1000000) /
+            std::pow(10.0, static_cast<double>(random() % 12)));
+        values.push_back(std::ldexp(static_cast<double>(random() % 4096) + 0.5,
+                                    static_cast<int>(random() % 60) - 30));
+    }
+    for (const double v : values) {
+        for (int digits = 1; digits <= 17; ++digits) {
+            char want[64];
+            char got[64];
+            const std::to_chars_result r =
+                std::to_chars(want, want + sizeof want, v, std::chars_format::general, digits);
+            const std::size_t n = descstat::FormatGeneral(got, v, digits);
+            ASSERT_EQ(std::string(got, n), std::string(want, r.ptr))
+                << std::hexfloat << v << " at " << digits;
+        }
+    }
+}
