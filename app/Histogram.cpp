@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/Decimal.h"
+#include "app/DecimalSums.h"
 
 namespace descstat {
 
@@ -25,13 +26,18 @@ struct Scaled {
 constexpr int kNoLeading = -100000;
 
 Scaled ScaledOf(double v) {
-    const Decimal d = ShortestDecimal(v);
-    std::int64_t units = 0;
-    for (const char c : d.digits) units = units * 10 + (c - '0');
+    // The sums' own shortest decimal: no text for a number as people write
+    // it. Its trailing zeros go into the exponent, as a shortest form has.
+    DecimalValue d = DecimalOf(v);
     // Zero has no leading digit: it never limits how narrow a bin may be.
-    const int leading =
-        units == 0 ? kNoLeading : d.exponent + static_cast<int>(d.digits.size()) - 1;
-    return {d.negative ? -units : units, d.exponent, leading};
+    if (d.m == 0) return {0, 0, kNoLeading};
+    while (d.m % 10 == 0) {
+        d.m /= 10;
+        ++d.e;
+    }
+    int digits = 1;
+    for (std::int64_t rest = d.m / 10; rest != 0; rest /= 10) ++digits;
+    return {d.m, d.e, d.e + digits - 1};
 }
 
 I128 PowerOfTen(int k) {
