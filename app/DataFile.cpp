@@ -565,7 +565,8 @@ Outcome ReadOnce(RdTxtLn& reader, const DataRules& rules, ValueSink& sink, const
 
 Outcome ReadData(RdTxtLn& reader, const std::string& openName, const DataRules& rules,
                  ValueSink& sink, const RunHooks& hooks, Columns& columns) {
-    return ReadableOnce(reader, openName)
+    // Values only counted need no count first: any file is read once then.
+    return ReadableOnce(reader, openName) || !rules.keepValues
                ? ReadOnce(reader, rules, sink, hooks, columns)
                : ReadDataFile(reader, openName, rules, sink, hooks, columns);
 }
