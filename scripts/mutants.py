@@ -48,9 +48,8 @@ MUTANTS = [
      "reading.data.keepValues = NeedsValues(options);", "reading.data.keepValues = true;"),
     ("the listing's ties rounded up", "app/Decimal.cpp",
      "if (half > 0 || (half == 0 && whole % 2 == 1)) ++whole;", "if (half >= 0) ++whole;"),
-    ("the listing's power of ten one short at 10^k", "app/Decimal.cpp",
-     "std::fabs(v) >= kExactPowersOfTen[power + 1]) ++power;",
-     "std::fabs(v) > kExactPowersOfTen[power + 1]) ++power;"),
+    ("the listing's whole number a digit too long", "app/Decimal.cpp",
+     "        if (whole >= high) {", "        if (whole > high) {"),
     # Report statistics.
     ("a negative cube added as positive", "app/DecimalSums.cpp",
      "AddLimbs(b.cube, 4, cube, 3, d.m < 0);", "AddLimbs(b.cube, 4, cube, 3, false);"),
