@@ -186,7 +186,7 @@ bool RoundedDigits(double v, int digits, std::uint64_t& whole, int& power) {
 // writes them: fixed notation for a power from -4 to digits - 1, else
 // d.ddde±XX, trailing zeros left out.
 std::size_t WriteGeneral(char* text, bool negative, std::uint64_t whole, int power, int digits) {
-    char d[kQuickDigits];
+    char d[kQuickDigits] = {};
     for (int i = digits - 1; i >= 0; --i) {
         d[i] = static_cast<char>('0' + whole % 10);
         whole /= 10;

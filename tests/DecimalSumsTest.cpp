@@ -321,7 +321,7 @@ TEST(DecimalSums, NotFiniteValuesAreOnlyNoted) {
 // type them, exact ties (half to even), values that round up to the next
 // power of ten, the edges of fixed notation, subnormals and the extremes.
 TEST(FormatGeneral, WritesWhatToCharsWrites) {
-    std::mt19937_64 random(20261210);
+    std::mt19937_64 random(20261210);  // NOLINT(cert-msc32-c,cert-msc51-cpp): replayable
     std::vector<double> values = {0.5,      1.5,  2.5,       0.125,    1e22,
                                   1e-5,     1e-4, 9.9999995, 999999.5, 0.00012345,
                                   123456.5, 1e15, 1e16,      4.9e-324, 1.7976931348623157e308,
