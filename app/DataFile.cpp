@@ -382,6 +382,43 @@ void AddRowValue(DecimalSums& sums, double value, DecimalValue decimal) {
     }
 }
 
+// True when the value lines may be read where they lie (ReadQuickLines):
+// the first blank-separated field is the only one read.
+bool ReadsQuickly(const DataRules& rules, const std::vector<int>& fields,
+                  const std::vector<int>& groups) {
+    return rules.separator == '\0' && groups.empty() && fields.size() == 1 && fields[0] == 0;
+}
+
+// Reads the value lines of the simplest kind (myLib::QuickValueLine) where
+// they lie in the reader's block, at most `most` of them, and keeps each as
+// the reading loop would, with its value and decimal as written; `read`
+// tells how many. It stops before any other line, which the loop reads.
+Failure ReadQuickLines(Lines& lines, std::int32_t most, Column& column, ValueSink& sink,
+                       const RunHooks& hooks, std::int32_t& kept, std::int32_t& read) {
+    const char* first = nullptr;
+    const char* last = nullptr;
+    while (read < most && lines.reader.PeekBlock(first, last)) {
+        const char* p = first;
+        myLib::QuickNumber number;
+        while (read < most) {
+            const char* const next = myLib::QuickValueLine(p, last, RdTxtLn::kMaxLine, number);
+            if (next == nullptr) break;
+            p = next;
+            lines.recordStart = ++lines.number;
+            ++read;
+            if (kept >= hooks.maxCount) return Failure::kTooManyLines;
+            if (!column.values.Append(number.value)) return Failure::kNoMemory;
+            AddDecimal(*column.sums, {number.digits, number.scale});
+            ++kept;
+            sink.Take({lines.recordStart, kept, &number.value, 1});
+            TellProgress(lines, hooks, kept, false, kept);
+        }
+        lines.reader.SkipTo(p);
+        if (p != last) break;  // a line the loop reads
+    }
+    return Failure::kNone;
+}
+
 // The reading loop of both ways of reading, from the data section's first
 // value line on: each kept line's values are appended to the columns and
 // handed to the sink. With `counted` (the second of two passes) exactly the
@@ -403,9 +440,19 @@ Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const std::
     }
     const std::int32_t lineCount =
         counted == nullptr ? 0 : counted->count + (counted->namesLine ? 1 : 0);
+    const bool quick = ReadsQuickly(lines.rules, fields, groups);
     std::string line;
     std::int32_t kept = 0;
     for (std::int32_t p = 0; counted == nullptr || p < lineCount; ++p) {
+        if (quick && (p > 0 || counted == nullptr || !counted->namesLine)) {
+            const std::int32_t most =
+                counted == nullptr ? std::numeric_limits<std::int32_t>::max() - p : lineCount - p;
+            std::int32_t read = 0;
+            const Failure f = ReadQuickLines(lines, most, columns[0], sink, hooks, kept, read);
+            if (f != Failure::kNone) return f;
+            p += read;
+            if (counted != nullptr && p == lineCount) break;
+        }
         bool end = false;
         const Failure f = NextRecord(lines, line, end);
         if (f != Failure::kNone) return f;

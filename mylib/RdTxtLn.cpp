@@ -438,6 +438,17 @@ bool RdTxtLn::TakeWholeLine(std::string& line, std::size_t keep) {
     return true;
 }
 
+bool RdTxtLn::PeekBlock(const char*& first, const char*& last) {
+    if (status != kReady || atStart_ || kind_ == kDeviceFile || backCount_ > 0 ||
+        rawBackCount_ > 0 || utf16_ != 0) {
+        return false;
+    }
+    if (next_ == end_ && !Refill()) return false;
+    first = next_;
+    last = end_;
+    return true;
+}
+
 int RdTxtLn::GetLn(std::string& line) { return ReadLn(line, kMaxLine); }
 
 int RdTxtLn::GetLnHead(std::string& head) { return ReadLn(head, 1); }

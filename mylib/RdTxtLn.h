@@ -134,6 +134,18 @@ public:
     // a pass that only counts lines and looks at how they start.
     int GetLnHead(std::string& head);
 
+    // The bytes of the current block not yet read, from the next line's
+    // start, refilled when none are left: for a caller that reads the
+    // common lines where they lie rather than through GetLn, and then tells
+    // how far with SkipTo. False when the reader must deliver the next line
+    // itself: at the end of the data, after a byte put back, in UTF-16, from
+    // a terminal, or before the first line.
+    bool PeekBlock(const char*& first, const char*& last);
+
+    // The caller of PeekBlock has taken whole lines, line ends included, up
+    // to p (within the bytes it was given); reading goes on there.
+    void SkipTo(const char* p) { next_ = p; }
+
     // Releases the handle. A ready reader becomes kClosed; a reader at end of
     // file keeps kEndOfFile; otherwise nothing changes.
     void Close();

@@ -223,6 +223,130 @@ long double StrToDbl(const char* first, const char* last, const char*& end,
     return value;
 }
 
+namespace {
+
+constexpr std::uint64_t kDigitZeros = kEachByte * '0';
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr bool kWordDigits = true;
+#else
+constexpr bool kWordDigits = false;  // the word tricks below take bytes in memory order
+#endif
+
+// How many of the word's bytes, from its first in memory, are digits. A byte
+// is a digit when it differs from '0' by at most 9 in its low half; a carry
+// out of a byte that is no digit can only spoil the bytes after it.
+int LeadingDigits(std::uint64_t word) {
+    const std::uint64_t x = word ^ kDigitZeros;
+    const std::uint64_t nonDigit = (x | (x + kEachByte * 6)) & (kEachByte * 0xF0);
+    return nonDigit == 0 ? 8 : __builtin_ctzll(nonDigit) / 8;
+}
+
+// The value of the word's first k digits (1 to 8): shifted up so that they
+// end the word, they are combined in pairs, fours and eights.
+std::uint64_t WordDigitsValue(std::uint64_t word, int k) {
+    std::uint64_t v = (word - kDigitZeros) << (8 * (8 - k));
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FFULL) * 0x000F424000000064ULL) +
+         (((v >> 16) & 0x000000FF000000FFULL) * 0x0000271000000001ULL)) >>
+        32;
+    return v;
+}
+
+constexpr std::uint64_t kPowersOfTen[] = {1,      10,      100,      1000,     10000,
+                                          100000, 1000000, 10000000, 100000000};
+
+// Appends the digits at p to m (wrapping beyond 19) and gives where they end.
+const char* TakeDigits(const char* p, const char* last, std::uint64_t& m) {
+    while (kWordDigits && last - p >= 8) {
+        const std::uint64_t word = WordAt(p);
+        const int k = LeadingDigits(word);
+        if (k == 0) return p;
+        m = m * kPowersOfTen[k] + WordDigitsValue(word, k);
+        p += k;
+        if (k < 8) return p;
+    }
+    for (; p < last && IsDigit(*p); ++p) m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+    return p;
+}
+
+// The written exponent after its letter, of at most four digits; null when
+// it has none or more.
+const char* TakeExponent(const char* p, const char* last, int& exponent) {
+    bool negative = false;
+    if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    const char* const from = p;
+    int value = 0;
+    for (; p < last && IsDigit(*p); ++p) {
+        if (p - from == 4) return nullptr;
+        value = value * 10 + (*p - '0');
+    }
+    exponent = negative ? -value : value;
+    return p == from ? nullptr : p;
+}
+
+// The first CR or LF from p up to `stop` (`stop` if none): the other bytes
+// below CR belong to a line like any other.
+const char* FindLineEnd(const char* p, const char* stop) {
+    for (;;) {
+        while (stop - p >= 8 && !AnyByteBelow(WordAt(p), '\r' + 1)) p += 8;
+        while (p < stop && static_cast<unsigned char>(*p) > '\r') ++p;
+        if (p == stop || *p == '\n' || *p == '\r') return p;
+        ++p;
+    }
+}
+
+}  // namespace
+
+const char* QuickDecimal(const char* p, const char* last, QuickNumber& number) {
+    constexpr std::uint64_t kLongest = 1000000000000000ULL;  // 10^15: 16 digits
+    if (FLT_EVAL_METHOD != 0) return nullptr;  // see QuickValue
+    bool negative = false;
+    if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    std::uint64_t m = 0;
+    const char* const start = p;
+    p = TakeDigits(p, last, m);
+    std::ptrdiff_t digits = p - start;
+    int fraction = 0;
+    if (p < last && *p == '.') {
+        const char* const from = ++p;
+        p = TakeDigits(p, last, m);
+        fraction = static_cast<int>(p - from);
+        digits += fraction;
+    }
+    // Up to 19 digits m is exact, and below 10^15 it has at most 15 after
+    // its leading zeros.
+    if (digits == 0 || digits > 19 || m >= kLongest) return nullptr;
+    int exponent = 0;
+    if (p < last && (*p == 'e' || *p == 'E')) {
+        p = TakeExponent(p + 1, last, exponent);
+        if (p == nullptr) return nullptr;
+    }
+    const int scale = exponent - fraction;
+    if (scale < -22 || scale > 22) return nullptr;
+    const auto value = static_cast<double>(m);
+    number.value = scale < 0 ? value / kExactPowers[-scale] : value * kExactPowers[scale];
+    if (negative) number.value = -number.value;
+    number.digits = negative ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
+    number.scale = m == 0 ? 0 : scale;
+    return p;
+}
+
+const char* QuickValueLine(const char* p, const char* last, std::size_t maxLine,
+                           QuickNumber& number) {
+    const char* const begin = p;
+    const char* const stop =
+        static_cast<std::size_t>(last - p) > maxLine ? p + maxLine + 1 : last;
+    while (p < stop && IsBlnk(*p)) ++p;
+    p = QuickDecimal(p, stop, number);
+    if (p == nullptr || p == stop) return nullptr;
+    if (IsBlnk(*p)) p = FindLineEnd(p, stop);
+    if (p == stop || static_cast<std::size_t>(p - begin) > maxLine) return nullptr;
+    if (*p == '\n') return p + 1;
+    if (*p == '\r' && last - p > 1 && p[1] == '\n') return p + 2;
+    return nullptr;
+}
+
 bool IsFlNm(const std::string& s) { return s.find('\0') == std::string::npos; }
 
 }  // namespace myLib

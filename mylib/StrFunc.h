@@ -65,6 +65,31 @@ struct WrittenNumber {
 // written (not known when no number could be read or it is longer).
 long double StrToDbl(const char* first, const char* last, const char*& end, WrittenNumber& written);
 
+// A number read where it lies by QuickDecimal: its value, and its digits
+// and power of ten as written (what StrToDbl gives in a WrittenNumber).
+struct QuickNumber {
+    double value = 0.0;
+    std::int64_t digits = 0;
+    int scale = 0;
+};
+
+// Reads at p (before `last`) a number of the kind people type: an optional
+// sign, digits with at most one point, an optional exponent; at most 15
+// significant digits and a power of ten within 10^±22, so that its value is
+// one correctly rounded operation, the very value StrToDbl gives. Returns
+// the byte after it, or null for any other text, which StrToDbl must read.
+// Digits are taken eight at a time where eight bytes lie before `last`.
+const char* QuickDecimal(const char* p, const char* last, QuickNumber& number);
+
+// A value line of the simplest kind, where it lies: blanks, a number that
+// QuickDecimal reads and that is its whole first field, then blanks and any
+// further fields, and its line end (LF, or CR LF) before `last`, with at
+// most `maxLine` bytes before it. Returns the byte after the line end, or
+// null for any other line (an odd number, no line end in reach, a lone CR),
+// which the caller reads the common way.
+const char* QuickValueLine(const char* p, const char* last, std::size_t maxLine,
+                           QuickNumber& number);
+
 // True when s can be handed to the file system as a name: it holds no NUL
 // byte, at which the system would end it early and name another file.
 bool IsFlNm(const std::string& s);
