@@ -389,29 +389,43 @@ bool ReadsQuickly(const DataRules& rules, const std::vector<int>& fields,
     return rules.separator == '\0' && groups.empty() && fields.size() == 1 && fields[0] == 0;
 }
 
-// Reads the value lines of the simplest kind (myLib::QuickValueLine) where
+// Reads the value lines of the simplest kind (myLib::QuickValueLines) where
 // they lie in the reader's block, at most `most` of them, and keeps each as
 // the reading loop would, with its value and decimal as written; `read`
 // tells how many. It stops before any other line, which the loop reads.
 Failure ReadQuickLines(Lines& lines, std::int32_t most, Column& column, ValueSink& sink,
                        const RunHooks& hooks, std::int32_t& kept, std::int32_t& read) {
+    constexpr std::int32_t kBatch = 64;
+    myLib::QuickNumber numbers[kBatch];
+    const bool records = sink.TakesRecords();
     const char* first = nullptr;
     const char* last = nullptr;
     while (read < most && lines.reader.PeekBlock(first, last)) {
         const char* p = first;
-        myLib::QuickNumber number;
-        while (read < most) {
-            const char* const next = myLib::QuickValueLine(p, last, RdTxtLn::kMaxLine, number);
-            if (next == nullptr) break;
-            p = next;
-            lines.recordStart = ++lines.number;
-            ++read;
-            if (kept >= hooks.maxCount) return Failure::kTooManyLines;
-            if (!column.values.Append(number.value)) return Failure::kNoMemory;
-            AddDecimal(*column.sums, {number.digits, number.scale});
-            ++kept;
-            sink.Take({lines.recordStart, kept, &number.value, 1});
-            TellProgress(lines, hooks, kept, false, kept);
+        for (;;) {
+            const auto room = static_cast<std::size_t>(std::min(kBatch, most - read));
+            const auto n = static_cast<std::int32_t>(
+                myLib::QuickValueLines(p, last, RdTxtLn::kMaxLine, numbers, room));
+            if (n == 0) break;
+            // Past the largest count the loop's own check fails the read.
+            const std::int32_t taken = std::min(n, std::max(0, hooks.maxCount - kept));
+            for (std::int32_t i = 0; i < taken; ++i) {
+                if (!column.values.Append(numbers[i].value)) return Failure::kNoMemory;
+            }
+            AddWrittenNumbers(*column.sums, numbers, static_cast<std::size_t>(taken));
+            for (std::int32_t i = 0; records && i < taken; ++i) {
+                sink.Take({lines.number + i + 1, kept + i + 1, &numbers[i].value, 1});
+            }
+            lines.number += taken;
+            lines.recordStart = lines.number;
+            read += taken;
+            const std::int32_t passed = (kept + taken) / kProgressLines * kProgressLines;
+            if (hooks.progress != nullptr && passed > kept) {
+                TellProgress(lines, hooks, passed, false, passed);
+            }
+            kept += taken;
+            if (taken < n) return Failure::kTooManyLines;
+            if (read == most) break;
         }
         lines.reader.SkipTo(p);
         if (p != last) break;  // a line the loop reads

@@ -85,6 +85,9 @@ public:
     virtual void SectionFound() {}
     // A value line kept as a value of the run.
     virtual void Take(const Record& record) { (void)record; }
+    // True for a sink that does something with Take (it overrides both):
+    // the reading loop skips the records of one that does not.
+    virtual bool TakesRecords() const { return false; }
     // A value line whose field is not wholly a number, before its Take (if
     // it is kept).
     virtual void Remark(const LineRemark& remark) { (void)remark; }

@@ -235,6 +235,10 @@ void AddDecimal(DecimalSums& sums, DecimalValue d) {
     ++sums.count;
 }
 
+void AddWrittenNumbers(DecimalSums& sums, const myLib::QuickNumber* numbers, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) AddDecimal(sums, {numbers[i].digits, numbers[i].scale});
+}
+
 bool AddDecimalValue(DecimalSums& sums, double v) {
     if (!std::isfinite(v)) {
         sums.notFinite = true;

@@ -74,6 +74,10 @@ struct DecimalSums {
 // Adds m · 10^e (|m| < 10^17, e within the limits above) to the sums.
 void AddDecimal(DecimalSums& sums, DecimalValue d);
 
+// Adds `count` numbers as written, each m · 10^e read by myLib::QuickDecimal
+// (at most 15 digits: its shortest decimal), in one loop.
+void AddWrittenNumbers(DecimalSums& sums, const myLib::QuickNumber* numbers, std::size_t count);
+
 // Adds the finite v as its shortest decimal; a NaN or an infinity is only
 // noted in `notFinite` (then false), as no exact sum can hold it.
 bool AddDecimalValue(DecimalSums& sums, double v);

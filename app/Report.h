@@ -112,6 +112,7 @@ public:
     void Take(const Record& record) override {
         if (values_) WriteListingLine(report_, record.number, record.values[0], format_.digits);
     }
+    bool TakesRecords() const override { return values_; }
 
 private:
     std::ostream& report_;

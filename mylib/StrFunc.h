@@ -81,14 +81,15 @@ struct QuickNumber {
 // Digits are taken eight at a time where eight bytes lie before `last`.
 const char* QuickDecimal(const char* p, const char* last, QuickNumber& number);
 
-// A value line of the simplest kind, where it lies: blanks, a number that
-// QuickDecimal reads and that is its whole first field, then blanks and any
-// further fields, and its line end (LF, or CR LF) before `last`, with at
-// most `maxLine` bytes before it. Returns the byte after the line end, or
-// null for any other line (an odd number, no line end in reach, a lone CR),
-// which the caller reads the common way.
-const char* QuickValueLine(const char* p, const char* last, std::size_t maxLine,
-                           QuickNumber& number);
+// Value lines of the simplest kind, where they lie from p on: each holds
+// blanks, a number that QuickDecimal reads and that is its whole first
+// field, then blanks and any further fields, and its line end (LF, or CR LF)
+// before `last`, with at most `maxLine` bytes before it. Reads up to `room`
+// such lines into `numbers`, gives how many, and leaves p after the last one
+// read: at a line of any other kind (an odd number, no line end in reach, a
+// lone CR), which the caller reads the common way, or at `last`.
+std::size_t QuickValueLines(const char*& p, const char* last, std::size_t maxLine,
+                            QuickNumber* numbers, std::size_t room);
 
 // True when s can be handed to the file system as a name: it holds no NUL
 // byte, at which the system would end it early and name another file.

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,7 +15,11 @@
 
 using myLib::GetFld;
 using myLib::IsBlnk;
+using myLib::FindFld;
+using myLib::QuickNumber;
+using myLib::QuickValueLines;
 using myLib::StrToDbl;
+using myLib::WrittenNumber;
 
 namespace {
 
@@ -174,5 +179,104 @@ INSTANTIATE_TEST_SUITE_P(StrToDbl, Failures,
                                            std::string("\0"
                                                        "1",
                                                        2)));
+
+// The common way a value line's number is read: its first blank-separated
+// field, wholly a number, and that number as written.
+struct CommonRead {
+    bool whole = false;
+    double value = 0.0;
+    WrittenNumber written;
+};
+
+CommonRead ReadTheCommonWay(const std::string& line) {
+    CommonRead read;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    if (!FindFld(line, 0, begin, end)) return read;
+    const char* stop = nullptr;
+    read.value = static_cast<double>(
+        StrToDbl(line.data() + begin, line.data() + end, stop, read.written));
+    read.whole = stop == line.data() + end && stop != line.data() + begin;
+    return read;
+}
+
+// Random value lines, of every piece the quick reader meets, each alone in a
+// buffer of its exact size (so that no word is read past it): whatever line
+// it takes has a first field wholly a number, with the value, digits and
+// power of ten the common way gives, and it ends after the line end.
+TEST(QuickValueLines, AgreeWithTheCommonWayOnRandomLines) {
+    std::mt19937_64 rng(20261210);  // NOLINT(cert-msc32-c,cert-msc51-cpp): a fixed, replayable seed
+    const auto pick = [&rng](std::initializer_list<const char*> pieces) {
+        return std::string(*(pieces.begin() + rng() % pieces.size()));
+    };
+    int taken = 0;
+    for (int i = 0; i < 300000; ++i) {
+        std::string text = pick({"", "", "", " ", "\t "}) + pick({"", "", "-", "+"});
+        const int digits = static_cast<int>(rng() % 19);
+        const int point = static_cast<int>(rng() % (digits + 2)) - 1;
+        for (int d = 0; d < digits; ++d) {
+            if (d == point) text += '.';
+            text += static_cast<char>('0' + (rng() % 4 == 0 ? 0 : rng() % 10));
+        }
+        if (point == digits) text += '.';
+        if (rng() % 5 == 0) text += pick({"e", "E"}) + pick({"", "-", "+"}) + std::to_string(rng() % 30);
+        if (rng() % 9 == 0) text += pick({"e", "x", "kg", ",5", ".5", "e99999", "\v"});
+        if (rng() % 4 == 0) text += pick({" ", "\t", " 7 8", " \v\0x", "  abc"});
+        text += pick({"\n", "\n", "\n", "\r\n", "\r", "\rx\n", ""});
+        if (rng() % 3 == 0) text += pick({"12.5\n", "x", "\n"});
+        const std::vector<char> buffer(text.begin(), text.end());
+        const char* p = buffer.data();
+        QuickNumber number;
+        if (QuickValueLines(p, buffer.data() + buffer.size(), 998, &number, 1) == 0) {
+            ASSERT_EQ(p, buffer.data()) << text;
+            continue;
+        }
+        ++taken;
+        // The line up to its line feed, a CR before it taken off: it holds no other CR.
+        const std::size_t feed = text.find('\n');
+        ASSERT_NE(feed, std::string::npos) << text;
+        ASSERT_EQ(p, buffer.data() + feed + 1) << text;
+        const std::string line = text.substr(0, feed > 0 && text[feed - 1] == '\r' ? feed - 1 : feed);
+        ASSERT_EQ(line.find('\r'), std::string::npos) << text;
+        const CommonRead read = ReadTheCommonWay(line);
+        ASSERT_TRUE(read.whole && read.written.known) << text;
+        ASSERT_TRUE(number.value == read.value && std::signbit(number.value) == std::signbit(read.value))
+            << text << " gives " << number.value << ", not " << read.value;
+        ASSERT_EQ(number.digits, read.written.digits) << text;
+        ASSERT_EQ(number.scale, read.written.scale) << text;
+    }
+    EXPECT_GT(taken, 100000);
+}
+
+// What the quick reader must take (the lines people and programs write, at
+// the edges of its two ways) and what it must leave to the common way.
+struct QuickCase {
+    std::string text;
+    std::size_t lines;  // how many it takes
+};
+
+class QuickLines : public ::testing::TestWithParam<QuickCase> {};
+
+TEST_P(QuickLines, TakeTheCommonLinesAndLeaveTheRest) {
+    const std::vector<char> buffer(GetParam().text.begin(), GetParam().text.end());
+    const char* p = buffer.data();
+    QuickNumber numbers[8];
+    EXPECT_EQ(QuickValueLines(p, buffer.data() + buffer.size(), 998, numbers, 8), GetParam().lines)
+        << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StrFunc, QuickLines,
+    ::testing::Values(QuickCase{"103.456789\n-0.5\n12\n", 3},
+                      QuickCase{"1234567.1234567\n1234567.1234567\n", 2},
+                      QuickCase{"12345678.5\n123456789012345\n1.5e-7\n 7 kg\n", 4},
+                      QuickCase{"5\r\n6\t\n7 x y\n", 3}, QuickCase{"0.000000000000001\n", 1},
+                      QuickCase{"1234567890123456\n", 0}, QuickCase{"1e23\n", 0},
+                      QuickCase{"5\r6\n", 0}, QuickCase{"5kg\n", 0}, QuickCase{"\n", 0},
+                      QuickCase{"/ end\n", 0}, QuickCase{"1e\n", 0}, QuickCase{".\n", 0},
+                      QuickCase{"12.5", 0}, QuickCase{"1\n2", 1},
+                      QuickCase{std::string(998, ' ') + "\n", 0},
+                      QuickCase{"7" + std::string(997, ' ') + "\n", 1},
+                      QuickCase{"7" + std::string(998, ' ') + "\n", 0}));
 
 }  // namespace
