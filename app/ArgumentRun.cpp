@@ -37,8 +37,6 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     if (reader->status != RdTxtLn::kReady) {
         return FailOnStandardError(err, {Failure::kOpenInput, errno}, dataName);
     }
-    const std::string openName = dataName == "-" ? std::string() : dataName;
-
     // Every output is checked and prepared before anything is read; none is
     // put in place before everything has been read and written.
     OutputFile report;
@@ -60,7 +58,8 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     Progress progress(err, platform::StandardErrorIsTerminal());
     Warnings warnings(err, dataName, &progress);
     ResultSets sets;
-    const Outcome outcome = WriteReportAfterReading(*reader, dataName, openName, report.Stream(),
+    // Read once, whatever the data is (Values.h: the values grow in place).
+    const Outcome outcome = WriteReportAfterReading(*reader, dataName, std::string(), report.Stream(),
                                                     options, warnings, progress.Hooks(hooks), sets);
     progress.Erase();
     warnings.Finish();

@@ -196,8 +196,8 @@ Outcome ReadDataFile(myLib::RdTxtLn& reader, const std::string& openName, const 
                      ValueSink& sink, const RunHooks& hooks, Columns& columns);
 
 // Every value of the data that `reader` has open: in one pass when it can be
-// read only once (ReadableOnce) or its values are only counted (the rules
-// keep none), in both otherwise.
+// read only once (ReadableOnce: `openName` empty, say) or its values are
+// only counted (the rules keep none), in both otherwise.
 Outcome ReadData(myLib::RdTxtLn& reader, const std::string& openName, const DataRules& rules,
                  ValueSink& sink, const RunHooks& hooks, Columns& columns);
 

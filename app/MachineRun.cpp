@@ -47,8 +47,9 @@ std::size_t ReadSets(const std::string& name, std::FILE* in, std::ostream& err,
     }
     Progress progress(err, platform::StandardErrorIsTerminal());
     Warnings warnings(err, name, &progress);
-    const Outcome read = ReadAndCompute(*reader, name, name == "-" ? std::string() : name, options,
-                                        warnings, progress.Hooks(hooks), sets);
+    // Read once, whatever the data is (Values.h: the values grow in place).
+    const Outcome read = ReadAndCompute(*reader, name, std::string(), options, warnings,
+                                        progress.Hooks(hooks), sets);
     progress.Erase();
     warnings.Finish();
     failed = read.failure != Failure::kNone;

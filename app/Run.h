@@ -19,7 +19,7 @@
 namespace descstat {
 
 // Reads the data that `reader` has open (in one pass or two, as ReadData
-// does) and appends its result sets, computed, to `sets`, each keyed by
+// does: always in one when `openName` is empty) and appends its result sets, computed, to `sets`, each keyed by
 // `dataName`; remarks bad lines to `remarks`. Writes nothing.
 Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& dataName,
                        const std::string& openName, const RunOptions& options, ValueSink& remarks,
@@ -36,9 +36,8 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
                     const RunHooks& hooks, ResultSets& sets);
 
 // The same report, written only once all the data has been read, so that a
-// failed run writes none of it: in one pass when the data can be read only
-// once (`openName` empty: the data is the stream `reader` was given), in two
-// otherwise. The lines whose field is not wholly a number are remarked to
+// failed run writes none of it: in one pass when `openName` is empty (the
+// data is then never opened again), or as ReadData reads it. The lines whose field is not wholly a number are remarked to
 // `remarks` as they are read.
 Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataName,
                                 const std::string& openName, std::ostream& report,

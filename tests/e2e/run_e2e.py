@@ -706,9 +706,10 @@ CASES = [
          **argument_failure(["data.txt", "r.txt"],
                             b"To read input data file failed: a line is longer than 998 bytes.",
                             files={"data.txt": b"/\n" + b"1" * 1000 + b"\n"})),
+    # The argument run reads a named file once: the read error comes in its one pass.
     Case("arguments: read error", args=["data.txt", "report.txt"], stdin=b"",
          stderr=b"descstat: To read input data file failed: a read error occurred.\n",
-         **dict(read_error("2"), console=b"", report=None)),
+         **dict(read_error("1"), console=b"", report=None)),
     # On a terminal the closing lines follow the locale; the report does not.
     Case("terminal with UTF-8 locale", terminal="C.UTF-8", posix_only=True,
          console=PROMPTS + FINISHED_UTF8, **data_only(WORKED_DATA, WORKED_VALUES)),
@@ -1202,10 +1203,11 @@ CASES += [
          stderr=b"descstat: To open output file failed: it is the input data file.\n"),
     Case("option -sd8", **by_arguments(["-sd8", "data.txt", "report.txt"], digits=8,
                                        with_summary=True)),
-    Case("arguments: data file vanishes before the second reading", args=["data.txt", "r.txt"],
-         stdin=b"", console=b"", files={"data.txt": WORKED_DATA}, code=9, untouched=(),
-         shim_env={"SHIM_DATA": "data.txt", "SHIM_BEFORE_OPEN": "2:rm data.txt"},
-         stderr=b"descstat: To re-open the inpur file failed: data.txt: No such file or directory\n"),
+    # Read once, the data file is never opened again: its removal after the
+    # first open takes nothing from the run.
+    Case("arguments: data file removed once opened: the run reads it whole",
+         shim_env={"SHIM_DATA": "data.txt", "SHIM_AFTER_OPEN": "1:rm data.txt"},
+         **dict(by_arguments(["data.txt", "report.txt"]), untouched=())),
     Case("report complete while the key wait of a complete run waits",
          files={"data.txt": WORKED_DATA}, report=WORKED_REPORT, console=SUCCESS, code=0,
          steps=[("send", b"data.txt\nreport.txt\n"), ("wait", FINISHED),
