@@ -140,6 +140,41 @@ bool ScaledWhole(std::uint64_t m, int e, int k, std::uint64_t& whole, int& half)
     return true;
 }
 
+// |v| scaled to `digits` digits in one double operation (an exact power of
+// ten), whose error is below half a unit of its last bit: enough to round it
+// to a whole number unless it lies that close to a half, or to tell its
+// power of ten (`power`, a first guess, put right) unless that close to one.
+// False in those rare cases, which RoundedDigits settles exactly.
+bool RoundedInDoubles(double v, int digits, std::uint64_t& whole, int& power) {
+    const double a = std::fabs(v);
+    const auto low = static_cast<double>(kPowersOfTen[digits - 1]);
+    const double high = low * 10;
+    double t = 0;
+    for (int tries = 0;; ++tries) {
+        const int k = digits - 1 - power;
+        if (tries > 1 || k > kQuickPower || k < -kQuickPower) return false;
+        t = k >= 0 ? a * kExactPowersOfTen[k] : a / kExactPowersOfTen[-k];
+        if (t >= high) {
+            ++power;
+        } else if (t < low) {
+            --power;
+        } else {
+            break;
+        }
+    }
+    // t < 10^15 < 2^53: its whole part and the rest are exact.
+    const double below = std::floor(t);
+    const double rest = t - below;
+    const double error = high * 0x1p-52;  // twice the error bound, at least
+    if (std::fabs(rest - 0.5) <= error) return false;
+    whole = static_cast<std::uint64_t>(below) + (rest > 0.5 ? 1 : 0);
+    if (whole == kPowersOfTen[digits]) {
+        whole = kPowersOfTen[digits - 1];
+        ++power;
+    }
+    return true;
+}
+
 // |v| rounded once, half to even, to `digits` significant digits: the whole
 // number of them and the power of ten of the first (`power`); false when the
 // numbers would not fit the quick way.
@@ -161,6 +196,9 @@ bool RoundedDigits(double v, int digits, std::uint64_t& whole, int& power) {
     // Powers of ten from 10^0 to 10^22 are exact doubles: the choice is a
     // comparison there (else the loop below tries the other).
     if (power >= -1 && power < kQuickPower && std::fabs(v) >= kExactPowersOfTen[power + 1]) ++power;
+    const int guess = power;
+    if (RoundedInDoubles(v, digits, whole, power)) return true;
+    power = guess;
     int half = 0;
     for (int tries = 0;; ++tries) {
         const int k = digits - 1 - power;
