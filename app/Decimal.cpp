@@ -63,6 +63,8 @@ __extension__ typedef unsigned __int128 U128;  // NOLINT(modernize-use-using)
 constexpr int kQuickPower = 22;
 // The most digits the quick way writes: their whole number stays below 2^53.
 constexpr int kQuickDigits = 15;
+// The bytes of a word, copied as one.
+constexpr int kWordChars = 8;
 
 // 10^k for k from 0 to 19.
 constexpr std::uint64_t kPowersOfTen[] = {1ULL,
@@ -152,7 +154,7 @@ bool RoundedInDoubles(double v, int digits, std::uint64_t& whole, int& power) {
     double t = 0;
     for (int tries = 0;; ++tries) {
         const int k = digits - 1 - power;
-        if (tries > 1 || k > kQuickPower || k < -kQuickPower) return false;
+        if (tries > 2 || k > kQuickPower || k < -kQuickPower) return false;
         t = k >= 0 ? a * kExactPowersOfTen[k] : a / kExactPowersOfTen[-k];
         if (t >= high) {
             ++power;
@@ -162,12 +164,12 @@ bool RoundedInDoubles(double v, int digits, std::uint64_t& whole, int& power) {
             break;
         }
     }
-    // t < 10^15 < 2^53: its whole part and the rest are exact.
-    const double below = std::floor(t);
-    const double rest = t - below;
+    // 0 < t < 10^15 < 2^53: its whole part and the rest are exact.
+    const auto below = static_cast<std::uint64_t>(t);
+    const double rest = t - static_cast<double>(below);
     const double error = high * 0x1p-52;  // twice the error bound, at least
     if (std::fabs(rest - 0.5) <= error) return false;
-    whole = static_cast<std::uint64_t>(below) + (rest > 0.5 ? 1 : 0);
+    whole = below + (rest > 0.5 ? 1 : 0);
     if (whole == kPowersOfTen[digits]) {
         whole = kPowersOfTen[digits - 1];
         ++power;
@@ -196,9 +198,6 @@ bool RoundedDigits(double v, int digits, std::uint64_t& whole, int& power) {
     // Powers of ten from 10^0 to 10^22 are exact doubles: the choice is a
     // comparison there (else the loop below tries the other).
     if (power >= -1 && power < kQuickPower && std::fabs(v) >= kExactPowersOfTen[power + 1]) ++power;
-    const int guess = power;
-    if (RoundedInDoubles(v, digits, whole, power)) return true;
-    power = guess;
     int half = 0;
     for (int tries = 0;; ++tries) {
         const int k = digits - 1 - power;
@@ -224,15 +223,35 @@ bool RoundedDigits(double v, int digits, std::uint64_t& whole, int& power) {
 // writes them: fixed notation for a power from -4 to digits - 1, else
 // d.ddde±XX, trailing zeros left out.
 std::size_t WriteGeneral(char* text, bool negative, std::uint64_t whole, int power, int digits) {
-    char d[kQuickDigits] = {};
-    for (int i = digits - 1; i >= 0; --i) {
-        d[i] = static_cast<char>('0' + whole % 10);
-        whole /= 10;
+    // The digits two at a time from the last.
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    char d[2 * kWordChars];
+    std::memset(d, '0', sizeof d);
+    int i = digits;
+    for (; i >= 2; i -= 2) {
+        std::memcpy(d + i - 2, kPairs + 2 * (whole % 100), 2);
+        whole /= 100;
+    }
+    if (i == 1) d[0] = static_cast<char>('0' + whole);
+    char* out = text;
+    if (negative) *out++ = '-';
+    if (digits <= kWordChars && power >= 0 && power < digits) {
+        // The commonest: fixed notation of up to eight digits, a word each
+        // side of the point (the bytes past the digits are overwritten or
+        // past the length).
+        int kept = digits;
+        while (kept > power + 1 && d[kept - 1] == '0') --kept;
+        std::memcpy(out, d, kWordChars);
+        if (kept == power + 1) return static_cast<std::size_t>(out - text) + kept;
+        out[power + 1] = '.';
+        std::memcpy(out + power + 2, d + power + 1, kWordChars);
+        return static_cast<std::size_t>(out - text) + kept + 1;
     }
     int kept = digits;
     while (kept > 1 && d[kept - 1] == '0') --kept;
-    char* out = text;
-    if (negative) *out++ = '-';
     if (power < -4 || power >= digits) {
         *out++ = d[0];
         if (kept > 1) *out++ = '.';
@@ -260,8 +279,14 @@ std::size_t WriteGeneral(char* text, bool negative, std::uint64_t whole, int pow
 std::size_t QuickGeneral(char* text, double v, int digits) {
     if (digits > kQuickDigits || v == 0 || !std::isfinite(v)) return 0;
     std::uint64_t whole = 0;
-    int power = 0;
-    if (!RoundedDigits(v, digits, whole, power)) return 0;
+    // A first guess of the power of ten from the power of two, |v| in
+    // [2^t, 2^(t+1)): floor(t·log10 2), or one less (the rounding corrects it).
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    int power = ((static_cast<int>(bits >> 52 & 0x7FF) - 1023) * 78913) >> 18;
+    if (!RoundedInDoubles(v, digits, whole, power) && !RoundedDigits(v, digits, whole, power)) {
+        return 0;
+    }
     return WriteGeneral(text, std::signbit(v), whole, power, digits);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +69,46 @@ void WriteListingLine(std::ostream& report, std::int32_t k, double value, int di
     // Straight to the stream's buffer (or, unbuffered, to the file).
     const std::streamsize length = end - text;
     if (report.rdbuf()->sputn(text, length) != length) report.setstate(std::ios_base::badbit);
+}
+
+void WriteListingLines(std::ostream& report, const double* values, std::int32_t count, int digits) {
+    constexpr std::size_t kBlock = std::size_t{16} * 1024;
+    constexpr std::size_t kLongestLine = kIndexChars + kNumberChars + 4;
+    char block[kBlock];
+    std::size_t used = 0;
+    // The line's number as text, counted up in place.
+    char index[kIndexChars] = {'0'};
+    int indexLength = 1;
+    for (std::int32_t k = 0; k < count; ++k) {
+        int at = indexLength - 1;
+        while (at >= 0 && index[at] == '9') index[at--] = '0';
+        if (at >= 0) {
+            ++index[at];
+        } else {
+            std::memmove(index + 1, index, static_cast<std::size_t>(indexLength++));
+            index[0] = '1';
+        }
+        if (kBlock - used < kLongestLine) {
+            if (report.rdbuf()->sputn(block, static_cast<std::streamsize>(used)) !=
+                static_cast<std::streamsize>(used)) {
+                report.setstate(std::ios_base::badbit);
+                return;
+            }
+            used = 0;
+        }
+        char* end = block + used;
+        std::memcpy(end, index, static_cast<std::size_t>(indexLength));
+        end += indexLength;
+        std::memcpy(end, ":  ", 3);
+        end += 3;
+        end += FormatNumber(end, values[k], digits);
+        *end++ = '\n';
+        used = static_cast<std::size_t>(end - block);
+    }
+    if (report.rdbuf()->sputn(block, static_cast<std::streamsize>(used)) !=
+        static_cast<std::streamsize>(used)) {
+        report.setstate(std::ios_base::badbit);
+    }
 }
 
 void WriteStatisticBlock(std::ostream& report, Block block, const ResultSet& set,

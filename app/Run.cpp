@@ -31,6 +31,10 @@ void ComputeColumns(Columns& columns, const std::string& dataName, const RunOpti
 void WriteListing(Listing& listing, const Columns& columns) {
     listing.SectionFound();
     const std::int32_t count = columns.empty() ? 0 : columns[0].values.Count();
+    if (columns.size() == 1) {
+        listing.TakeAll(columns[0].values.Data(), count);
+        return;
+    }
     std::vector<double> row(columns.size());
     for (std::int32_t p = 0; p < count; ++p) {
         for (std::size_t i = 0; i < columns.size(); ++i) row[i] = columns[i].values.Data()[p];
