@@ -219,10 +219,52 @@ bool RoundedDigits(double v, int digits, std::uint64_t& whole, int& power) {
     return true;
 }
 
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr bool kLittleEndian = true;
+#else
+constexpr bool kLittleEndian = false;  // the word below holds its digits in memory order
+#endif
+
+// The eight digits of x < 10^8 as text in one word, the first in its first
+// byte in memory: the halves of four digits each split into pairs, and the
+// pairs into digits, every lane at once.
+std::uint64_t EightDigitsText(std::uint64_t x) {
+    const std::uint64_t merged = (x / 10000) | ((x % 10000) << 32);
+    const std::uint64_t top = ((merged * 10486) >> 20) & 0x0000007F0000007FULL;
+    const std::uint64_t hundreds = ((merged - 100 * top) << 16) + top;
+    std::uint64_t tens = ((hundreds * 103) >> 10) & 0x000F000F000F000FULL;
+    tens += (hundreds - 10 * tens) << 8;
+    return tens + 0x3030303030303030ULL;
+}
+
+// WriteGeneral's commonest case: fixed notation (0 ≤ power < digits ≤ 8),
+// the digits a word, written whole on each side of the point (the bytes past
+// the length are scratch; the caller's room holds them).
+std::size_t WriteShortFixed(char* text, bool negative, std::uint64_t whole, int power,
+                            int digits) {
+    const std::uint64_t word = EightDigitsText(whole) >> (8 * (kWordChars - digits));
+    // The fraction's trailing zeros: zero bytes of word ^ '0'... at its top.
+    const std::uint64_t marks =
+        (word ^ 0x3030303030303030ULL) & (~std::uint64_t{0} >> (8 * (kWordChars - digits)));
+    const int zeros = __builtin_clzll(marks) / 8 - (kWordChars - digits);
+    const int kept = std::max(digits - zeros, power + 1);
+    char* out = text;
+    if (negative) *out++ = '-';
+    std::memcpy(out, &word, kWordChars);
+    if (kept == power + 1) return static_cast<std::size_t>(out - text) + kept;
+    out[power + 1] = '.';
+    const std::uint64_t fraction = word >> (8 * (power + 1));
+    std::memcpy(out + power + 2, &fraction, kWordChars);
+    return static_cast<std::size_t>(out - text) + kept + 1;
+}
+
 // The digits of `whole` (`digits` of them, the first at 10^power) as %g
 // writes them: fixed notation for a power from -4 to digits - 1, else
 // d.ddde±XX, trailing zeros left out.
 std::size_t WriteGeneral(char* text, bool negative, std::uint64_t whole, int power, int digits) {
+    if (kLittleEndian && digits <= kWordChars && power >= 0 && power < digits) {
+        return WriteShortFixed(text, negative, whole, power, digits);
+    }
     // The digits two at a time from the last.
     static constexpr char kPairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -238,18 +280,6 @@ std::size_t WriteGeneral(char* text, bool negative, std::uint64_t whole, int pow
     if (i == 1) d[0] = static_cast<char>('0' + whole);
     char* out = text;
     if (negative) *out++ = '-';
-    if (digits <= kWordChars && power >= 0 && power < digits) {
-        // The commonest: fixed notation of up to eight digits, a word each
-        // side of the point (the bytes past the digits are overwritten or
-        // past the length).
-        int kept = digits;
-        while (kept > power + 1 && d[kept - 1] == '0') --kept;
-        std::memcpy(out, d, kWordChars);
-        if (kept == power + 1) return static_cast<std::size_t>(out - text) + kept;
-        out[power + 1] = '.';
-        std::memcpy(out + power + 2, d + power + 1, kWordChars);
-        return static_cast<std::size_t>(out - text) + kept + 1;
-    }
     int kept = digits;
     while (kept > 1 && d[kept - 1] == '0') --kept;
     if (power < -4 || power >= digits) {
