@@ -32,6 +32,7 @@ enum class Opt {
     kDecimalComma,
     kInputEncoding,
     kSkipInvalid,
+    kThreads,
     kNoListing,
     kForce,
     kHistogram,
@@ -157,6 +158,11 @@ constexpr OptionName kOptions[] = {
     {"skip-invalid", '\0', Opt::kSkipInvalid, nullptr,
      "leave out every value line whose field holds no\n"
      "number (empty, NA, a word)"},
+    {"threads", '\0', Opt::kThreads, "N",
+     "read a large data file's values in N parts at once,\n"
+     "one per thread (default: one per core; 1: one\n"
+     "thread); the results are the same",
+     true},
     {"help", 'h', Opt::kHelp, nullptr, "show this help and exit"},
     {"version", 'V', Opt::kVersion, nullptr, "show the version and exit"},
 };
@@ -382,6 +388,20 @@ bool ParseBins(const std::string& value, int& bins) {
     return true;
 }
 
+// The most threads --threads takes: more parts than that only cost.
+constexpr int kMaxThreads = 64;
+
+bool ParseThreads(const std::string& value, int& threads) {
+    if (value.empty() || value.size() > 2 ||
+        value.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const int n = std::stoi(value);
+    if (n < 1 || n > kMaxThreads) return false;
+    threads = n;
+    return true;
+}
+
 // One byte, or "tab" or "\t" for a tab; never a quote or a line end, which
 // have meanings of their own.
 bool ParseSeparator(const std::string& value, char& separator) {
@@ -473,6 +493,11 @@ bool Apply(const OptionName& o, const std::string& value, CommandLine& cl) {
             cl.error = "invalid separator '" + value + "' (one byte, or tab)";
             return false;
         case Opt::kSkipInvalid: cl.options.data.skipInvalid = true; return true;
+        case Opt::kThreads:
+            if (ParseThreads(value, cl.options.data.threads)) return true;
+            cl.error = "invalid number of threads '" + value + "' (1 to " +
+                       std::to_string(kMaxThreads) + ")";
+            return false;
         case Opt::kNoListing: cl.options.listing = false; return true;
         case Opt::kForce: cl.options.force = true; return true;
         case Opt::kHistogram: cl.options.histogram = true; return true;

@@ -10,6 +10,7 @@
 
 #include "app/Fields.h"
 #include "app/Shown.h"
+#include "app/SplitRead.h"
 #include "app/Table.h"
 #include "mylib/StrFunc.h"
 
@@ -405,7 +406,7 @@ Failure ReadQuickLines(Lines& lines, std::int32_t most, Column& column, ValueSin
         for (;;) {
             const auto room = static_cast<std::size_t>(std::min(kBatch, most - read));
             const auto n = static_cast<std::int32_t>(
-                myLib::QuickValueLines(p, last, RdTxtLn::kMaxLine, numbers, room));
+                myLib::QuickValueLines(p, last, last, RdTxtLn::kMaxLine, numbers, room));
             if (n == 0) break;
             // Past the largest count the loop's own check fails the read.
             const std::int32_t taken = std::min(n, std::max(0, hooks.maxCount - kept));
@@ -457,6 +458,17 @@ Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const std::
     const bool quick = ReadsQuickly(lines.rules, fields, groups);
     std::string line;
     std::int32_t kept = 0;
+    // Values only counted and summed, which no sink takes one by one, can be
+    // read by every core from a large file.
+    std::int64_t split = 0;
+    if (quick && counted == nullptr && !lines.rules.keepValues && !sink.TakesRecords() &&
+        ReadInParts(lines.reader, ThreadsFor(lines.rules.threads), hooks.leastPartBytes,
+                    *columns[0].sums, split)) {
+        if (split > hooks.maxCount) return Failure::kTooManyLines;
+        kept = static_cast<std::int32_t>(split);
+        lines.number += split;
+        columns[0].values.AddCounted(kept);
+    }
     for (std::int32_t p = 0; counted == nullptr || p < lineCount; ++p) {
         if (quick && (p > 0 || counted == nullptr || !counted->namesLine)) {
             const std::int32_t most =

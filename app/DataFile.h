@@ -120,6 +120,9 @@ struct RunHooks {
     // for a progress line (Progress.h).
     void (*progress)(void* context, const ReadPosition& at) = nullptr;
     void* progressContext = nullptr;
+    // The least bytes worth a thread of their own when a file is read in
+    // parts (SplitRead.h): below twice this ahead, one thread reads it.
+    long long leastPartBytes = 4LL << 20;
 };
 
 // What the counting pass found: how many value lines, and whether the closing

@@ -239,6 +239,17 @@ void AddWrittenNumbers(DecimalSums& sums, const myLib::QuickNumber* numbers, std
     for (std::size_t i = 0; i < count; ++i) AddDecimal(sums, {numbers[i].digits, numbers[i].scale});
 }
 
+void AddDecimalSums(DecimalSums& sums, const DecimalSums& from) {
+    for (std::size_t i = 0; i < from.buckets.size(); ++i) {
+        const DecimalSums::Bucket& b = from.buckets[i];
+        DecimalSums::Bucket* to = BucketFor(sums, from.lowest + static_cast<int>(i));
+        AddLimbs(to->linear, 2, b.linear, 2, false);
+        AddLimbs(to->square, 3, b.square, 3, false);
+    }
+    sums.count += from.count;
+    sums.notFinite = sums.notFinite || from.notFinite;
+}
+
 bool AddDecimalValue(DecimalSums& sums, double v) {
     if (!std::isfinite(v)) {
         sums.notFinite = true;

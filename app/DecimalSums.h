@@ -78,6 +78,10 @@ void AddDecimal(DecimalSums& sums, DecimalValue d);
 // (at most 15 digits: its shortest decimal), in one loop.
 void AddWrittenNumbers(DecimalSums& sums, const myLib::QuickNumber* numbers, std::size_t count);
 
+// Adds the sums `from` to `sums`, exactly: as if its values had been added
+// to `sums` one by one (a file read in parts, SplitRead.h).
+void AddDecimalSums(DecimalSums& sums, const DecimalSums& from);
+
 // Adds the finite v as its shortest decimal; a NaN or an infinity is only
 // noted in `notFinite` (then false), as no exact sum can hold it.
 bool AddDecimalValue(DecimalSums& sums, double v);

@@ -100,6 +100,9 @@ struct DataRules {
     bool skipInvalid = false;  // a line whose field holds no number is left out
     bool loneCrEnds = false;   // a lone CR ends a line (CR line ends), as LF does
     bool keepValues = true;    // false: the values are counted and summed, not kept
+    // How many threads may read a large file's values in parts (SplitRead.h):
+    // 0 for as many as there are cores, 1 for none beside the main one.
+    int threads = 0;
 };
 
 // True when the rules read the data file other than by its own rules: a

@@ -41,6 +41,9 @@ public:
     // for it.
     bool Append(double value);
 
+    // Counts n more values, for values only counted (CountOnly).
+    void AddCounted(std::int32_t n) { count_ += n; }
+
     // The values in file order (null while there are none, and when they are
     // only counted), and how many.
     double* Data() { return data_; }

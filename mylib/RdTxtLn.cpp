@@ -438,6 +438,51 @@ bool RdTxtLn::TakeWholeLine(std::string& line, std::size_t keep) {
     return true;
 }
 
+bool RdTxtLn::ReadableAt(long long& offset, long long& size) const {
+    if (status != kReady || atStart_ || !owned_ || kind_ != kRegularFile || size_ < 0 ||
+        backCount_ > 0 || rawBackCount_ > 0 || utf16_ != 0 || errorAhead_ || readError_) {
+        return false;
+    }
+    offset = taken_ - (end_ - next_);
+    size = size_;
+    return true;
+}
+
+long long RdTxtLn::ReadAt(long long offset, char* buffer, std::size_t n) const {
+    if (fp_ == nullptr) return -1;
+#ifdef _WIN32
+    // A positioned read: the offset is the call's own, whatever the handle's
+    // position (which it moves, and SeekTo sets again).
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(static_cast<unsigned long long>(offset) >> 32);
+    DWORD got = 0;
+    if (ReadFile(HandleOf(fp_), buffer, static_cast<DWORD>(n), &got, &at) == 0) {
+        return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    }
+    return static_cast<long long>(got);
+#else
+    for (;;) {
+        const ssize_t got = pread(fileno(fp_), buffer, n, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        return static_cast<long long>(got);
+    }
+#endif
+}
+
+bool RdTxtLn::SeekTo(long long offset) {
+    next_ = nullptr;
+    end_ = nullptr;
+#ifdef _WIN32
+    const bool moved = _fseeki64(fp_, offset, SEEK_SET) == 0;
+#else
+    const bool moved = fseeko(fp_, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+    if (!moved) errorAhead_ = true;  // the next read reports it
+    taken_ = offset;
+    return moved;
+}
+
 bool RdTxtLn::PeekBlock(const char*& first, const char*& last) {
     if (status != kReady || atStart_ || kind_ == kDeviceFile || backCount_ > 0 ||
         rawBackCount_ > 0 || utf16_ != 0) {

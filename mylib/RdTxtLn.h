@@ -146,6 +146,22 @@ public:
     // to p (within the bytes it was given); reading goes on there.
     void SkipTo(const char* p) { next_ = p; }
 
+    // True when the rest of the file can be read by position from other
+    // threads (ReadAt): a regular file opened by name, read as bytes, with
+    // nothing put back; `offset` is where the next line starts, `size` the
+    // file's size when it was opened.
+    bool ReadableAt(long long& offset, long long& size) const;
+
+    // Reads up to n bytes from `offset` of the open file into `buffer`
+    // without moving the reader: any thread may call it at once with
+    // another. Gives how many (0 at the end), or -1 on a read error.
+    long long ReadAt(long long offset, char* buffer, std::size_t n) const;
+
+    // Goes on reading lines from `offset` (a line's start) of the open
+    // regular file, the bytes before it taken as read; false when the file
+    // cannot be moved there (the reader is then at a read error).
+    bool SeekTo(long long offset);
+
     // Releases the handle. A ready reader becomes kClosed; a reader at end of
     // file keeps kEndOfFile; otherwise nothing changes.
     void Close();

@@ -398,10 +398,10 @@ const char* QuickDecimal(const char* p, const char* last, QuickNumber& number) {
 }
 
 
-std::size_t QuickValueLines(const char*& p, const char* last, std::size_t maxLine,
-                            QuickNumber* numbers, std::size_t room) {
+std::size_t QuickValueLines(const char*& p, const char* last, const char* limit,
+                            std::size_t maxLine, QuickNumber* numbers, std::size_t room) {
     std::size_t count = 0;
-    while (count < room) {
+    while (count < room && p < limit) {
         const char* const next = QuickValueLine(p, last, maxLine, numbers[count]);
         if (next == nullptr) break;
         p = next;

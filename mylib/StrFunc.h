@@ -85,11 +85,12 @@ const char* QuickDecimal(const char* p, const char* last, QuickNumber& number);
 // blanks, a number that QuickDecimal reads and that is its whole first
 // field, then blanks and any further fields, and its line end (LF, or CR LF)
 // before `last`, with at most `maxLine` bytes before it. Reads up to `room`
-// such lines into `numbers`, gives how many, and leaves p after the last one
-// read: at a line of any other kind (an odd number, no line end in reach, a
-// lone CR), which the caller reads the common way, or at `last`.
-std::size_t QuickValueLines(const char*& p, const char* last, std::size_t maxLine,
-                            QuickNumber* numbers, std::size_t room);
+// such lines into `numbers`, none that starts at or after `limit` (at most
+// `last`), gives how many, and leaves p after the last one read: at a line
+// of any other kind (an odd number, no line end in reach, a lone CR), which
+// the caller reads the common way, or at `limit` or beyond.
+std::size_t QuickValueLines(const char*& p, const char* last, const char* limit,
+                            std::size_t maxLine, QuickNumber* numbers, std::size_t room);
 
 // True when s can be handed to the file system as a name: it holds no NUL
 // byte, at which the system would end it early and name another file.

@@ -227,7 +227,7 @@ TEST(QuickValueLines, AgreeWithTheCommonWayOnRandomLines) {
         const std::vector<char> buffer(text.begin(), text.end());
         const char* p = buffer.data();
         QuickNumber number;
-        if (QuickValueLines(p, buffer.data() + buffer.size(), 998, &number, 1) == 0) {
+        if (QuickValueLines(p, buffer.data() + buffer.size(), buffer.data() + buffer.size(), 998, &number, 1) == 0) {
             ASSERT_EQ(p, buffer.data()) << text;
             continue;
         }
@@ -261,7 +261,7 @@ TEST_P(QuickLines, TakeTheCommonLinesAndLeaveTheRest) {
     const std::vector<char> buffer(GetParam().text.begin(), GetParam().text.end());
     const char* p = buffer.data();
     QuickNumber numbers[8];
-    EXPECT_EQ(QuickValueLines(p, buffer.data() + buffer.size(), 998, numbers, 8), GetParam().lines)
+    EXPECT_EQ(QuickValueLines(p, buffer.data() + buffer.size(), buffer.data() + buffer.size(), 998, numbers, 8), GetParam().lines)
         << GetParam().text;
 }
 
