@@ -1895,7 +1895,8 @@ def run_case(case, args):
 # The groups of cases kept in modules of their own beside this script: each
 # module's cases(h) builds its list from this module's helpers, passed as h.
 CASE_MODULES = ("cases_outputs", "cases_input", "cases_escapes", "cases_console", "cases_rounding",
-                "cases_progress", "cases_tables", "cases_statistics", "cases_compare")
+                "cases_progress", "cases_tables", "cases_statistics", "cases_compare",
+                "cases_threads")
 
 
 def module_groups():
