@@ -213,6 +213,14 @@ Failure SkipHeader(Lines& lines, std::string& line, TableReader* table = nullptr
     if (lines.rules.plain && table == nullptr) return Failure::kNone;
     bool longLine = false;
     for (;;) {
+        // A table's common rows, where they lie.
+        if (table != nullptr) {
+            const std::int64_t before = lines.number;
+            lines.number += table->AddQuickLines(lines.reader, lines.rules.plain);
+            if (lines.number / kProgressLines != before / kProgressLines) {
+                TellProgress(lines, hooks, 0, false, lines.number);
+            }
+        }
         bool end = false;
         const Failure f = NextLine(lines, line, end, true, table != nullptr);
         if (f != Failure::kNone) return f;

@@ -628,6 +628,95 @@ Outcome TableReader::State::NoNumericColumn() const {
             "no column holds numbers; the columns are " + JoinedList(found)};
 }
 
+namespace {
+
+// The start of the cell after the `index`-th separator from p (index 0: p),
+// or null when the row has fewer.
+const char* CellStart(const char* p, const char* end, char separator, int index) {
+    for (int k = 0; k < index; ++k) {
+        const void* found = std::memchr(p, separator, static_cast<std::size_t>(end - p));
+        if (found == nullptr) return nullptr;
+        p = static_cast<const char*>(found) + 1;
+    }
+    return p;
+}
+
+// How many separators from p to `end`.
+std::size_t SeparatorsIn(const char* p, const char* end, char separator) {
+    std::size_t count = 0;
+    for (;;) {
+        const void* found = std::memchr(p, separator, static_cast<std::size_t>(end - p));
+        if (found == nullptr) return count;
+        ++count;
+        p = static_cast<const char*>(found) + 1;
+    }
+}
+
+const char* SkipBlanks(const char* p, const char* end) {
+    while (p < end && myLib::IsBlnk(*p)) ++p;
+    return p;
+}
+
+}  // namespace
+
+std::int64_t TableReader::AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers) {
+    State& s = *state_;
+    // A separator that may be the second byte of a Shift_JIS character
+    // ('|') needs the common split.
+    const bool quick = s.formFound && s.headerDone && !s.open && s.rowCount > 0 &&
+                       s.failure.failure == Failure::kNone && s.order.size() == 1 &&
+                       s.groupColumns.empty() && s.separator != '\0' && !s.decimalComma &&
+                       !(s.shiftJis && static_cast<unsigned char>(s.separator) >= 0x40);
+    if (!quick) return 0;
+    const int c = s.order[0];
+    TableColumn& column = s.columns[static_cast<std::size_t>(c)];
+    Sample& sample = s.SampleOf(column, 0);
+    std::int64_t taken = 0;
+    const char* first = nullptr;
+    const char* last = nullptr;
+    while (reader.PeekBlock(first, last)) {
+        const char* p = first;
+        for (;;) {
+            const void* feed = std::memchr(p, '\n', static_cast<std::size_t>(last - p));
+            if (feed == nullptr) break;
+            const char* const next = static_cast<const char*>(feed) + 1;
+            const char* end = next - 1;
+            if (end > p && end[-1] == '\r') --end;
+            if ((*p == '/' && !noMarkers) || end - p > myLib::RdTxtLn::kMaxLine ||
+                std::memchr(p, '"', static_cast<std::size_t>(end - p)) != nullptr ||
+                std::memchr(p, '\r', static_cast<std::size_t>(end - p)) != nullptr) {
+                break;
+            }
+            const char* const cell = CellStart(p, end, s.separator, c);
+            if (cell == nullptr) break;
+            myLib::QuickNumber number;
+            const char* after = myLib::QuickDecimal(SkipBlanks(cell, end), end, number);
+            if (after == nullptr) break;
+            after = SkipBlanks(after, end);
+            if (after != end && *after != s.separator) break;
+            if (!s.longRowSeen &&
+                static_cast<std::size_t>(c) + 1 + SeparatorsIn(after, end, s.separator) > s.width) {
+                break;
+            }
+            if (s.rowCount >= s.maxRows) break;  // the common way fails it
+            ++s.rowCount;
+            ++column.numbers;
+            if (!sample.data.values.Append(number.value)) {
+                s.failure = {Failure::kNoMemory, 0};
+                p = next;
+                ++taken;
+                break;
+            }
+            AddDecimal(*sample.data.sums, {number.digits, number.scale});
+            p = next;
+            ++taken;
+        }
+        reader.SkipTo(p);
+        if (p != last || s.failure.failure != Failure::kNone) break;
+    }
+    return taken;
+}
+
 Outcome TableReader::AddLine(const std::string& line, std::int64_t number) {
     State& s = *state_;
     if (s.failure.failure != Failure::kNone) return s.failure;

@@ -57,6 +57,14 @@ public:
     // Takes the file's next line, `number` counted from 1. A failure (a field
     // the rules name that the table lacks, no memory) ends the reading.
     Outcome AddLine(const std::string& line, std::int64_t number);
+    // Takes the rows of the simplest kind where they lie in the reader's
+    // block, as AddLine would take each: once the form, the header and a
+    // first row are known, one column is read without groups, and the line
+    // holds no quote, no lone CR and no more cells than the first rows, its
+    // cell a number that myLib::QuickDecimal reads (a line that starts with
+    // '/' only with `noMarkers`). Stops before any other line, which the
+    // caller reads and hands to AddLine; gives how many lines it took.
+    std::int64_t AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers);
     // After the last line: the samples in `columns`, column by column and
     // each column's groups in order of first appearance; the remarks to
     // `sink`. Fails when a quote is left open, when the file holds no row

@@ -229,8 +229,10 @@ namespace {
 // lines, where a call would cost as much as the step.
 #if defined(__GNUC__)
 #define MYLIB_ALWAYS_INLINE inline __attribute__((always_inline))
+#define MYLIB_NOINLINE __attribute__((noinline))
 #else
 #define MYLIB_ALWAYS_INLINE inline
+#define MYLIB_NOINLINE
 #endif
 
 constexpr std::uint64_t kDigitZeros = kEachByte * '0';
@@ -306,9 +308,41 @@ const char* FindLineEnd(const char* p, const char* stop) {
     }
 }
 
-// QuickDecimal, made part of each caller.
-MYLIB_ALWAYS_INLINE const char* ReadQuickDecimal(const char* p, const char* last,
-                                                 QuickNumber& number) {
+// The commonest number of all, where 17 bytes lie from p: fewer than eight
+// digits before and after its point; its digits are two words. Gives the
+// byte after them (the caller tells an exponent that follows), or null for
+// any other text.
+MYLIB_ALWAYS_INLINE const char* ShortDecimal(const char* p, QuickNumber& number) {
+    const bool negative = *p == '-';
+    if (negative || *p == '+') ++p;
+    const std::uint64_t whole = WordAt(p);
+    const int wholeDigits = LeadingDigits(whole);
+    if (wholeDigits == 8) return nullptr;
+    const char* q = p + wholeDigits;
+    std::uint64_t m = WordDigitsValue(whole, wholeDigits);
+    int fraction = 0;
+    if (*q == '.') {
+        const std::uint64_t part = WordAt(q + 1);
+        fraction = LeadingDigits(part);
+        if (fraction == 8) return nullptr;
+        m = m * kPowersOfTen[fraction] + WordDigitsValue(part, fraction);
+        q += 1 + fraction;
+    }
+    if (wholeDigits + fraction == 0) return nullptr;
+    const auto value = static_cast<double>(m) / kExactPowers[fraction];
+    number.value = negative ? -value : value;
+    number.digits = negative ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
+    number.scale = m == 0 ? 0 : -fraction;
+    return q;
+}
+
+// The bytes ShortDecimal may look at: a sign, 7 digits, a point, 7 digits
+// and the byte after them.
+constexpr std::ptrdiff_t kShortNumber = 17;
+
+// QuickDecimal for any number ShortDecimal does not read: apart, so that
+// the common path stays small.
+MYLIB_NOINLINE const char* LongerDecimal(const char* p, const char* last, QuickNumber& number) {
     constexpr std::uint64_t kLongest = 1000000000000000ULL;  // 10^15: 16 digits
     if (FLT_EVAL_METHOD != 0) return nullptr;  // see QuickValue
     bool negative = false;
@@ -342,41 +376,23 @@ MYLIB_ALWAYS_INLINE const char* ReadQuickDecimal(const char* p, const char* last
     return p;
 }
 
-// The commonest line of all, where 18 bytes lie from p: a number of fewer
-// than eight digits before and after its point, no exponent, and a line feed
-// right after it; its digits are two words. Gives the byte after the line
-// feed, or null for any other line.
-MYLIB_ALWAYS_INLINE const char* ShortDecimalLine(const char* p, QuickNumber& number) {
-    const bool negative = *p == '-';
-    if (negative || *p == '+') ++p;
-    const std::uint64_t whole = WordAt(p);
-    const int wholeDigits = LeadingDigits(whole);
-    if (wholeDigits == 8) return nullptr;
-    const char* q = p + wholeDigits;
-    std::uint64_t m = WordDigitsValue(whole, wholeDigits);
-    int fraction = 0;
-    if (*q == '.') {
-        const std::uint64_t part = WordAt(q + 1);
-        fraction = LeadingDigits(part);
-        if (fraction == 8) return nullptr;
-        m = m * kPowersOfTen[fraction] + WordDigitsValue(part, fraction);
-        q += 1 + fraction;
+// QuickDecimal, made part of each caller.
+MYLIB_ALWAYS_INLINE const char* ReadQuickDecimal(const char* p, const char* last,
+                                                 QuickNumber& number) {
+    if (kWordDigits && FLT_EVAL_METHOD == 0 && last - p >= kShortNumber) {
+        const char* const after = ShortDecimal(p, number);
+        if (after != nullptr && *after != 'e' && *after != 'E') return after;
     }
-    if (*q != '\n' || wholeDigits + fraction == 0) return nullptr;
-    const auto value = static_cast<double>(m) / kExactPowers[fraction];
-    number.value = negative ? -value : value;
-    number.digits = negative ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
-    number.scale = m == 0 ? 0 : -fraction;
-    return q + 1;
+    return LongerDecimal(p, last, number);
 }
 
 // One line of QuickValueLines: the byte after its line end, or null.
 MYLIB_ALWAYS_INLINE const char* QuickValueLine(const char* p, const char* last,
                                                std::size_t maxLine, QuickNumber& number) {
-    constexpr std::ptrdiff_t kShortLine = 18;  // sign, 7 digits, point, 7 digits, LF and a byte
-    if (kWordDigits && FLT_EVAL_METHOD == 0 && last - p >= kShortLine) {
-        const char* const next = ShortDecimalLine(p, number);
-        if (next != nullptr) return next;
+    if (kWordDigits && FLT_EVAL_METHOD == 0 && last - p >= kShortNumber) {
+        // The commonest line: the number and its line feed.
+        const char* const after = ShortDecimal(p, number);
+        if (after != nullptr && *after == '\n') return after + 1;
     }
     const char* const begin = p;
     const char* const stop =

@@ -2,12 +2,16 @@
 // table's form is found to be from the file's own lines.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "TempFile.h"
 #include "app/DataFile.h"
+#include "app/DecimalSums.h"
 #include "app/Table.h"
 #include "mylib/RdTxtLn.h"
 
@@ -130,6 +134,117 @@ TEST(Table, NoHeaderLineOverMissingCells) {
     const descstat::Outcome read =
         descstat::ReadDataFile(reader, file.Name(), rules, sink, {}, columns);
     EXPECT_EQ(read.failure, descstat::Failure::kNoNumbers) << read.detail;
+}
+
+}  // namespace
+
+namespace {
+
+// What a table's reading gave: each sample's count, missing cells and exact
+// sums, and the remarks in order.
+class Remarks : public descstat::ValueSink {
+public:
+    void Remark(const descstat::LineRemark& r) override {
+        said += std::to_string(r.line) + ":" + std::to_string(r.kind) + ":" + r.field + "\n";
+    }
+    void MoreRemarks(std::int64_t count) override { said += "+" + std::to_string(count) + "\n"; }
+    std::string said;
+};
+
+std::string Gave(const descstat::Outcome& read, const descstat::Columns& columns,
+                 const Remarks& remarks) {
+    std::string all = std::to_string(static_cast<int>(read.failure)) + read.detail + "\n" +
+                      remarks.said;
+    for (const descstat::Column& column : columns) {
+        const descstat::DecimalSums& sums = *column.sums;
+        const int scale = descstat::DecimalScale(sums);
+        const descstat::SignedNat linear = descstat::DecimalLinearSum(sums, scale);
+        all += column.field + " " + std::to_string(column.values.Count()) + " " +
+               std::to_string(column.missing) + " " + std::to_string(scale) +
+               (linear.negative ? " -" : " ");
+        for (const std::uint64_t limb : linear.magnitude) all += std::to_string(limb) + ",";
+        for (const std::uint64_t limb : descstat::DecimalSquareSum(sums, scale)) {
+            all += std::to_string(limb) + ",";
+        }
+        for (std::int32_t i = 0; column.values.Data() != nullptr && i < column.values.Count(); ++i) {
+            all += " " + std::to_string(column.values.Data()[i]);
+        }
+        all += "\n";
+    }
+    return all;
+}
+
+// A random table with a column of numbers among others, its rows of every
+// kind: the common ones (read where they lie), and quotes, CR line ends and
+// lone CRs, missing cells, words, short and long rows, blank rows, rows of
+// separators, long lines, a line that starts with '/'.
+std::string RandomTable(std::mt19937_64& rng, bool plain) {
+    const auto pick = [&rng](const std::vector<std::string>& pieces) {
+        return pieces[rng() % pieces.size()];
+    };
+    std::string text = "id,value,note\n";
+    const int rows = 5 + static_cast<int>(rng() % 120);
+    for (int i = 0; i < rows; ++i) {
+        const std::string value =
+            rng() % 6 == 0 ? pick({"NA", "", " ", "x", "\"3.5\"", "1e5", " 2.25 ", "12345678901234567",
+                                  "-0", "+.5", "7."})
+                           : std::to_string(static_cast<long>(rng() % 200000) - 100000) + "." +
+                                 std::to_string(rng() % 100);
+        std::string row;
+        switch (rng() % 14) {
+            case 0: row = plain ? pick({"", "  ", ",,", "/x," + value + ",z"}) : ",,"; break;
+            case 1: row = std::to_string(i) + "," + value; break;
+            case 2: row = std::to_string(i) + "," + value + ",n,extra"; break;
+            case 3: row = "\"a\nb\"," + value + ",q"; break;
+            case 4: row = std::to_string(i) + "," + value + "," + std::string(1000, 'w'); break;
+            case 5: row = std::to_string(i) + "\r," + value + ",r"; break;
+            default: row = std::to_string(i) + "," + value + "," + pick({"a", "b", "\"c\""});
+        }
+        text += row + pick({"\n", "\n", "\n", "\r\n"});
+    }
+    return text;
+}
+
+// Rows read where they lie in the reader's block give what the same lines
+// give handed to the table one by one.
+TEST(Table, RowsReadWhereTheyLieAsLineByLine) {
+    std::mt19937_64 rng(20261210);  // NOLINT(cert-msc32-c,cert-msc51-cpp): a fixed, replayable seed
+    for (int t = 0; t < 300; ++t) {
+        const TempFile file(RandomTable(rng, t % 2 == 0));
+        descstat::DataRules rules;
+        rules.fields = {{2, 2, ""}};
+        rules.plain = t % 2 == 0;
+        rules.header = true;
+        rules.loneCrEnds = t % 3 != 0;
+        rules.keepValues = t % 4 != 0;
+
+        myLib::RdTxtLn quick(file.Name());
+        Remarks quickRemarks;
+        descstat::Columns quickColumns;
+        const descstat::Outcome quickRead =
+            descstat::ReadData(quick, file.Name(), rules, quickRemarks, {}, quickColumns);
+
+        myLib::RdTxtLn common(file.Name());
+        common.CrEndsLn(rules.loneCrEnds);
+        common.DecodeUtf16(myLib::RdTxtLn::kUtf16ByMark);
+        descstat::TableReader table(rules, common, std::numeric_limits<std::int32_t>::max());
+        std::string line;
+        for (std::int64_t number = 1;; ++number) {
+            const int result = common.GetLongLn(line);
+            if (result != myLib::RdTxtLn::kLineRead ||
+                (common.status == myLib::RdTxtLn::kEndOfFile && line.empty())) {
+                break;
+            }
+            (void)table.AddLine(line, number);
+        }
+        Remarks commonRemarks;
+        descstat::Columns commonColumns;
+        const descstat::Outcome commonRead = table.Finish(commonRemarks, commonColumns);
+        ASSERT_EQ(Gave(quickRead, quickColumns, quickRemarks),
+                  Gave(commonRead, commonColumns, commonRemarks))
+            << "table " << t << ":\n"
+            << file.Read();
+    }
 }
 
 }  // namespace
