@@ -273,6 +273,7 @@ INSTANTIATE_TEST_SUITE_P(
                       QuickCase{"5\r\n6\t\n7 x y\n", 3}, QuickCase{"0.000000000000001\n", 1},
                       QuickCase{"1234567890123456\n", 0}, QuickCase{"1e23\n", 0},
                       QuickCase{"5\r6\n", 0}, QuickCase{"5kg\n", 0}, QuickCase{"\n", 0},
+                      QuickCase{"12:30\n", 0}, QuickCase{"12345:7\n", 0},
                       QuickCase{"/ end\n", 0}, QuickCase{"1e\n", 0}, QuickCase{".\n", 0},
                       QuickCase{"12.5", 0}, QuickCase{"1\n2", 1},
                       QuickCase{std::string(998, ' ') + "\n", 0},
