@@ -74,6 +74,10 @@ TARGET_PIPE = 1.1
 TARGET_CHARTS = 1.3
 TARGET_CSV = 1.3
 TARGET_LISTING = 1.5
+# -F tsv on the largest file, with every core, against the version before the
+# work toward the floor (the parent of the commit that added bench/floor.cpp).
+BEFORE_FLOOR = "9ed0fa2^"
+TARGET_TSV_VS_BEFORE = 0.6
 
 
 def make_data(n):
@@ -199,6 +203,29 @@ def table_bench(program, has_datamash):
     return fast and small and agree != "NO"
 
 
+def threads_bench(program, n):
+    """-F tsv on n values with every core and with one, against the version
+    before the work toward the floor; the rows must be the same bytes."""
+    before = build_baseline(BEFORE_FLOOR, "before-floor")
+    name = os.path.basename(make_data(n)[0])
+    both, both_peak, both_out = best_of([program, "-F", "tsv", name])
+    one, _, one_out = best_of([program, "-F", "tsv", "--threads=1", name])
+    then = best_of([before, "-F", "tsv", name])[0] if before else None
+    print()
+    print("-F tsv on %d values (seconds): every core %.3f (peak %.1f MiB), one thread %.3f%s"
+          % (n, both, both_peak / 2**20, one,
+             "" if then is None else ", before the floor work %.3f" % then))
+    same = both_out == one_out
+    print("- every core and one thread give the same row: %s" % ("yes" if same else "NO"))
+    if then is None:
+        print("- the version before the floor work could not be built: no ratio")
+        return same
+    ratio = both / then
+    print("- -F tsv with every core at most %.1f x before the floor work (%.2f): %s"
+          % (TARGET_TSV_VS_BEFORE, ratio, verdict(ratio <= TARGET_TSV_VS_BEFORE)))
+    return same and ratio <= TARGET_TSV_VS_BEFORE
+
+
 def describe_bench(program, n):
     """--describe against -s on n values, both -F tsv; True when the targets
     hold and the two runs agree on the mean and the median."""
@@ -221,21 +248,21 @@ def describe_bench(program, n):
     return ratio <= TARGET_DESCRIBE and peak <= bound and agree
 
 
-def build_baseline():
-    """The program as it was at BASELINE, built once in build/bench/baseline;
+def build_baseline(revision=BASELINE, folder="baseline"):
+    """The program as it was at `revision`, built once in build/bench/FOLDER;
     None where git or the revision is missing."""
-    program = os.path.join(HERE, "baseline", "build", "descstat")
+    program = os.path.join(HERE, folder, "build", "descstat")
     if os.path.exists(program):
         return program
     try:
-        archive = subprocess.run(["git", "-C", ROOT, "archive", BASELINE], check=True,
+        archive = subprocess.run(["git", "-C", ROOT, "archive", revision], check=True,
                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
     except (OSError, subprocess.CalledProcessError):
         return None
-    src = os.path.join(HERE, "baseline", "src")
+    src = os.path.join(HERE, folder, "src")
     with tarfile.open(fileobj=io.BytesIO(archive)) as tar:
         tar.extractall(src)
-    build = os.path.join(HERE, "baseline", "build")
+    build = os.path.join(HERE, folder, "build")
     subprocess.run(["cmake", "-S", src, "-B", build, "-DCMAKE_BUILD_TYPE=Release",
                     "-DBUILD_TESTING=OFF"], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", build, "-j", "2", "--target", "descstat"], check=True,
@@ -483,6 +510,7 @@ def main():
         print("- linear time (argument run ns per value %s): %s"
               % (", ".join("%.0f" % per_value[n] for n in sorted(per_value)), verdict(linear)))
         ok["linear"] = linear
+    ok["threads"] = threads_bench(program, max(sizes))
     ok["table"] = table_bench(program, has_datamash)
     ok["describe"] = describe_bench(program, max(sizes))
     if shutil.which("valgrind"):
