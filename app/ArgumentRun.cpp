@@ -59,8 +59,9 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     Warnings warnings(err, dataName, &progress);
     ResultSets sets;
     // Read once, whatever the data is (Values.h: the values grow in place).
-    const Outcome outcome = WriteReportAfterReading(*reader, dataName, std::string(), report.Stream(),
-                                                    options, warnings, progress.Hooks(hooks), sets);
+    const Outcome outcome =
+        WriteReportAfterReading(*reader, dataName, std::string(), report.Stream(), options,
+                                warnings, progress.Hooks(hooks), sets);
     progress.Erase();
     warnings.Finish();
     if (outcome.failure != Failure::kNone) return FailOnStandardError(err, outcome, dataName);

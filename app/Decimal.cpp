@@ -240,8 +240,7 @@ std::uint64_t EightDigitsText(std::uint64_t x) {
 // WriteGeneral's commonest case: fixed notation (0 ≤ power < digits ≤ 8),
 // the digits a word, written whole on each side of the point (the bytes past
 // the length are scratch; the caller's room holds them).
-std::size_t WriteShortFixed(char* text, bool negative, std::uint64_t whole, int power,
-                            int digits) {
+std::size_t WriteShortFixed(char* text, bool negative, std::uint64_t whole, int power, int digits) {
     const std::uint64_t word = EightDigitsText(whole) >> (8 * (kWordChars - digits));
     // The fraction's trailing zeros: zero bytes of word ^ '0'... at its top.
     const std::uint64_t marks =

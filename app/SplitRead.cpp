@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <exception>
 #include <functional>
+#include <memory>
+#include <new>
 #include <thread>
 #include <vector>
 

@@ -302,7 +302,7 @@ const char* TakeExponent(const char* p, const char* last, int& exponent) {
 const char* FindLineEnd(const char* p, const char* stop) {
     for (;;) {
         while (stop - p >= 8 && !AnyByteBelow(WordAt(p), '\r' + 1)) p += 8;
-        while (p < stop && static_cast<unsigned char>(*p) > '\r') ++p;
+        while (p<stop&& static_cast<unsigned char>(*p)> '\r') ++p;
         if (p == stop || *p == '\n' || *p == '\r') return p;
         ++p;
     }
@@ -344,7 +344,7 @@ constexpr std::ptrdiff_t kShortNumber = 17;
 // the common path stays small.
 MYLIB_NOINLINE const char* LongerDecimal(const char* p, const char* last, QuickNumber& number) {
     constexpr std::uint64_t kLongest = 1000000000000000ULL;  // 10^15: 16 digits
-    if (FLT_EVAL_METHOD != 0) return nullptr;  // see QuickValue
+    if (FLT_EVAL_METHOD != 0) return nullptr;                // see QuickValue
     bool negative = false;
     if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
     std::uint64_t m = 0;
@@ -387,16 +387,15 @@ MYLIB_ALWAYS_INLINE const char* ReadQuickDecimal(const char* p, const char* last
 }
 
 // One line of QuickValueLines: the byte after its line end, or null.
-MYLIB_ALWAYS_INLINE const char* QuickValueLine(const char* p, const char* last,
-                                               std::size_t maxLine, QuickNumber& number) {
+MYLIB_ALWAYS_INLINE const char* QuickValueLine(const char* p, const char* last, std::size_t maxLine,
+                                               QuickNumber& number) {
     if (kWordDigits && FLT_EVAL_METHOD == 0 && last - p >= kShortNumber) {
         // The commonest line: the number and its line feed.
         const char* const after = ShortDecimal(p, number);
         if (after != nullptr && *after == '\n') return after + 1;
     }
     const char* const begin = p;
-    const char* const stop =
-        static_cast<std::size_t>(last - p) > maxLine ? p + maxLine + 1 : last;
+    const char* const stop = static_cast<std::size_t>(last - p) > maxLine ? p + maxLine + 1 : last;
     while (p < stop && IsBlnk(*p)) ++p;
     p = ReadQuickDecimal(p, stop, number);
     if (p == nullptr || p == stop) return nullptr;
@@ -412,7 +411,6 @@ MYLIB_ALWAYS_INLINE const char* QuickValueLine(const char* p, const char* last,
 const char* QuickDecimal(const char* p, const char* last, QuickNumber& number) {
     return ReadQuickDecimal(p, last, number);
 }
-
 
 std::size_t QuickValueLines(const char*& p, const char* last, const char* limit,
                             std::size_t maxLine, QuickNumber* numbers, std::size_t room) {

@@ -55,8 +55,8 @@ std::string ReadWith(const std::string& name, const descstat::DataRules& rules,
         all += "n " + std::to_string(column.values.Count()) + " count " +
                std::to_string(sums.count) + " scale " + std::to_string(scale) + " sum " +
                (linear.negative ? "-" : "") + Limbs(linear.magnitude) + " squares " +
-               Limbs(descstat::DecimalSquareSum(sums, scale)) +
-               (sums.notFinite ? " nan" : "") + "\n";
+               Limbs(descstat::DecimalSquareSum(sums, scale)) + (sums.notFinite ? " nan" : "") +
+               "\n";
     }
     return all;
 }
@@ -105,8 +105,8 @@ TEST(SplitRead, GivesWhatOneThreadGives) {
             for (const long long least : {1LL, 3LL, 17LL, 200LL, 1000LL}) {
                 rules.threads = threads;
                 ASSERT_EQ(ReadWith(data.Name(), rules, least), one)
-                    << "file " << file << ", " << threads << " threads, parts of at least "
-                    << least << " bytes:\n"
+                    << "file " << file << ", " << threads << " threads, parts of at least " << least
+                    << " bytes:\n"
                     << data.Read();
                 ++split;
             }

@@ -13,9 +13,9 @@
 
 #include "mylib/StrFunc.h"
 
+using myLib::FindFld;
 using myLib::GetFld;
 using myLib::IsBlnk;
-using myLib::FindFld;
 using myLib::QuickNumber;
 using myLib::QuickValueLines;
 using myLib::StrToDbl;
@@ -194,8 +194,8 @@ CommonRead ReadTheCommonWay(const std::string& line) {
     std::size_t end = 0;
     if (!FindFld(line, 0, begin, end)) return read;
     const char* stop = nullptr;
-    read.value = static_cast<double>(
-        StrToDbl(line.data() + begin, line.data() + end, stop, read.written));
+    read.value =
+        static_cast<double>(StrToDbl(line.data() + begin, line.data() + end, stop, read.written));
     read.whole = stop == line.data() + end && stop != line.data() + begin;
     return read;
 }
@@ -219,7 +219,8 @@ TEST(QuickValueLines, AgreeWithTheCommonWayOnRandomLines) {
             text += static_cast<char>('0' + (rng() % 4 == 0 ? 0 : rng() % 10));
         }
         if (point == digits) text += '.';
-        if (rng() % 5 == 0) text += pick({"e", "E"}) + pick({"", "-", "+"}) + std::to_string(rng() % 30);
+        if (rng() % 5 == 0)
+            text += pick({"e", "E"}) + pick({"", "-", "+"}) + std::to_string(rng() % 30);
         if (rng() % 9 == 0) text += pick({"e", "x", "kg", ",5", ".5", "e99999", "\v"});
         if (rng() % 4 == 0) text += pick({" ", "\t", " 7 8", " \v\0x", "  abc"});
         text += pick({"\n", "\n", "\n", "\r\n", "\r", "\rx\n", ""});
@@ -227,7 +228,8 @@ TEST(QuickValueLines, AgreeWithTheCommonWayOnRandomLines) {
         const std::vector<char> buffer(text.begin(), text.end());
         const char* p = buffer.data();
         QuickNumber number;
-        if (QuickValueLines(p, buffer.data() + buffer.size(), buffer.data() + buffer.size(), 998, &number, 1) == 0) {
+        if (QuickValueLines(p, buffer.data() + buffer.size(), buffer.data() + buffer.size(), 998,
+                            &number, 1) == 0) {
             ASSERT_EQ(p, buffer.data()) << text;
             continue;
         }
@@ -236,11 +238,13 @@ TEST(QuickValueLines, AgreeWithTheCommonWayOnRandomLines) {
         const std::size_t feed = text.find('\n');
         ASSERT_NE(feed, std::string::npos) << text;
         ASSERT_EQ(p, buffer.data() + feed + 1) << text;
-        const std::string line = text.substr(0, feed > 0 && text[feed - 1] == '\r' ? feed - 1 : feed);
+        const std::string line =
+            text.substr(0, feed > 0 && text[feed - 1] == '\r' ? feed - 1 : feed);
         ASSERT_EQ(line.find('\r'), std::string::npos) << text;
         const CommonRead read = ReadTheCommonWay(line);
         ASSERT_TRUE(read.whole && read.written.known) << text;
-        ASSERT_TRUE(number.value == read.value && std::signbit(number.value) == std::signbit(read.value))
+        ASSERT_TRUE(number.value == read.value &&
+                    std::signbit(number.value) == std::signbit(read.value))
             << text << " gives " << number.value << ", not " << read.value;
         ASSERT_EQ(number.digits, read.written.digits) << text;
         ASSERT_EQ(number.scale, read.written.scale) << text;
@@ -261,7 +265,9 @@ TEST_P(QuickLines, TakeTheCommonLinesAndLeaveTheRest) {
     const std::vector<char> buffer(GetParam().text.begin(), GetParam().text.end());
     const char* p = buffer.data();
     QuickNumber numbers[8];
-    EXPECT_EQ(QuickValueLines(p, buffer.data() + buffer.size(), buffer.data() + buffer.size(), 998, numbers, 8), GetParam().lines)
+    EXPECT_EQ(QuickValueLines(p, buffer.data() + buffer.size(), buffer.data() + buffer.size(), 998,
+                              numbers, 8),
+              GetParam().lines)
         << GetParam().text;
 }
 
@@ -273,10 +279,9 @@ INSTANTIATE_TEST_SUITE_P(
                       QuickCase{"5\r\n6\t\n7 x y\n", 3}, QuickCase{"0.000000000000001\n", 1},
                       QuickCase{"1234567890123456\n", 0}, QuickCase{"1e23\n", 0},
                       QuickCase{"5\r6\n", 0}, QuickCase{"5kg\n", 0}, QuickCase{"\n", 0},
-                      QuickCase{"12:30\n", 0}, QuickCase{"12345:7\n", 0},
-                      QuickCase{"/ end\n", 0}, QuickCase{"1e\n", 0}, QuickCase{".\n", 0},
-                      QuickCase{"12.5", 0}, QuickCase{"1\n2", 1},
-                      QuickCase{std::string(998, ' ') + "\n", 0},
+                      QuickCase{"12:30\n", 0}, QuickCase{"12345:7\n", 0}, QuickCase{"/ end\n", 0},
+                      QuickCase{"1e\n", 0}, QuickCase{".\n", 0}, QuickCase{"12.5", 0},
+                      QuickCase{"1\n2", 1}, QuickCase{std::string(998, ' ') + "\n", 0},
                       QuickCase{"7" + std::string(997, ' ') + "\n", 1},
                       QuickCase{"7" + std::string(998, ' ') + "\n", 0}));
 

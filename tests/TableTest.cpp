@@ -153,8 +153,8 @@ public:
 
 std::string Gave(const descstat::Outcome& read, const descstat::Columns& columns,
                  const Remarks& remarks) {
-    std::string all = std::to_string(static_cast<int>(read.failure)) + read.detail + "\n" +
-                      remarks.said;
+    std::string all =
+        std::to_string(static_cast<int>(read.failure)) + read.detail + "\n" + remarks.said;
     for (const descstat::Column& column : columns) {
         const descstat::DecimalSums& sums = *column.sums;
         const int scale = descstat::DecimalScale(sums);
@@ -166,7 +166,8 @@ std::string Gave(const descstat::Outcome& read, const descstat::Columns& columns
         for (const std::uint64_t limb : descstat::DecimalSquareSum(sums, scale)) {
             all += std::to_string(limb) + ",";
         }
-        for (std::int32_t i = 0; column.values.Data() != nullptr && i < column.values.Count(); ++i) {
+        for (std::int32_t i = 0; column.values.Data() != nullptr && i < column.values.Count();
+             ++i) {
             all += " " + std::to_string(column.values.Data()[i]);
         }
         all += "\n";
@@ -185,11 +186,11 @@ std::string RandomTable(std::mt19937_64& rng, bool plain) {
     std::string text = "id,value,note\n";
     const int rows = 5 + static_cast<int>(rng() % 120);
     for (int i = 0; i < rows; ++i) {
-        const std::string value =
-            rng() % 6 == 0 ? pick({"NA", "", " ", "x", "\"3.5\"", "1e5", " 2.25 ", "12345678901234567",
-                                  "-0", "+.5", "7."})
-                           : std::to_string(static_cast<long>(rng() % 200000) - 100000) + "." +
-                                 std::to_string(rng() % 100);
+        const std::string value = rng() % 6 == 0
+                                      ? pick({"NA", "", " ", "x", "\"3.5\"", "1e5", " 2.25 ",
+                                              "12345678901234567", "-0", "+.5", "7."})
+                                      : std::to_string(static_cast<long>(rng() % 200000) - 100000) +
+                                            "." + std::to_string(rng() % 100);
         std::string row;
         switch (rng() % 14) {
             case 0: row = plain ? pick({"", "  ", ",,", "/x," + value + ",z"}) : ",,"; break;
