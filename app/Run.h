@@ -19,8 +19,9 @@
 namespace descstat {
 
 // Reads the data that `reader` has open (in one pass or two, as ReadData
-// does: always in one when `openName` is empty) and appends its result sets, computed, to `sets`,
-// each keyed by `dataName`; remarks bad lines to `remarks`. Writes nothing.
+// does: always in one when `openName` is empty) and appends its result
+// sets, computed, to `sets`, each keyed by `dataName`; remarks bad lines to
+// `remarks`. Writes nothing.
 Outcome ReadAndCompute(myLib::RdTxtLn& reader, const std::string& dataName,
                        const std::string& openName, const RunOptions& options, ValueSink& remarks,
                        const RunHooks& hooks, ResultSets& sets);
@@ -37,8 +38,9 @@ Outcome WriteReport(myLib::RdTxtLn& reader, const std::string& dataName,
 
 // The same report, written only once all the data has been read, so that a
 // failed run writes none of it: in one pass when `openName` is empty (the
-// data is then never opened again), or as ReadData reads it. The lines whose field is not wholly a
-// number are remarked to `remarks` as they are read.
+// data is then never opened again), or as ReadData reads it. The lines
+// whose field is not wholly a number are remarked to `remarks` as they are
+// read.
 Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataName,
                                 const std::string& openName, std::ostream& report,
                                 const RunOptions& options, ValueSink& remarks,
