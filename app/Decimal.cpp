@@ -271,12 +271,12 @@ std::size_t WriteGeneral(char* text, bool negative, std::uint64_t whole, int pow
         "8081828384858687888990919293949596979899";
     char d[2 * kWordChars];
     std::memset(d, '0', sizeof d);
-    int i = digits;
-    for (; i >= 2; i -= 2) {
-        std::memcpy(d + i - 2, kPairs + 2 * (whole % 100), 2);
+    int left = digits;
+    for (; left >= 2; left -= 2) {
+        std::memcpy(d + left - 2, kPairs + 2 * (whole % 100), 2);
         whole /= 100;
     }
-    if (i == 1) d[0] = static_cast<char>('0' + whole);
+    if (left == 1) d[0] = static_cast<char>('0' + whole);
     char* out = text;
     if (negative) *out++ = '-';
     int kept = digits;

@@ -85,8 +85,8 @@ void ReadPart(const RdTxtLn& reader, Part& part) {
 
 // Joins the parts in file order up to the first that stopped: their sums to
 // `sums`, their lines to `lines`; gives where the reader goes on.
-long long JoinParts(std::vector<Part>& parts, DecimalSums& sums, std::int64_t& lines) {
-    for (Part& part : parts) {
+long long JoinParts(const std::vector<Part>& parts, DecimalSums& sums, std::int64_t& lines) {
+    for (const Part& part : parts) {
         AddDecimalSums(sums, part.sums);
         lines += part.lines;
         if (part.stop >= 0) return part.stop;
