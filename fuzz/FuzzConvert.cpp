@@ -74,8 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             myLib::StrToDbl(text.data() + begin, text.data() + fieldEnd, stop, common));
         fuzz::Check(stop == text.data() + fieldEnd, "a quick line's field is wholly a number");
         fuzz::Check(SameBits(number.value, value), "a quick line's value is the common one");
-        fuzz::Check(common.known && number.digits == common.digits &&
-                        number.scale == common.scale,
+        fuzz::Check(common.known && number.digits == common.digits && number.scale == common.scale,
                     "a quick line's decimal is the common one");
     }
     return 0;
