@@ -120,6 +120,51 @@ std::string EdgeText(I128 units, int exponent) {
     return DecimalText(d);
 }
 
+// The powers of ten a double holds exactly.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A bin width as the quick way divides by it: 10^-p an exact double to
+// multiply by (or 10^p one to divide by), then c.
+struct QuickWidth {
+    bool usable = false;
+    bool multiply = true;
+    double power = 1;
+    double c = 1;
+};
+
+QuickWidth QuickWidthOf(Width w) {
+    QuickWidth q;
+    q.usable = w.p >= -22 && w.p <= 22;
+    if (!q.usable) return q;
+    q.multiply = w.p <= 0;
+    q.power = kExactPowers[w.p <= 0 ? -w.p : w.p];
+    q.c = w.c;
+    return q;
+}
+
+// The bin of a normal value v the quick way: v / w in at most two rounded
+// operations, each off by half a unit of its last bit, and v itself off its
+// shortest decimal by another: floor of it is the bin of the shortest
+// decimal unless it lies within those errors of a whole number (an edge).
+// False then, or where v is not normal or the quotient too large or small,
+// which BinIndex settles exactly.
+bool QuickBin(double v, const QuickWidth& q, std::int64_t& k) {
+    if (!q.usable || !std::isnormal(v)) return false;
+    double t = q.multiply ? v * q.power : v / q.power;
+    t /= q.c;
+    const double size = std::fabs(t);
+    if (!(size < 0x1p52) || size < 0x1p-900) return false;
+    auto whole = static_cast<std::int64_t>(t);
+    if (static_cast<double>(whole) > t) --whole;
+    const double rest = t - static_cast<double>(whole);  // exact below 2^52
+    const double error = size * 0x1p-50;
+    if (rest <= error || rest >= 1 - error) return false;
+    k = whole;
+    return true;
+}
+
 // Sturges' rule: ceil(log2 n) + 1, in whole numbers.
 int SturgesBins(std::int64_t n) {
     int bins = 1;
@@ -161,9 +206,12 @@ Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins)
         h.bins[b].low = EdgeText(k * w.c, w.p);
         h.bins[b].high = EdgeText((k + 1) * w.c, w.p);
     }
+    const QuickWidth quick = QuickWidthOf(w);
     for (std::int32_t i = 0; i < n; ++i) {
         if (std::isnan(values[i])) continue;
-        ++h.bins[static_cast<std::size_t>(BinIndex(ScaledOf(values[i]), w) - first)].count;
+        std::int64_t k = 0;
+        const I128 index = QuickBin(values[i], quick, k) ? I128{k} : BinIndex(ScaledOf(values[i]), w);
+        ++h.bins[static_cast<std::size_t>(index - first)].count;
     }
     return h;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,54 @@ TEST(HistogramEdge, IsTheNearestOrTheLargestFiniteDouble) {
         const double v = descstat::EdgeDouble(c.edge);
         EXPECT_TRUE(std::isfinite(v)) << c.edge;
         EXPECT_EQ(v, c.value) << c.edge;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A decimal text as a whole number of 10^-9 (the test's values and edges
+// all fit).
+long long Units(const std::string& text) {
+    const double v = std::stod(text);
+    return std::llround(v * 1e9);
+}
+
+// Values typed with up to three decimals, many of them on a bin's edge
+// (multiples of 0.1, 0.5, 2): each is counted in the bin whose [low, high)
+// holds its decimal exactly, edges read as the exact decimals they print.
+TEST(HistogramBins, CountEachValueInTheBinOfItsDecimal) {
+    std::mt19937_64 rng(20261210);  // NOLINT(cert-msc32-c,cert-msc51-cpp): a fixed, replayable seed
+    for (int set = 0; set < 200; ++set) {
+        std::vector<std::string> texts;
+        std::vector<double> values;
+        const int n = 2 + static_cast<int>(rng() % 300);
+        const int decimals = static_cast<int>(rng() % 4);
+        const long long span = 1 + static_cast<long long>(rng() % 5000);
+        for (int i = 0; i < n; ++i) {
+            const long long units = static_cast<long long>(rng() % (2 * span)) - span / 3;
+            std::string text = std::to_string(units < 0 ? -units : units);
+            while (static_cast<int>(text.size()) <= decimals) text.insert(0, "0");
+            if (decimals > 0) text.insert(text.size() - static_cast<std::size_t>(decimals), ".");
+            if (units < 0) text.insert(0, "-");
+            texts.push_back(text);
+            values.push_back(std::stod(text));
+        }
+        const descstat::Histogram h = descstat::ComputeHistogram(
+            values.data(), static_cast<std::int32_t>(values.size()),
+            rng() % 3 == 0 ? 0 : 1 + static_cast<int>(rng() % 1000));
+        std::vector<std::int64_t> expected(h.bins.size(), 0);
+        for (const std::string& text : texts) {
+            const long long x = Units(text);
+            for (std::size_t b = 0; b < h.bins.size(); ++b) {
+                if (Units(h.bins[b].low) <= x && x < Units(h.bins[b].high)) ++expected[b];
+            }
+        }
+        for (std::size_t b = 0; b < h.bins.size(); ++b) {
+            ASSERT_EQ(h.bins[b].count, expected[b])
+                << "set " << set << ", bin [" << h.bins[b].low << ", " << h.bins[b].high << ")";
+        }
     }
 }
 
