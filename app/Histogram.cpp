@@ -210,7 +210,8 @@ Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins)
     for (std::int32_t i = 0; i < n; ++i) {
         if (std::isnan(values[i])) continue;
         std::int64_t k = 0;
-        const I128 index = QuickBin(values[i], quick, k) ? I128{k} : BinIndex(ScaledOf(values[i]), w);
+        const I128 index =
+            QuickBin(values[i], quick, k) ? I128{k} : BinIndex(ScaledOf(values[i]), w);
         ++h.bins[static_cast<std::size_t>(index - first)].count;
     }
     return h;

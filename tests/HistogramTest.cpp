@@ -182,9 +182,9 @@ TEST(HistogramBins, CountEachValueInTheBinOfItsDecimal) {
             texts.push_back(text);
             values.push_back(std::stod(text));
         }
-        const descstat::Histogram h = descstat::ComputeHistogram(
-            values.data(), static_cast<std::int32_t>(values.size()),
-            rng() % 3 == 0 ? 0 : 1 + static_cast<int>(rng() % 1000));
+        const descstat::Histogram h =
+            descstat::ComputeHistogram(values.data(), static_cast<std::int32_t>(values.size()),
+                                       rng() % 3 == 0 ? 0 : 1 + static_cast<int>(rng() % 1000));
         std::vector<std::int64_t> expected(h.bins.size(), 0);
         for (const std::string& text : texts) {
             const long long x = Units(text);
