@@ -199,6 +199,8 @@ std::string RandomTable(std::mt19937_64& rng, bool plain) {
             case 3: row = "\"a\nb\"," + value + ",q"; break;
             case 4: row = std::to_string(i) + "," + value + "," + std::string(1000, 'w'); break;
             case 5: row = std::to_string(i) + "\r," + value + ",r"; break;
+            // A quoted cell that holds separators and a number before the column.
+            case 6: row = "\"x," + std::to_string(i) + ",y\"," + value + ",q"; break;
             default: row = std::to_string(i) + "," + value + "," + pick({"a", "b", "\"c\""});
         }
         text += row + pick({"\n", "\n", "\n", "\r\n"});
