@@ -59,9 +59,15 @@ int RunWithNames(const std::string& dataName, const std::string& reportName, std
     Warnings warnings(err, dataName, &progress);
     ResultSets sets;
     // Read once, whatever the data is (Values.h: the values grow in place).
+    // A report held until the end may get its listing as the values are
+    // read; one written in place (standard output, a terminal) is written
+    // only once all the data has been read, so that a failed run writes none.
     const Outcome outcome =
-        WriteReportAfterReading(*reader, dataName, std::string(), report.Stream(), options,
-                                warnings, progress.Hooks(hooks), sets);
+        report.HeldUntilCommit()
+            ? WriteReportWhileReading(*reader, dataName, report.Stream(), options, warnings,
+                                      progress.Hooks(hooks), sets)
+            : WriteReportAfterReading(*reader, dataName, std::string(), report.Stream(), options,
+                                      warnings, progress.Hooks(hooks), sets);
     progress.Erase();
     warnings.Finish();
     if (outcome.failure != Failure::kNone) return FailOnStandardError(err, outcome, dataName);

@@ -418,12 +418,17 @@ Failure ReadQuickLines(Lines& lines, std::int32_t most, Column& column, ValueSin
             if (n == 0) break;
             // Past the largest count the loop's own check fails the read.
             const std::int32_t taken = std::min(n, std::max(0, hooks.maxCount - kept));
-            for (std::int32_t i = 0; i < taken; ++i) {
-                if (!column.values.Append(numbers[i].value)) return Failure::kNoMemory;
+            if (column.values.CountsOnly()) {
+                column.values.AddCounted(taken);
+            } else {
+                for (std::int32_t i = 0; i < taken; ++i) {
+                    if (!column.values.Append(numbers[i].value)) return Failure::kNoMemory;
+                }
             }
             AddWrittenNumbers(*column.sums, numbers, static_cast<std::size_t>(taken));
-            for (std::int32_t i = 0; records && i < taken; ++i) {
-                sink.Take({lines.number + i + 1, kept + i + 1, &numbers[i].value, 1});
+            if (records && taken > 0) {
+                sink.TakeWritten(numbers, static_cast<std::size_t>(taken),
+                                 {lines.number + 1, kept + 1, nullptr, 1});
             }
             lines.number += taken;
             lines.recordStart = lines.number;
@@ -454,9 +459,10 @@ Failure ReadValueLines(Lines& lines, const std::vector<int>& fields, const std::
                        Columns& columns) {
     if (groups.empty()) {
         columns.resize(fields.size());
+        const bool listedOnly = lines.rules.listedAsRead && fields.size() == 1;
         for (Column& column : columns) {
             column.sums = std::make_unique<DecimalSums>();
-            if (!lines.rules.keepValues) column.values.CountOnly();
+            if (!lines.rules.keepValues || listedOnly) column.values.CountOnly();
         }
     } else {
         columns.clear();
@@ -530,6 +536,7 @@ Outcome ReadSectionOnce(Lines& lines, ValueSink& sink, const RunHooks& hooks, Co
     const Failure header = SkipHeader(lines, line, &table, hooks);
     if (header == Failure::kNoMarker) return table.Finish(sink, columns);
     if (header != Failure::kNone) return {header, 0};
+    sink.SectionFound();
     std::vector<int> fields;
     std::vector<int> groups;
     SectionStart start;
@@ -548,6 +555,14 @@ int Utf16Mode(const DataRules& rules) {
 }
 
 }  // namespace
+
+void ValueSink::TakeWritten(const myLib::QuickNumber* numbers, std::size_t count,
+                            const Record& first) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto n = static_cast<std::int32_t>(i);
+        Take({first.line + n, first.number + n, &numbers[i].value, 1});
+    }
+}
 
 Section::Section() = default;
 Section::~Section() = default;

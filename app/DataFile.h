@@ -35,6 +35,7 @@
 #include "app/Options.h"
 #include "app/Values.h"
 #include "mylib/RdTxtLn.h"
+#include "mylib/StrFunc.h"
 
 namespace descstat {
 
@@ -85,6 +86,11 @@ public:
     virtual void SectionFound() {}
     // A value line kept as a value of the run.
     virtual void Take(const Record& record) { (void)record; }
+    // Value lines read where they lie, `count` in a row: each number with its
+    // digits as written, the first line's place in `first`. Each is a Take
+    // unless the sink does better with the digits.
+    virtual void TakeWritten(const myLib::QuickNumber* numbers, std::size_t count,
+                             const Record& first);
     // True for a sink that does something with Take (it overrides both):
     // the reading loop skips the records of one that does not.
     virtual bool TakesRecords() const { return false; }

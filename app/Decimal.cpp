@@ -1,5 +1,6 @@
 #include "app/Decimal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -58,6 +59,16 @@ namespace {
 
 __extension__ typedef unsigned __int128 U128;  // NOLINT(modernize-use-using)
 
+// The listing's commonest numbers take the short way inline; the longer
+// one is kept out of its loop.
+#if defined(__GNUC__)
+#define DESCSTAT_ALWAYS_INLINE inline __attribute__((always_inline))
+#define DESCSTAT_NOINLINE __attribute__((noinline))
+#else
+#define DESCSTAT_ALWAYS_INLINE inline
+#define DESCSTAT_NOINLINE
+#endif
+
 // The largest power of ten the quick way scales by, either way: 10^22 times
 // a 53-bit mantissa still fits 127 bits.
 constexpr int kQuickPower = 22;
@@ -65,28 +76,6 @@ constexpr int kQuickPower = 22;
 constexpr int kQuickDigits = 15;
 // The bytes of a word, copied as one.
 constexpr int kWordChars = 8;
-
-// 10^k for k from 0 to 19.
-constexpr std::uint64_t kPowersOfTen[] = {1ULL,
-                                          10ULL,
-                                          100ULL,
-                                          1000ULL,
-                                          10000ULL,
-                                          100000ULL,
-                                          1000000ULL,
-                                          10000000ULL,
-                                          100000000ULL,
-                                          1000000000ULL,
-                                          10000000000ULL,
-                                          100000000000ULL,
-                                          1000000000000ULL,
-                                          10000000000000ULL,
-                                          100000000000000ULL,
-                                          1000000000000000ULL,
-                                          10000000000000000ULL,
-                                          100000000000000000ULL,
-                                          1000000000000000000ULL,
-                                          10000000000000000000ULL};
 
 // 10^k for k from 0 to kQuickPower, each exact as a double.
 constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -228,7 +217,7 @@ constexpr bool kLittleEndian = false;  // the word below holds its digits in mem
 // The eight digits of x < 10^8 as text in one word, the first in its first
 // byte in memory: the halves of four digits each split into pairs, and the
 // pairs into digits, every lane at once.
-std::uint64_t EightDigitsText(std::uint64_t x) {
+inline std::uint64_t EightDigitsText(std::uint64_t x) {
     const std::uint64_t merged = (x / 10000) | ((x % 10000) << 32);
     const std::uint64_t top = ((merged * 10486) >> 20) & 0x0000007F0000007FULL;
     const std::uint64_t hundreds = ((merged - 100 * top) << 16) + top;
@@ -240,7 +229,8 @@ std::uint64_t EightDigitsText(std::uint64_t x) {
 // WriteGeneral's commonest case: fixed notation (0 ≤ power < digits ≤ 8),
 // the digits a word, written whole on each side of the point (the bytes past
 // the length are scratch; the caller's room holds them).
-std::size_t WriteShortFixed(char* text, bool negative, std::uint64_t whole, int power, int digits) {
+DESCSTAT_ALWAYS_INLINE std::size_t WriteShortFixed(char* text, bool negative, std::uint64_t whole,
+                                                   int power, int digits) {
     const std::uint64_t word = EightDigitsText(whole) >> (8 * (kWordChars - digits));
     // The fraction's trailing zeros: zero bytes of word ^ '0'... at its top.
     const std::uint64_t marks =
@@ -257,13 +247,9 @@ std::size_t WriteShortFixed(char* text, bool negative, std::uint64_t whole, int 
     return static_cast<std::size_t>(out - text) + kept + 1;
 }
 
-// The digits of `whole` (`digits` of them, the first at 10^power) as %g
-// writes them: fixed notation for a power from -4 to digits - 1, else
-// d.ddde±XX, trailing zeros left out.
-std::size_t WriteGeneral(char* text, bool negative, std::uint64_t whole, int power, int digits) {
-    if (kLittleEndian && digits <= kWordChars && power >= 0 && power < digits) {
-        return WriteShortFixed(text, negative, whole, power, digits);
-    }
+// WriteGeneral's other cases, one digit pair at a time.
+DESCSTAT_NOINLINE std::size_t WriteLongerGeneral(char* text, bool negative, std::uint64_t whole,
+                                                 int power, int digits) {
     // The digits two at a time from the last.
     static constexpr char kPairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -304,6 +290,17 @@ std::size_t WriteGeneral(char* text, bool negative, std::uint64_t whole, int pow
     return static_cast<std::size_t>(out - text);
 }
 
+// The digits of `whole` (`digits` of them, the first at 10^power) as %g
+// writes them: fixed notation for a power from -4 to digits - 1, else
+// d.ddde±XX, trailing zeros left out.
+DESCSTAT_ALWAYS_INLINE std::size_t WriteGeneral(char* text, bool negative, std::uint64_t whole,
+                                                int power, int digits) {
+    if (kLittleEndian && digits <= kWordChars && power >= 0 && power < digits) {
+        return WriteShortFixed(text, negative, whole, power, digits);
+    }
+    return WriteLongerGeneral(text, negative, whole, power, digits);
+}
+
 // The quick way; 0 when it does not apply.
 std::size_t QuickGeneral(char* text, double v, int digits) {
     if (digits > kQuickDigits || v == 0 || !std::isfinite(v)) return 0;
@@ -320,6 +317,29 @@ std::size_t QuickGeneral(char* text, double v, int digits) {
 }
 
 }  // namespace
+
+std::size_t FormatWrittenGeneral(char* text, std::int64_t digits, int scale, int n) {
+    if (digits == 0 || n < 1 || n > kQuickDigits) return 0;
+    const bool negative = digits < 0;
+    std::uint64_t whole =
+        negative ? 0 - static_cast<std::uint64_t>(digits) : static_cast<std::uint64_t>(digits);
+    // How many digits it has: floor(bits·log10 2) (1233 / 2^12 is log10 2
+    // to within 10^-4, enough below 64 bits) or one more.
+    int count = ((64 - __builtin_clzll(whole)) * 1233) >> 12;
+    if (whole >= kPowersOfTen[count]) ++count;
+    int power = count - 1 + scale;
+    if (count <= n) return WriteGeneral(text, negative, whole * kPowersOfTen[n - count], power, n);
+    // Rounded to n digits: a tie is the double's to decide.
+    const std::uint64_t unit = kPowersOfTen[count - n];
+    const std::uint64_t rest = whole % unit;
+    whole /= unit;
+    if (rest == unit / 2) return 0;
+    if (rest > unit / 2 && ++whole == kPowersOfTen[n]) {
+        whole = kPowersOfTen[n - 1];
+        ++power;
+    }
+    return WriteGeneral(text, negative, whole, power, n);
+}
 
 std::size_t FormatGeneral(char* text, double v, int digits) {
     const std::size_t quick = QuickGeneral(text, v, digits);

@@ -100,6 +100,9 @@ struct DataRules {
     bool skipInvalid = false;  // a line whose field holds no number is left out
     bool loneCrEnds = false;   // a lone CR ends a line (CR line ends), as LF does
     bool keepValues = true;    // false: the values are counted and summed, not kept
+    // True when the values are kept only for a listing that the sink writes as
+    // they are read: a marker file's single field then keeps none.
+    bool listedAsRead = false;
     // How many threads may read a large file's values in parts (SplitRead.h):
     // 0 for as many as there are cores, 1 for none beside the main one.
     int threads = 0;

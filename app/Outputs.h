@@ -89,6 +89,12 @@ public:
     // descriptor. kWriteOutput (errno set) when that fails.
     Failure Commit();
 
+    // True when nothing written reaches the named output before Commit (a new
+    // file beside it, or memory), so a failed run shows none of it.
+    bool HeldUntilCommit() const {
+        return way_ == Way::kReplace || way_ == Way::kDescriptor || way_ == Way::kInPlace;
+    }
+
     // True when Commit puts a new file in place by renaming it.
     bool Renames() const { return way_ == Way::kReplace; }
 

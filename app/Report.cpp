@@ -71,44 +71,47 @@ void WriteListingLine(std::ostream& report, std::int32_t k, double value, int di
     if (report.rdbuf()->sputn(text, length) != length) report.setstate(std::ios_base::badbit);
 }
 
+void ListingBlock::Renumber(std::int32_t k) {
+    char* end = std::to_chars(prefix_, prefix_ + kPrefixChars, k).ptr;
+    std::memcpy(end, ":  ", 3);
+    prefixLength_ = static_cast<int>(end + 3 - prefix_);
+}
+
+bool ListingBlock::Flush() {
+    const auto length = static_cast<std::streamsize>(used_);
+    used_ = 0;
+    if (length == 0 || report_.rdbuf()->sputn(block_, length) == length) return true;
+    report_.setstate(std::ios_base::badbit);
+    return false;
+}
+
 void WriteListingLines(std::ostream& report, const double* values, std::int32_t count, int digits) {
-    constexpr std::size_t kBlock = std::size_t{16} * 1024;
-    constexpr std::size_t kLongestLine = kIndexChars + kNumberChars + 4;
-    char block[kBlock];
-    std::size_t used = 0;
-    // The line's number as text, counted up in place.
-    char index[kIndexChars] = {'0'};
-    int indexLength = 1;
+    ListingBlock block(report);
     for (std::int32_t k = 0; k < count; ++k) {
-        int at = indexLength - 1;
-        while (at >= 0 && index[at] == '9') index[at--] = '0';
-        if (at >= 0) {
-            ++index[at];
-        } else {
-            std::memmove(index + 1, index, static_cast<std::size_t>(indexLength++));
-            index[0] = '1';
-        }
-        if (kBlock - used < kLongestLine) {
-            if (report.rdbuf()->sputn(block, static_cast<std::streamsize>(used)) !=
-                static_cast<std::streamsize>(used)) {
-                report.setstate(std::ios_base::badbit);
-                return;
-            }
-            used = 0;
-        }
-        char* end = block + used;
-        std::memcpy(end, index, static_cast<std::size_t>(indexLength));
-        end += indexLength;
-        std::memcpy(end, ":  ", 3);
-        end += 3;
-        end += FormatNumber(end, values[k], digits);
-        *end++ = '\n';
-        used = static_cast<std::size_t>(end - block);
+        char* end = block.StartLine(k + 1);
+        block.EndLine(end + FormatNumber(end, values[k], digits));
     }
-    if (report.rdbuf()->sputn(block, static_cast<std::streamsize>(used)) !=
-        static_cast<std::streamsize>(used)) {
-        report.setstate(std::ios_base::badbit);
-    }
+    block.Flush();
+}
+
+void ListingAsRead::Take(const Record& record) {
+    if (!values_) return;
+    char* end = block_.StartLine(record.number);
+    block_.EndLine(end + FormatNumber(end, record.values[0], format_.digits));
+}
+
+void ListingAsRead::TakeWritten(const myLib::QuickNumber* numbers, std::size_t count,
+                                const Record& first) {
+    if (!values_) return;
+    const int digits = format_.digits;
+    block_.AddLines(first.number, count, [numbers, digits](std::size_t i, char* end) {
+        const myLib::QuickNumber& number = numbers[i];
+        std::size_t length = FormatPlainWritten(end, number.text, number.digits, number.wholeDigits,
+                                                number.fractionDigits, digits);
+        if (length == 0) length = FormatWrittenGeneral(end, number.digits, number.scale, digits);
+        if (length == 0) length = FormatNumber(end, number.value, digits);
+        return length;
+    });
 }
 
 void WriteStatisticBlock(std::ostream& report, Block block, const ResultSet& set,

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <ostream>
 #include <string>
 
@@ -101,13 +102,109 @@ void WriteSetName(std::ostream& report, const std::string& field, const std::str
 void WriteResultTable(std::ostream& report, const ResultSet* sets, std::size_t count,
                       const RunOptions& options, const ReportFormat& format, std::size_t width);
 
+// Listing lines gathered in a block before they go to the stream, the
+// value's number counted up in place from line to line. A block that does
+// not arrive whole marks the stream bad, as a failed write does.
+class ListingBlock {
+public:
+    explicit ListingBlock(std::ostream& report) : report_(report) {}
+    // Starts the line of the value numbered k ("k:  "), first writing out
+    // the block when it lacks room for a whole line; gives where its number
+    // goes (room for kNumberChars).
+    char* StartLine(std::int32_t k) {
+        if (kBlock - used_ < kLongestLine) Flush();
+        if (k != last_ + 1 || !CountUp()) Renumber(k);
+        last_ = k;
+        // The whole prefix buffer in one copy: the line's room holds it.
+        char* start = block_ + used_;
+        std::memcpy(start, prefix_, sizeof prefix_);
+        return start + prefixLength_;
+    }
+    // Ends the line whose number ends at `end`.
+    void EndLine(char* end) {
+        *end++ = '\n';
+        used_ = static_cast<std::size_t>(end - block_);
+    }
+    // Adds the lines of `count` values numbered from k on, the number of the
+    // i-th written by format(i, where), which gives its length: StartLine
+    // and EndLine for each, in a loop that keeps its state in registers
+    // (every byte written might otherwise be a member's).
+    template <typename Format>
+    void AddLines(std::int32_t k, std::size_t count, Format format) {
+        if (count == 0) return;
+        if (k != last_ + 1) {
+            Renumber(k - 1);
+            last_ = k - 1;
+        }
+        char prefix[kPrefixChars];
+        std::memcpy(prefix, prefix_, sizeof prefix);
+        int length = prefixLength_;
+        std::size_t used = used_;
+        // Lines that surely fit before the block must be written out.
+        std::size_t fit = 0;
+        for (std::size_t i = 0; i < count; ++i, --fit) {
+            if (fit == 0) {
+                fit = (kBlock - used) / kLongestLine;
+                if (fit == 0) {
+                    used_ = used;
+                    Flush();
+                    used = 0;
+                    fit = kBlock / kLongestLine;
+                }
+            }
+            int at = length - 4;
+            while (at >= 0 && prefix[at] == '9') prefix[at--] = '0';
+            if (at >= 0) {
+                ++prefix[at];
+            } else {
+                std::memmove(prefix + 1, prefix, static_cast<std::size_t>(length++));
+                prefix[0] = '1';
+            }
+            char* end = block_ + used;
+            std::memcpy(end, prefix, sizeof prefix);
+            end += length;
+            end += format(i, end);
+            *end++ = '\n';
+            used = static_cast<std::size_t>(end - block_);
+        }
+        std::memcpy(prefix_, prefix, sizeof prefix);
+        prefixLength_ = length;
+        used_ = used;
+        last_ = k + static_cast<std::int32_t>(count) - 1;
+    }
+    // Writes out the lines gathered; false when they did not arrive whole.
+    bool Flush();
+
+private:
+    // Adds one to the number in the prefix; false when it gains a digit.
+    bool CountUp() {
+        int at = prefixLength_ - 4;
+        while (at >= 0 && prefix_[at] == '9') prefix_[at--] = '0';
+        if (at < 0) return false;
+        ++prefix_[at];
+        return true;
+    }
+    void Renumber(std::int32_t k);
+
+    static constexpr std::size_t kBlock = std::size_t{16} * 1024;
+    static constexpr std::size_t kPrefixChars = 16;  // "2147483647:  " and room
+    static constexpr std::size_t kLongestLine = kPrefixChars + kNumberChars + 4;
+    std::ostream& report_;
+    char block_[kBlock] = {};
+    std::size_t used_ = 0;
+    char prefix_[kPrefixChars] = {'0', ':', ' ', ' '};  // the last line's "k:  "
+    int prefixLength_ = 4;
+    std::int32_t last_ = 0;
+};
+
 // The listing lines of `count` values, numbered from 1, as WriteListingLine
 // writes each, gathered in blocks before they go to the stream.
 void WriteListingLines(std::ostream& report, const double* values, std::int32_t count, int digits);
 
 // The listing as the reading pass's sink: the heading once the data section
 // is found, then each value's line as it is read, unless the value lines are
-// left out (`values` false: the heading alone).
+// left out (`values` false: the heading alone). Each line is one write, so
+// that an unbuffered report holds every line read whatever happens next.
 class Listing : public ValueSink {
 public:
     Listing(std::ostream& report, const ReportFormat& format, bool values)
@@ -127,6 +224,45 @@ private:
     std::ostream& report_;
     ReportFormat format_;
     bool values_;
+};
+
+// What the listing shows of a marker file as it is read into a report put
+// in place only once complete (the argument run): the same bytes as Listing,
+// gathered in blocks, and a number read where it lies formatted from its
+// digits as written (FormatWrittenGeneral) where that gives its double's
+// text. Without `shown` nothing (several fields are read: the report shows
+// a table of them). Remarks and CR line ends go on to `remarks`. Finish
+// writes out the last lines.
+class ListingAsRead : public ValueSink {
+public:
+    ListingAsRead(std::ostream& report, const ReportFormat& format, bool shown, bool values,
+                  ValueSink& remarks)
+        : report_(report),
+          format_(format),
+          shown_(shown),
+          values_(shown && values),
+          remarks_(remarks),
+          block_(report) {}
+    void SectionFound() override {
+        if (shown_) WriteListingHeading(report_, format_);
+    }
+    void Take(const Record& record) override;
+    void TakeWritten(const myLib::QuickNumber* numbers, std::size_t count,
+                     const Record& first) override;
+    bool TakesRecords() const override { return values_; }
+    void Remark(const LineRemark& remark) override { remarks_.Remark(remark); }
+    void CrLineEnds() override { remarks_.CrLineEnds(); }
+    void MoreRemarks(std::int64_t count) override { remarks_.MoreRemarks(count); }
+    // False when the lines did not arrive whole (the stream is marked bad).
+    bool Finish() { return block_.Flush(); }
+
+private:
+    std::ostream& report_;
+    ReportFormat format_;
+    bool shown_;
+    bool values_;
+    ValueSink& remarks_;
+    ListingBlock block_;
 };
 
 }  // namespace descstat

@@ -110,4 +110,22 @@ Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataN
     return {};
 }
 
+Outcome WriteReportWhileReading(myLib::RdTxtLn& reader, const std::string& dataName,
+                                std::ostream& report, const RunOptions& options,
+                                ValueSink& remarks, const RunHooks& hooks, ResultSets& sets) {
+    const ReportFormat format{options.report, options.digits};
+    WriteHeader(report, dataName);
+    const bool several = SelectsSeveral(options.data);
+    ListingAsRead listing(report, format, !several, options.listing, remarks);
+    DataRules rules = options.data;
+    rules.listedAsRead = !NeedsValues(options);
+    Columns columns;
+    Outcome read = ReadData(reader, std::string(), rules, listing, hooks, columns);
+    listing.Finish();
+    if (read.failure != Failure::kNone) return read;
+    const bool table = !columns.empty() && columns[0].table;
+    WriteBody(report, columns, !table && !several, dataName, options, sets);
+    return {};
+}
+
 }  // namespace descstat

@@ -46,6 +46,15 @@ Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataN
                                 const RunOptions& options, ValueSink& remarks,
                                 const RunHooks& hooks, ResultSets& sets);
 
+// The same report in one pass over data read once, into a report held
+// until the run commits it (OutputFile::HeldUntilCommit): a marker file's
+// listing is written as its values are read (ListingAsRead), so that they
+// need not be kept unless another block needs them. The lines whose field
+// is not wholly a number are remarked to `remarks` as they are read.
+Outcome WriteReportWhileReading(myLib::RdTxtLn& reader, const std::string& dataName,
+                                std::ostream& report, const RunOptions& options,
+                                ValueSink& remarks, const RunHooks& hooks, ResultSets& sets);
+
 }  // namespace descstat
 
 #endif  // DESCSTAT_RUN_H

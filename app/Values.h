@@ -41,6 +41,9 @@ public:
     // for it.
     bool Append(double value);
 
+    // True when values are only counted (CountOnly).
+    bool CountsOnly() const { return countOnly_; }
+
     // Counts n more values, for values only counted (CountOnly).
     void AddCounted(std::int32_t n) { count_ += n; }
 

@@ -313,6 +313,7 @@ const char* FindLineEnd(const char* p, const char* stop) {
 // byte after them (the caller tells an exponent that follows), or null for
 // any other text.
 MYLIB_ALWAYS_INLINE const char* ShortDecimal(const char* p, QuickNumber& number) {
+    const char* const start = p;
     const bool negative = *p == '-';
     if (negative || *p == '+') ++p;
     const std::uint64_t whole = WordAt(p);
@@ -333,6 +334,9 @@ MYLIB_ALWAYS_INLINE const char* ShortDecimal(const char* p, QuickNumber& number)
     number.value = negative ? -value : value;
     number.digits = negative ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
     number.scale = m == 0 ? 0 : -fraction;
+    number.text = start;
+    number.wholeDigits = static_cast<std::uint8_t>(wholeDigits);
+    number.fractionDigits = static_cast<std::uint8_t>(fraction);
     return q;
 }
 
@@ -373,6 +377,7 @@ MYLIB_NOINLINE const char* LongerDecimal(const char* p, const char* last, QuickN
     if (negative) number.value = -number.value;
     number.digits = negative ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
     number.scale = m == 0 ? 0 : scale;
+    number.text = nullptr;
     return p;
 }
 
