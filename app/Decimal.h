@@ -79,21 +79,21 @@ inline constexpr std::uint64_t kPowersOfTen[] = {1ULL,
                                                  10000000000000000000ULL};
 
 // FormatWrittenGeneral for a listing's commonest number (n from 1 to 15),
-// from its own text: `written` is [-]ddd[.ddd] with `whole` digits before the point (the
-// first not 0) and `fraction` after it, and 8 bytes may be read there. When
-// %g writes it in fixed notation within 8 bytes, its first n digits are
-// copied as one word, the last raised by one (with its carry) when the
-// digits cut off are more than half a unit of it, and the fraction's
-// trailing zeros left out: no conversion at all. 0 when that does not
-// apply, and for a tie (as FormatWrittenGeneral). Inline, for the listing's
-// loop.
-inline std::size_t FormatPlainWritten(char* text, const char* written, std::int64_t digits,
-                                      int whole, int fraction, int n) {
+// from its own text: `written` is [+-]ddd[.ddd] (a minus when `negative`)
+// with `whole` digits before the point and `fraction` after it, and 8 bytes
+// may be read there. When its first digit is not 0 and %g writes it in
+// fixed notation within 8 bytes, its first n digits are copied as one word,
+// the last raised by one (with its carry) when the digits cut off are more
+// than half a unit of it, and the fraction's trailing zeros left out: no
+// conversion at all. 0 when that does not apply (a whole beyond 7 digits
+// stands for no such text), and for a tie (as FormatWrittenGeneral). Inline,
+// for the listing's loop.
+inline std::size_t FormatPlainWritten(char* text, const char* written, bool negative,
+                                      std::int64_t digits, int whole, int fraction, int n) {
     constexpr int kWord = 8;
-    const int sign = digits < 0 ? 1 : 0;
     constexpr int kMostDigits = 15;  // a double holds every decimal of 15 digits
-    if (written == nullptr || whole > n || n > kMostDigits ||
-        static_cast<unsigned char>(written[sign] - '1') >= 9) {
+    const int sign = negative ? 1 : 0;
+    if (whole > n || n > kMostDigits || static_cast<unsigned char>(written[sign] - '1') >= 9) {
         return 0;
     }
     const int count = whole + fraction;
@@ -107,8 +107,8 @@ inline std::size_t FormatPlainWritten(char* text, const char* written, std::int6
         const char next = written[size == point ? point + 1 : size];
         bool up = next > '5';
         if (next == '5') {
-            const std::uint64_t magnitude = sign != 0 ? 0 - static_cast<std::uint64_t>(digits)
-                                                      : static_cast<std::uint64_t>(digits);
+            const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(digits)
+                                                     : static_cast<std::uint64_t>(digits);
             const std::uint64_t unit = kPowersOfTen[count - n];
             const std::uint64_t rest = magnitude % unit;
             if (rest == unit / 2) return 0;

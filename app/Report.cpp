@@ -106,8 +106,8 @@ void ListingAsRead::TakeWritten(const myLib::QuickNumber* numbers, std::size_t c
     const int digits = format_.digits;
     block_.AddLines(first.number, count, [numbers, digits](std::size_t i, char* end) {
         const myLib::QuickNumber& number = numbers[i];
-        std::size_t length = FormatPlainWritten(end, number.text, number.digits, number.wholeDigits,
-                                                number.fractionDigits, digits);
+        std::size_t length = FormatPlainWritten(end, number.text, number.negative, number.digits,
+                                                number.wholeDigits, number.fractionDigits, digits);
         if (length == 0) length = FormatWrittenGeneral(end, number.digits, number.scale, digits);
         if (length == 0) length = FormatNumber(end, number.value, digits);
         return length;

@@ -139,16 +139,16 @@ public:
         char prefix[kPrefixChars];
         std::memcpy(prefix, prefix_, sizeof prefix);
         int length = prefixLength_;
-        std::size_t used = used_;
+        char* out = block_ + used_;
         // Lines that surely fit before the block must be written out.
         std::size_t fit = 0;
         for (std::size_t i = 0; i < count; ++i, --fit) {
             if (fit == 0) {
-                fit = (kBlock - used) / kLongestLine;
+                fit = static_cast<std::size_t>(block_ + kBlock - out) / kLongestLine;
                 if (fit == 0) {
-                    used_ = used;
+                    used_ = static_cast<std::size_t>(out - block_);
                     Flush();
-                    used = 0;
+                    out = block_;
                     fit = kBlock / kLongestLine;
                 }
             }
@@ -160,16 +160,14 @@ public:
                 std::memmove(prefix + 1, prefix, static_cast<std::size_t>(length++));
                 prefix[0] = '1';
             }
-            char* end = block_ + used;
-            std::memcpy(end, prefix, sizeof prefix);
-            end += length;
-            end += format(i, end);
-            *end++ = '\n';
-            used = static_cast<std::size_t>(end - block_);
+            std::memcpy(out, prefix, sizeof prefix);
+            out += length;
+            out += format(i, out);
+            *out++ = '\n';
         }
         std::memcpy(prefix_, prefix, sizeof prefix);
         prefixLength_ = length;
-        used_ = used;
+        used_ = static_cast<std::size_t>(out - block_);
         last_ = k + static_cast<std::int32_t>(count) - 1;
     }
     // Writes out the lines gathered; false when they did not arrive whole.

@@ -337,6 +337,7 @@ MYLIB_ALWAYS_INLINE const char* ShortDecimal(const char* p, QuickNumber& number)
     number.text = start;
     number.wholeDigits = static_cast<std::uint8_t>(wholeDigits);
     number.fractionDigits = static_cast<std::uint8_t>(fraction);
+    number.negative = negative;
     return q;
 }
 
@@ -377,7 +378,7 @@ MYLIB_NOINLINE const char* LongerDecimal(const char* p, const char* last, QuickN
     if (negative) number.value = -number.value;
     number.digits = negative ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
     number.scale = m == 0 ? 0 : scale;
-    number.text = nullptr;
+    number.wholeDigits = QuickNumber::kNotPlain;
     return p;
 }
 

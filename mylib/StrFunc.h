@@ -71,14 +71,16 @@ struct QuickNumber {
     double value = 0.0;
     std::int64_t digits = 0;
     int scale = 0;
-    // Its text as written when it is [-]ddd[.ddd] with at most 7 digits
-    // either side (a point with none after it allowed), the first digit not
-    // 0, and at least 8 bytes may be read from it (a caller may copy them as
-    // one word); and its digits before the point and after it. Null for any
-    // other text.
+    // Its text as written, sign and all, when that is [+-]ddd[.ddd] with at
+    // most 7 digits either side (a point with none after it allowed) and 8
+    // bytes may be read from its start (a caller may copy them as one
+    // word): then also its digits before the point and after it, and
+    // whether it has a minus. For any other text wholeDigits is kNotPlain.
+    static constexpr std::uint8_t kNotPlain = 255;
     const char* text = nullptr;
-    std::uint8_t wholeDigits = 0;
+    std::uint8_t wholeDigits = kNotPlain;
     std::uint8_t fractionDigits = 0;
+    bool negative = false;
 };
 
 // Reads at p (before `last`) a number of the kind people type: an optional

@@ -61,8 +61,9 @@ TEST(FormatWritten, WritesWhatToCharsWritesOfTheDouble) {
         for (int n = 0; n <= 17; ++n) {
             const std::string want = n == 0 ? std::string() : ToChars(number.value, n);
             char got[64];
-            const std::size_t a = descstat::FormatPlainWritten(
-                got, number.text, number.digits, number.wholeDigits, number.fractionDigits, n);
+            const std::size_t a =
+                descstat::FormatPlainWritten(got, number.text, number.negative, number.digits,
+                                             number.wholeDigits, number.fractionDigits, n);
             if (a > 0) {
                 ASSERT_EQ(std::string(got, a), want) << typed << " at " << n;
                 ++plain;
