@@ -420,10 +420,10 @@ Failure ReadQuickLines(Lines& lines, std::int32_t most, Column& column, ValueSin
             const std::int32_t taken = std::min(n, std::max(0, hooks.maxCount - kept));
             if (column.values.CountsOnly()) {
                 column.values.AddCounted(taken);
-            } else {
-                for (std::int32_t i = 0; i < taken; ++i) {
-                    if (!column.values.Append(numbers[i].value)) return Failure::kNoMemory;
-                }
+            } else if (taken > 0) {
+                double* room = column.values.AppendRoom(taken);
+                if (room == nullptr) return Failure::kNoMemory;
+                for (std::int32_t i = 0; i < taken; ++i) room[i] = numbers[i].value;
             }
             AddWrittenNumbers(*column.sums, numbers, static_cast<std::size_t>(taken));
             if (records && taken > 0) {

@@ -149,13 +149,14 @@ QuickWidth QuickWidthOf(Width w) {
 // shortest decimal by another: floor of it is the bin of the shortest
 // decimal unless it lies within those errors of a whole number (an edge).
 // False then, or where v is not normal or the quotient too large or small,
-// which BinIndex settles exactly.
-bool QuickBin(double v, const QuickWidth& q, std::int64_t& k) {
-    if (!q.usable || !std::isnormal(v)) return false;
-    double t = q.multiply ? v * q.power : v / q.power;
+// which BinIndex settles exactly. `kMultiply` is q.multiply, a constant of
+// the caller's loop.
+template <bool kMultiply>
+inline bool QuickBin(double v, const QuickWidth& q, std::int64_t& k) {
+    double t = kMultiply ? v * q.power : v / q.power;
     t /= q.c;
     const double size = std::fabs(t);
-    if (!(size < 0x1p52) || size < 0x1p-900) return false;
+    if (!(size < 0x1p52) || size < 0x1p-900 || !std::isnormal(v)) return false;
     auto whole = static_cast<std::int64_t>(t);
     if (static_cast<double>(whole) > t) --whole;
     const double rest = t - static_cast<double>(whole);  // exact below 2^52
@@ -163,6 +164,24 @@ bool QuickBin(double v, const QuickWidth& q, std::int64_t& k) {
     if (rest <= error || rest >= 1 - error) return false;
     k = whole;
     return true;
+}
+
+// Counts each value of `values` that is a number in its bin of width w, the
+// first bin's index `first`: the quick way where it settles it (QuickBin),
+// else exactly.
+template <bool kMultiply>
+void CountInBins(const double* values, std::int32_t n, const Width& w, const QuickWidth& quick,
+                 I128 first, std::vector<std::int64_t>& counts) {
+    const auto quickFirst = static_cast<std::int64_t>(first);
+    for (std::int32_t i = 0; i < n; ++i) {
+        const double v = values[i];
+        std::int64_t k = 0;
+        if (quick.usable && QuickBin<kMultiply>(v, quick, k)) {
+            ++counts[static_cast<std::size_t>(k - quickFirst)];
+        } else if (!std::isnan(v)) {
+            ++counts[static_cast<std::size_t>(BinIndex(ScaledOf(v), w) - first)];
+        }
+    }
 }
 
 // Sturges' rule: ceil(log2 n) + 1, in whole numbers.
@@ -179,15 +198,16 @@ Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins)
     double lowest = 0.0;
     double highest = 0.0;
     std::int64_t numbers = 0;
+    // A NaN is neither below nor above anything.
+    lowest = std::numeric_limits<double>::infinity();
+    highest = -lowest;
     for (std::int32_t i = 0; i < n; ++i) {
-        if (std::isnan(values[i])) {
-            ++h.notNumbers;
-            continue;
-        }
-        if (numbers == 0 || values[i] < lowest) lowest = values[i];
-        if (numbers == 0 || values[i] > highest) highest = values[i];
-        ++numbers;
+        const double v = values[i];
+        h.notNumbers += std::isnan(v) ? 1 : 0;
+        lowest = v < lowest ? v : lowest;
+        highest = v > highest ? v : highest;
     }
+    numbers = n - h.notNumbers;
     if (numbers == 0) return h;
     const Scaled lo = ScaledOf(lowest);
     if (lowest == highest) {
@@ -207,13 +227,13 @@ Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins)
         h.bins[b].high = EdgeText((k + 1) * w.c, w.p);
     }
     const QuickWidth quick = QuickWidthOf(w);
-    for (std::int32_t i = 0; i < n; ++i) {
-        if (std::isnan(values[i])) continue;
-        std::int64_t k = 0;
-        const I128 index =
-            QuickBin(values[i], quick, k) ? I128{k} : BinIndex(ScaledOf(values[i]), w);
-        ++h.bins[static_cast<std::size_t>(index - first)].count;
+    std::vector<std::int64_t> counts(bins);
+    if (quick.multiply) {
+        CountInBins<true>(values, n, w, quick, first, counts);
+    } else {
+        CountInBins<false>(values, n, w, quick, first, counts);
     }
+    for (std::size_t b = 0; b < bins; ++b) h.bins[b].count = counts[b];
     return h;
 }
 

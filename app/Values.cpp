@@ -101,4 +101,14 @@ bool Values::Append(double value) {
     return true;
 }
 
+double* Values::AppendRoom(std::int32_t n) {
+    const std::size_t needed = (static_cast<std::size_t>(count_) + n) * sizeof(double);
+    while (needed > committed_) {
+        if (!Grow()) return nullptr;
+    }
+    double* room = data_ + count_;
+    count_ += n;
+    return room;
+}
+
 }  // namespace descstat

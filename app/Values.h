@@ -41,6 +41,11 @@ public:
     // for it.
     bool Append(double value);
 
+    // Room for n more values at the end, which the caller writes there at
+    // once (values that are kept, not only counted); null, with nothing
+    // changed, when there is no memory for them.
+    double* AppendRoom(std::int32_t n);
+
     // True when values are only counted (CountOnly).
     bool CountsOnly() const { return countOnly_; }
 
