@@ -421,9 +421,9 @@ Failure ReadQuickLines(Lines& lines, std::int32_t most, Column& column, ValueSin
             if (column.values.CountsOnly()) {
                 column.values.AddCounted(taken);
             } else if (taken > 0) {
-                double* room = column.values.AppendRoom(taken);
-                if (room == nullptr) return Failure::kNoMemory;
-                for (std::int32_t i = 0; i < taken; ++i) room[i] = numbers[i].value;
+                double* into = column.values.AppendRoom(taken);
+                if (into == nullptr) return Failure::kNoMemory;
+                for (std::int32_t i = 0; i < taken; ++i) into[i] = numbers[i].value;
             }
             AddWrittenNumbers(*column.sums, numbers, static_cast<std::size_t>(taken));
             if (records && taken > 0) {

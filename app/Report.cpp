@@ -73,8 +73,10 @@ void WriteListingLine(std::ostream& report, std::int32_t k, double value, int di
 
 void ListingBlock::Renumber(std::int32_t k) {
     char* end = std::to_chars(prefix_, prefix_ + kPrefixChars, k).ptr;
-    std::memcpy(end, ":  ", 3);
-    prefixLength_ = static_cast<int>(end + 3 - prefix_);
+    *end++ = ':';
+    *end++ = ' ';
+    *end++ = ' ';
+    prefixLength_ = static_cast<int>(end - prefix_);
 }
 
 bool ListingBlock::Flush() {

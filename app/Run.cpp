@@ -111,8 +111,8 @@ Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataN
 }
 
 Outcome WriteReportWhileReading(myLib::RdTxtLn& reader, const std::string& dataName,
-                                std::ostream& report, const RunOptions& options,
-                                ValueSink& remarks, const RunHooks& hooks, ResultSets& sets) {
+                                std::ostream& report, const RunOptions& options, ValueSink& remarks,
+                                const RunHooks& hooks, ResultSets& sets) {
     const ReportFormat format{options.report, options.digits};
     WriteHeader(report, dataName);
     const bool several = SelectsSeveral(options.data);

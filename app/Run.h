@@ -52,8 +52,8 @@ Outcome WriteReportAfterReading(myLib::RdTxtLn& reader, const std::string& dataN
 // need not be kept unless another block needs them. The lines whose field
 // is not wholly a number are remarked to `remarks` as they are read.
 Outcome WriteReportWhileReading(myLib::RdTxtLn& reader, const std::string& dataName,
-                                std::ostream& report, const RunOptions& options,
-                                ValueSink& remarks, const RunHooks& hooks, ResultSets& sets);
+                                std::ostream& report, const RunOptions& options, ValueSink& remarks,
+                                const RunHooks& hooks, ResultSets& sets);
 
 }  // namespace descstat
 

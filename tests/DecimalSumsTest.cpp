@@ -319,13 +319,17 @@ TEST(DecimalSums, NotFiniteValuesAreOnlyNoted) {
 // The listing's quick %.Ng against std::to_chars, the library's own, at every
 // number of digits: random bit patterns (every magnitude), decimals as people
 // type them, exact ties (half to even), values that round up to the next
-// power of ten, the edges of fixed notation, subnormals and the extremes.
+// power of ten, the edges of fixed notation, just above powers of ten,
+// subnormals and the extremes.
 TEST(FormatGeneral, WritesWhatToCharsWrites) {
     std::mt19937_64 random(20261210);  // NOLINT(cert-msc32-c,cert-msc51-cpp): replayable
     std::vector<double> values = {0.5,      1.5,  2.5,       0.125,    1e22,
                                   1e-5,     1e-4, 9.9999995, 999999.5, 0.00012345,
                                   123456.5, 1e15, 1e16,      4.9e-324, 1.7976931348623157e308,
                                   -2.675,   0.1,  -0.0,      0.0,      1e21 + 65536};
+    // Just above powers of ten too large to be doubles, whose power of ten the
+    // first guess from the power of two misses.
+    for (double p = 1e23; p < 1e30; p *= 10) values.push_back(std::nextafter(p, 1e300));
     for (int i = 0; i < 20000; ++i) {
         std::uint64_t bits = random();
         double v = 0;
