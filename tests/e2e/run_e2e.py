@@ -863,6 +863,11 @@ LISTING_CASES = [
     Case("no listing in the dialogue", args=["--no-listing"],
          **data_only(WORKED_DATA, WORKED_VALUES, report=report("data.txt", WORKED_VALUES,
                                                                listing=False))),
+    # A number too long to be read where it lies goes the common way, and is
+    # no more listed than the others.
+    Case("no listing in the dialogue, a long number", args=["--no-listing"],
+         **data_only(WORKED_DATA.replace(b"11.75\n", b"11.750000000000000000\n"), WORKED_VALUES,
+                     report=report("data.txt", WORKED_VALUES, listing=False))),
 ]
 
 KEYS = ["mean", "variance", "sd", "unbiased_variance", "unbiased_sd"]
