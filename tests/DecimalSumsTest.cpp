@@ -329,7 +329,7 @@ TEST(FormatGeneral, WritesWhatToCharsWrites) {
                                   -2.675,   0.1,  -0.0,      0.0,      1e21 + 65536};
     // Just above powers of ten too large to be doubles, whose power of ten the
     // first guess from the power of two misses.
-    for (double p = 1e23; p < 1e30; p *= 10) values.push_back(std::nextafter(p, 1e300));
+    for (int k = 23; k < 30; ++k) values.push_back(std::nextafter(std::pow(10.0, k), 1e300));
     for (int i = 0; i < 20000; ++i) {
         std::uint64_t bits = random();
         double v = 0;
