@@ -1929,6 +1929,14 @@ def case_groups():
             ("plot", PLOT_CASES)] + module_groups()
 
 
+def checked_run(case, args):
+    """The problems of one run of a case; a broken case must not hide the others."""
+    try:
+        return run_case(case, args)
+    except Exception:
+        return [traceback.format_exc()]
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -1968,6 +1976,7 @@ def main():
               if args.select in c.name and not any(e in c.name for e in args.exclude)]
     print("%d cases: %s" % (len(chosen), " ".join(name for name, _ in groups)), flush=True)
     passed = failed = skipped = 0
+    failures = []
     for case in chosen:
         if ((case.limit_mb and args.skip_memory_limit) or (case.posix_only and args.windows)
                 or (case.windows_only and not args.windows) or (case.shim_env and not args.shim)
@@ -1979,16 +1988,26 @@ def main():
         if args.windows:
             case = copy.copy(case)
             case.__dict__.update(case.windows)
-        try:
-            problems = run_case(case, args)
-        except Exception:  # a broken case must not hide the others
-            problems = [traceback.format_exc()]
+        problems = checked_run(case, args)
+        if problems and args.emulator:
+            # Wine now and then stumbles on a loaded machine (its server
+            # starting late, a message of its own): a case is tried once more
+            # there, and what went wrong the first time is still shown.
+            print("again %s" % case.name)
+            for p in problems:
+                print("   " + p)
+            problems = checked_run(case, args)
         print("%s  %s" % ("FAIL" if problems else "ok  ", case.name))
         for p in problems:
             print("   " + p)
         sys.stdout.flush()  # a line as each case ends, also into a pipe
         failed += bool(problems)
         passed += not problems
+        if problems:
+            failures.append(case.name)
+    # Named again at the end, where a shortened log still shows them.
+    for name in failures:
+        print("failed: %s" % name)
     print("%d passed, %d failed, %d skipped" % (passed, failed, skipped))
     shutil.rmtree(LOCALES, ignore_errors=True)
     return 1 if failed else 0
