@@ -6,6 +6,10 @@
 #include <limits>
 #include <system_error>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "app/Decimal.h"
 #include "app/DecimalSums.h"
 
@@ -150,13 +154,18 @@ QuickWidth QuickWidthOf(Width w) {
 // decimal unless it lies within those errors of a whole number (an edge).
 // False then, or where v is not normal or the quotient too large or small,
 // which BinIndex settles exactly. `kMultiply` is q.multiply, a constant of
-// the caller's loop.
-template <bool kMultiply>
+// the caller's loop; `kInRange` says the caller knows v is a finite number
+// whose quotient is below 2^52 (rounded operations keep the order, so the
+// extremes' quotients bound every other), which leaves only the small ones
+// (zero and subnormals among them) to check.
+template <bool kMultiply, bool kInRange>
 inline bool QuickBin(double v, const QuickWidth& q, std::int64_t& k) {
     double t = kMultiply ? v * q.power : v / q.power;
     t /= q.c;
     const double size = std::fabs(t);
-    if (!(size < 0x1p52) || size < 0x1p-900 || !std::isnormal(v)) return false;
+    if (kInRange ? size < 0x1p-900 : !(size < 0x1p52) || size < 0x1p-900 || !std::isnormal(v)) {
+        return false;
+    }
     auto whole = static_cast<std::int64_t>(t);
     if (static_cast<double>(whole) > t) --whole;
     const double rest = t - static_cast<double>(whole);  // exact below 2^52
@@ -169,19 +178,87 @@ inline bool QuickBin(double v, const QuickWidth& q, std::int64_t& k) {
 // Counts each value of `values` that is a number in its bin of width w, the
 // first bin's index `first`: the quick way where it settles it (QuickBin),
 // else exactly.
-template <bool kMultiply>
+template <bool kMultiply, bool kInRange>
 void CountInBins(const double* values, std::int32_t n, const Width& w, const QuickWidth& quick,
                  I128 first, std::vector<std::int64_t>& counts) {
     const auto quickFirst = static_cast<std::int64_t>(first);
+    std::int64_t* const count = counts.data();
     for (std::int32_t i = 0; i < n; ++i) {
         const double v = values[i];
         std::int64_t k = 0;
-        if (quick.usable && QuickBin<kMultiply>(v, quick, k)) {
-            ++counts[static_cast<std::size_t>(k - quickFirst)];
+        if (quick.usable && QuickBin<kMultiply, kInRange>(v, quick, k)) {
+            ++count[k - quickFirst];
         } else if (!std::isnan(v)) {
-            ++counts[static_cast<std::size_t>(BinIndex(ScaledOf(v), w) - first)];
+            ++count[static_cast<std::size_t>(BinIndex(ScaledOf(v), w) - first)];
         }
     }
+}
+
+// Whether every value from lowest to highest, NaNs being none of them, has
+// a finite quotient below 2^52 the quick way.
+bool QuotientsInRange(double lowest, double highest, std::int64_t notNumbers,
+                      const QuickWidth& q) {
+    const auto quotient = [&q](double v) {
+        return std::fabs((q.multiply ? v * q.power : v / q.power) / q.c);
+    };
+    return q.usable && notNumbers == 0 && quotient(lowest) < 0x1p52 &&
+           quotient(highest) < 0x1p52;
+}
+
+void CountAllInBins(const double* values, std::int32_t n, const Width& w, const QuickWidth& quick,
+                    I128 first, bool inRange, std::vector<std::int64_t>& counts) {
+    if (inRange) {
+        if (quick.multiply) {
+            CountInBins<true, true>(values, n, w, quick, first, counts);
+        } else {
+            CountInBins<false, true>(values, n, w, quick, first, counts);
+        }
+    } else if (quick.multiply) {
+        CountInBins<true, false>(values, n, w, quick, first, counts);
+    } else {
+        CountInBins<false, false>(values, n, w, quick, first, counts);
+    }
+}
+
+// The lowest and the highest number among the values, and how many are
+// NaN. Two at a time where the machine has SSE2: its min and max take the
+// second operand when either is NaN, as the comparisons below do.
+struct Extremes {
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -std::numeric_limits<double>::infinity();
+    std::int64_t notNumbers = 0;
+};
+
+Extremes ExtremesOf(const double* values, std::int32_t n) {
+    Extremes e;
+    std::int32_t i = 0;
+#if defined(__SSE2__)
+    __m128d low = _mm_set1_pd(e.lowest);
+    __m128d high = _mm_set1_pd(e.highest);
+    __m128i nans = _mm_setzero_si128();
+    for (; i + 2 <= n; i += 2) {
+        const __m128d v = _mm_loadu_pd(values + i);
+        low = _mm_min_pd(v, low);
+        high = _mm_max_pd(v, high);
+        nans = _mm_sub_epi64(nans, _mm_castpd_si128(_mm_cmpunord_pd(v, v)));
+    }
+    alignas(16) double lows[2];
+    alignas(16) double highs[2];
+    alignas(16) std::int64_t counts[2];
+    _mm_store_pd(lows, low);
+    _mm_store_pd(highs, high);
+    _mm_store_si128(reinterpret_cast<__m128i*>(counts), nans);
+    e.lowest = std::min(lows[0], lows[1]);
+    e.highest = std::max(highs[0], highs[1]);
+    e.notNumbers = counts[0] + counts[1];
+#endif
+    for (; i < n; ++i) {
+        const double v = values[i];
+        e.notNumbers += std::isnan(v) ? 1 : 0;
+        e.lowest = v < e.lowest ? v : e.lowest;
+        e.highest = v > e.highest ? v : e.highest;
+    }
+    return e;
 }
 
 // Sturges' rule: ceil(log2 n) + 1, in whole numbers.
@@ -195,19 +272,11 @@ int SturgesBins(std::int64_t n) {
 
 Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins) {
     Histogram h;
-    double lowest = 0.0;
-    double highest = 0.0;
-    std::int64_t numbers = 0;
-    // A NaN is neither below nor above anything.
-    lowest = std::numeric_limits<double>::infinity();
-    highest = -lowest;
-    for (std::int32_t i = 0; i < n; ++i) {
-        const double v = values[i];
-        h.notNumbers += std::isnan(v) ? 1 : 0;
-        lowest = v < lowest ? v : lowest;
-        highest = v > highest ? v : highest;
-    }
-    numbers = n - h.notNumbers;
+    const Extremes e = ExtremesOf(values, n);
+    const double lowest = e.lowest;
+    const double highest = e.highest;
+    h.notNumbers = e.notNumbers;
+    const std::int64_t numbers = n - h.notNumbers;
     if (numbers == 0) return h;
     const Scaled lo = ScaledOf(lowest);
     if (lowest == highest) {
@@ -228,11 +297,8 @@ Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins)
     }
     const QuickWidth quick = QuickWidthOf(w);
     std::vector<std::int64_t> counts(bins);
-    if (quick.multiply) {
-        CountInBins<true>(values, n, w, quick, first, counts);
-    } else {
-        CountInBins<false>(values, n, w, quick, first, counts);
-    }
+    CountAllInBins(values, n, w, quick, first,
+                   QuotientsInRange(lowest, highest, h.notNumbers, quick), counts);
     for (std::size_t b = 0; b < bins; ++b) h.bins[b].count = counts[b];
     return h;
 }

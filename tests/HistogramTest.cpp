@@ -94,6 +94,9 @@ INSTANTIATE_TEST_SUITE_P(
         HistogramCase{"all equal, the least subnormal", {5e-324}, 0, "[5e-324, 6e-324) 1", 0},
         HistogramCase{"one number among no numbers", {kNan, 1, kNan}, 0, "[1, 2) 1", 2},
         HistogramCase{"no numbers at all", {kNan, kNan}, 0, "", 2},
+        // The extremes and a NaN in each place of a pair and in the tail.
+        HistogramCase{
+            "extremes among pairs", {3, kNan, 0, -1, 2}, 0, "[-2, 0) 1; [0, 2) 1; [2, 4) 2", 1},
         HistogramCase{
             "both ends of the doubles", {1.7e308, -1.7e308}, 0, "[-2e+308, 0) 1; [0, 2e+308) 1", 0},
         HistogramCase{"the largest double",
