@@ -148,30 +148,32 @@ QuickWidth QuickWidthOf(Width w) {
     return q;
 }
 
-// The bin of a normal value v the quick way: v / w in at most two rounded
-// operations, each off by half a unit of its last bit, and v itself off its
-// shortest decimal by another: floor of it is the bin of the shortest
-// decimal unless it lies within those errors of a whole number (an edge).
-// False then, or where v is not normal or the quotient too large or small,
-// which BinIndex settles exactly. `kMultiply` is q.multiply, a constant of
-// the caller's loop; `kInRange` says the caller knows v is a finite number
-// whose quotient is below 2^52 (rounded operations keep the order, so the
-// extremes' quotients bound every other), which leaves only the small ones
-// (zero and subnormals among them) to check.
+// The bin of a normal value v the quick way: t = v / w in at most two
+// rounded operations, each off by half a unit of its last bit, and v itself
+// off its shortest decimal by another: floor(t) is the bin of the shortest
+// decimal unless t lies within those errors of a whole number (an edge).
+// False then, or where v is not normal or t too large, which BinIndex
+// settles exactly. A t too small to have an error of its own (as from a
+// subnormal v) has no edge near it but 0, which its sign settles.
+// `kMultiply` is q.multiply, a constant of the caller's loop; `kInRange`
+// says the caller knows v is a finite number and t below kQuickLimit
+// (rounded operations keep the order, so the extremes' quotients bound
+// every other).
+constexpr double kQuickLimit = 0x1p51;
+
 template <bool kMultiply, bool kInRange>
 inline bool QuickBin(double v, const QuickWidth& q, std::int64_t& k) {
     double t = kMultiply ? v * q.power : v / q.power;
     t /= q.c;
     const double size = std::fabs(t);
-    if (kInRange ? size < 0x1p-900 : !(size < 0x1p52) || size < 0x1p-900 || !std::isnormal(v)) {
-        return false;
-    }
-    auto whole = static_cast<std::int64_t>(t);
-    if (static_cast<double>(whole) > t) --whole;
-    const double rest = t - static_cast<double>(whole);  // exact below 2^52
-    const double error = size * 0x1p-50;
-    if (rest <= error || rest >= 1 - error) return false;
-    k = whole;
+    if (!kInRange && (!(size < kQuickLimit) || !std::isnormal(v))) return false;
+    // Below 2^51, adding 1.5 * 2^52 leaves no bit after the point: the
+    // whole number nearest t, and what t is beyond it, exactly.
+    constexpr double kRound = 0x1.8p52;
+    const double nearest = (t + kRound) - kRound;
+    const double rest = t - nearest;
+    if (std::fabs(rest) <= size * 0x1p-50) return false;
+    k = static_cast<std::int64_t>(nearest) - (rest < 0 ? 1 : 0);
     return true;
 }
 
@@ -195,14 +197,14 @@ void CountInBins(const double* values, std::int32_t n, const Width& w, const Qui
 }
 
 // Whether every value from lowest to highest, NaNs being none of them, has
-// a finite quotient below 2^52 the quick way.
+// a finite quotient below kQuickLimit the quick way.
 bool QuotientsInRange(double lowest, double highest, std::int64_t notNumbers,
                       const QuickWidth& q) {
     const auto quotient = [&q](double v) {
         return std::fabs((q.multiply ? v * q.power : v / q.power) / q.c);
     };
-    return q.usable && notNumbers == 0 && quotient(lowest) < 0x1p52 &&
-           quotient(highest) < 0x1p52;
+    return q.usable && notNumbers == 0 && quotient(lowest) < kQuickLimit &&
+           quotient(highest) < kQuickLimit;
 }
 
 void CountAllInBins(const double* values, std::int32_t n, const Width& w, const QuickWidth& quick,

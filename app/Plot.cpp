@@ -1,9 +1,11 @@
 #include "app/Plot.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -78,12 +80,24 @@ constexpr PlotTexts kEnglishPlot = {"Mean",
                                     "Outliers"};
 
 // A coordinate with one decimal, written the same on every system.
-std::string Coord(double v) {
+void AppendCoord(std::string& s, double v) {
     const long long tenths = std::llround(v * 10);
     const long long whole = tenths / 10;
     const long long rest = tenths % 10 < 0 ? -(tenths % 10) : tenths % 10;
-    std::string s = (tenths < 0 && whole == 0 ? "-" : "") + std::to_string(whole);
-    if (rest != 0) s += "." + std::to_string(rest);
+    char text[32];
+    char* end = text;
+    if (tenths < 0 && whole == 0) *end++ = '-';
+    end = std::to_chars(end, text + sizeof text, whole).ptr;
+    if (rest != 0) {
+        *end++ = '.';
+        *end++ = static_cast<char>('0' + rest);
+    }
+    s.append(text, end);
+}
+
+std::string Coord(double v) {
+    std::string s;
+    AppendCoord(s, v);
     return s;
 }
 
@@ -313,8 +327,15 @@ void WriteBars(std::string& svg, const Histogram& h, const Scale& scale, double 
 }
 
 void Circle(std::string& svg, double x, double y, const std::string& style) {
-    svg += "<circle cx=\"" + Coord(x) + "\" cy=\"" + Coord(y) + "\" r=\"" + Coord(kOutlierRadius) +
-           "\" " + style + "/>\n";
+    svg += "<circle cx=\"";
+    AppendCoord(svg, x);
+    svg += "\" cy=\"";
+    AppendCoord(svg, y);
+    svg += "\" r=\"";
+    AppendCoord(svg, kOutlierRadius);
+    svg += "\" ";
+    svg += style;
+    svg += "/>\n";
 }
 
 constexpr const char* kInk = "stroke=\"#333333\" stroke-width=\"1.5\"";
@@ -338,8 +359,32 @@ std::string SvgStart(double height = kHeight) {
 
 // A value as an attribute (data-value, or data-NAME), in the fewest digits
 // that read back as it, for whoever checks the chart.
+void AppendDataValue(std::string& s, double v, const char* name = "value") {
+    char text[kNumberChars];
+    s += " data-";
+    s += name;
+    s += "=\"";
+    s.append(text, FormatNumber(text, v, kShortestDigits));
+    s += '"';
+}
+
 std::string DataValue(double v, const char* name = "value") {
-    return std::string(" data-") + name + "=\"" + NumberText(v, kShortestDigits) + "\"";
+    std::string s;
+    AppendDataValue(s, v, name);
+    return s;
+}
+
+// The outliers as rings at height y, x(v) giving each one's place: a style
+// string kept from ring to ring, as there may be hundreds.
+template <typename X>
+void WriteOutliers(std::string& svg, const std::vector<double>& outliers, double y, X x) {
+    std::string style;
+    for (const double v : outliers) {
+        style = kOutlierInk;
+        style += " class=\"outlier\"";
+        AppendDataValue(style, v);
+        Circle(svg, x(v), y, style);
+    }
 }
 
 // The box plot: the box from the first quartile to the third with the median,
@@ -358,10 +403,7 @@ void WriteBoxPlot(std::string& svg, const Summary& s, const Whiskers& w, const S
          kBoxFill + ink + " class=\"box\"");
     Line(svg, scale.X(s.median), kBoxTop, scale.X(s.median), kBoxBottom,
          "stroke=\"#333333\" stroke-width=\"2.5\"");
-    for (const double v : w.outliers) {
-        Circle(svg, scale.X(v), middle,
-               std::string(kOutlierInk) + " class=\"outlier\"" + DataValue(v));
-    }
+    WriteOutliers(svg, w.outliers, middle, [&scale](double v) { return scale.X(v); });
 }
 
 // The mean ± one SD as a bracket between the box plot and the bars, cut at
@@ -636,9 +678,7 @@ void WriteSetRow(std::string& svg, const SetRow& row, double top, double height,
          boxBottom - boxTop, kBoxFill + ink + " class=\"box\"");
     Line(svg, x(s.median), boxTop, x(s.median), boxBottom,
          "stroke=\"#333333\" stroke-width=\"2.5\"");
-    for (const double v : w.outliers) {
-        Circle(svg, x(v), middle, std::string(kOutlierInk) + " class=\"outlier\"" + DataValue(v));
-    }
+    WriteOutliers(svg, w.outliers, middle, x);
     if (std::isfinite(set.results.mean)) {
         Line(svg, x(set.results.mean), top, x(set.results.mean), top + height,
              std::string(kMeanInk) + " class=\"mean\"" + DataValue(set.results.mean));

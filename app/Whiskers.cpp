@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "app/DecimalSums.h"
@@ -37,11 +38,16 @@ Fence FenceOf(const ExactNumber& a, const ExactNumber& b, bool below) {
     return {nearest, below ? side < 0 : side > 0};
 }
 
-bool Below(double v, const Fence& f) {
-    return v < f.nearest || (v == f.nearest && f.nearestBeyond);
+// The double a value must be below to lie beyond the lower fence f: the
+// next one up from f's nearest when that one lies beyond too.
+double BelowBound(const Fence& f) {
+    return f.nearestBeyond ? std::nextafter(f.nearest, std::numeric_limits<double>::infinity())
+                           : f.nearest;
 }
-bool Above(double v, const Fence& f) {
-    return v > f.nearest || (v == f.nearest && f.nearestBeyond);
+// The double a value must be above to lie beyond the upper fence f.
+double AboveBound(const Fence& f) {
+    return f.nearestBeyond ? std::nextafter(f.nearest, -std::numeric_limits<double>::infinity())
+                           : f.nearest;
 }
 
 // Calls `take` with each distinct value of the two sorted ranges in turn
@@ -69,13 +75,31 @@ Whiskers ComputeWhiskers(double* values, std::int32_t n, const Summary& s) {
     if (!std::isfinite(s.firstQuartile) || !std::isfinite(s.thirdQuartile)) return w;
     const Fence lower = FenceOf(s.exact[1], s.exact[3], true);
     const Fence upper = FenceOf(s.exact[3], s.exact[1], false);
-    // Below the lower fence first, above the upper one last, the rest between.
-    double* const inside =
-        std::partition(values, values + n, [&lower](double v) { return Below(v, lower); });
-    double* const beyond =
-        std::partition(inside, values + n, [&upper](double v) { return !Above(v, upper); });
-    w.low = *std::min_element(inside, beyond) + 0.0;
-    w.high = *std::max_element(inside, beyond) + 0.0;
+    // Below the lower fence first, above the upper one last, the rest between
+    // (no NaN among them, or the summary would be NaN), in one pass that
+    // finds the whiskers' ends among the rest.
+    const double belowBound = BelowBound(lower);
+    const double aboveBound = AboveBound(upper);
+    double* inside = values;
+    double* beyond = values + n;
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -lowest;
+    for (double* next = values; next != beyond;) {
+        const double v = *next;
+        if (v < belowBound) {
+            std::swap(*inside++, *next++);
+        } else if (v > aboveBound) {
+            std::swap(*next, *--beyond);
+        } else {
+            lowest = std::min(lowest, v);
+            highest = std::max(highest, v);
+            ++next;
+        }
+    }
+    if (inside != beyond) {  // the quartiles lie within the fences
+        w.low = lowest + 0.0;
+        w.high = highest + 0.0;
+    }
     w.outside = (inside - values) + (values + n - beyond);
     std::sort(values, inside);
     std::sort(beyond, values + n);
