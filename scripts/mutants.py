@@ -95,7 +95,7 @@ MUTANTS = [
     ("a value on the lower fence's double taken as outside", "app/Whiskers.cpp",
      "    return f.nearestBeyond ? std::nextafter(f.nearest, std::numeric_limits<double>::infinity())",
      "    return !f.nearestBeyond ? std::nextafter(f.nearest, std::numeric_limits<double>::infinity())"),
-    ("the upper whisker's end left at the maximum", "app/Whiskers.cpp",
+    ("the upper whisker's end never found", "app/Whiskers.cpp",
      "            highest = std::max(highest, v);\n", ""),
     ("a ring's radius written as its height", "app/Plot.cpp",
      "    AppendCoord(svg, kOutlierRadius);", "    AppendCoord(svg, y);"),
