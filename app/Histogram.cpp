@@ -129,42 +129,41 @@ constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// A bin width as the quick way divides by it: 10^-p an exact double to
-// multiply by (or 10^p one to divide by), then c.
+// A bin width w = c * 10^p as the quick way divides by it, in one exact
+// double: 1/w to multiply by, or w to divide by where 1/w is no double.
 struct QuickWidth {
     bool usable = false;
     bool multiply = true;
-    double power = 1;
-    double c = 1;
+    double factor = 1;
 };
 
 QuickWidth QuickWidthOf(Width w) {
     QuickWidth q;
-    q.usable = w.p >= -22 && w.p <= 22;
+    // 10^k / 2 and 10^k / 5 (k >= 1) are exact, as is c * 10^p while the odd
+    // part c * 5^p stays below 2^53: all but 5 * 10^22.
+    q.usable = w.p >= -22 && w.p <= 22 && !(w.c == 5 && w.p == 22);
     if (!q.usable) return q;
-    q.multiply = w.p <= 0;
-    q.power = kExactPowers[w.p <= 0 ? -w.p : w.p];
-    q.c = w.c;
+    q.multiply = w.p < 0 || (w.p == 0 && w.c != 5);
+    q.factor = q.multiply ? kExactPowers[-w.p] / w.c : kExactPowers[w.p] * w.c;
     return q;
 }
 
-// The bin of a normal value v the quick way: t = v / w in at most two
-// rounded operations, each off by half a unit of its last bit, and v itself
-// off its shortest decimal by another: floor(t) is the bin of the shortest
-// decimal unless t lies within those errors of a whole number (an edge).
-// False then, or where v is not normal or t too large, which BinIndex
-// settles exactly. A t too small to have an error of its own (as from a
-// subnormal v) has no edge near it but 0, which its sign settles.
-// `kMultiply` is q.multiply, a constant of the caller's loop; `kInRange`
-// says the caller knows v is a finite number and t below kQuickLimit
-// (rounded operations keep the order, so the extremes' quotients bound
-// every other).
+// The bin of a normal value v the quick way: t = v / w in one rounded
+// operation, off by half a unit of its last bit, and v itself off its
+// shortest decimal by another: floor(t) is the bin of the shortest decimal
+// unless t lies within those errors of a whole number (an edge), the
+// bound below allowing for more. False then, or where v is not normal or t
+// too large, which BinIndex settles exactly. A t too small to have an
+// error of its own (as from a subnormal v) has no edge near it but 0, which
+// its sign settles. `kMultiply` is q.multiply, a constant of the caller's
+// loop; `kInRange` says the caller knows v is a finite number and t below
+// kQuickLimit (a rounded operation keeps the order, so the extremes'
+// quotients bound every other).
 constexpr double kQuickLimit = 0x1p51;
 
 template <bool kMultiply, bool kInRange>
 inline bool QuickBin(double v, const QuickWidth& q, std::int64_t& k) {
-    double t = kMultiply ? v * q.power : v / q.power;
-    t /= q.c;
+    const double t = kMultiply ? v * q.factor : v / q.factor;
     const double size = std::fabs(t);
     if (!kInRange && (!(size < kQuickLimit) || !std::isnormal(v))) return false;
     // Below 2^51, adding 1.5 * 2^52 leaves no bit after the point: the
@@ -185,15 +184,47 @@ void CountInBins(const double* values, std::int32_t n, const Width& w, const Qui
                  I128 first, std::vector<std::int64_t>& counts) {
     const auto quickFirst = static_cast<std::int64_t>(first);
     std::int64_t* const count = counts.data();
-    for (std::int32_t i = 0; i < n; ++i) {
-        const double v = values[i];
+    const auto countOne = [&](double v) {
         std::int64_t k = 0;
         if (quick.usable && QuickBin<kMultiply, kInRange>(v, quick, k)) {
             ++count[k - quickFirst];
         } else if (!std::isnan(v)) {
             ++count[static_cast<std::size_t>(BinIndex(ScaledOf(v), w) - first)];
         }
+    };
+    std::int32_t i = 0;
+#if defined(__SSE2__)
+    // In range, two at a time: QuickBin's operations on both lanes at once,
+    // the same bits as one by one; a pair with either near an edge goes the
+    // one-by-one way.
+    if (kInRange) {
+        const __m128d factor = _mm_set1_pd(quick.factor);
+        // The bins counted from the first, in doubles: whole numbers below
+        // 2^52, so exactly.
+        const __m128d firstBin = _mm_set1_pd(static_cast<double>(quickFirst));
+        const __m128d round = _mm_set1_pd(0x1.8p52);
+        const __m128d signless = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+        const __m128d errorScale = _mm_set1_pd(0x1p-50);
+        const __m128d one = _mm_set1_pd(1.0);
+        for (; i + 2 <= n; i += 2) {
+            __m128d t = _mm_loadu_pd(values + i);
+            t = kMultiply ? _mm_mul_pd(t, factor) : _mm_div_pd(t, factor);
+            const __m128d nearest = _mm_sub_pd(_mm_add_pd(t, round), round);
+            const __m128d rest = _mm_sub_pd(t, nearest);
+            const __m128d error = _mm_mul_pd(_mm_and_pd(t, signless), errorScale);
+            if (_mm_movemask_pd(_mm_cmple_pd(_mm_and_pd(rest, signless), error)) != 0) {
+                countOne(values[i]);
+                countOne(values[i + 1]);
+                continue;
+            }
+            const __m128d bin = _mm_sub_pd(
+                nearest, _mm_add_pd(_mm_and_pd(_mm_cmplt_pd(rest, _mm_setzero_pd()), one), firstBin));
+            ++count[_mm_cvttsd_si64(bin)];
+            ++count[_mm_cvttsd_si64(_mm_unpackhi_pd(bin, bin))];
+        }
     }
+#endif
+    for (; i < n; ++i) countOne(values[i]);
 }
 
 // Whether every value from lowest to highest, NaNs being none of them, has
@@ -201,7 +232,7 @@ void CountInBins(const double* values, std::int32_t n, const Width& w, const Qui
 bool QuotientsInRange(double lowest, double highest, std::int64_t notNumbers,
                       const QuickWidth& q) {
     const auto quotient = [&q](double v) {
-        return std::fabs((q.multiply ? v * q.power : v / q.power) / q.c);
+        return std::fabs(q.multiply ? v * q.factor : v / q.factor);
     };
     return q.usable && notNumbers == 0 && quotient(lowest) < kQuickLimit &&
            quotient(highest) < kQuickLimit;
@@ -238,12 +269,16 @@ Extremes ExtremesOf(const double* values, std::int32_t n) {
     __m128d low = _mm_set1_pd(e.lowest);
     __m128d high = _mm_set1_pd(e.highest);
     __m128i nans = _mm_setzero_si128();
-    for (; i + 2 <= n; i += 2) {
-        const __m128d v = _mm_loadu_pd(values + i);
+    const auto take = [&](const __m128d v) {
         low = _mm_min_pd(v, low);
         high = _mm_max_pd(v, high);
         nans = _mm_sub_epi64(nans, _mm_castpd_si128(_mm_cmpunord_pd(v, v)));
+    };
+    for (; i + 4 <= n; i += 4) {
+        take(_mm_loadu_pd(values + i));
+        take(_mm_loadu_pd(values + i + 2));
     }
+    for (; i + 2 <= n; i += 2) take(_mm_loadu_pd(values + i));
     alignas(16) double lows[2];
     alignas(16) double highs[2];
     alignas(16) std::int64_t counts[2];

@@ -10,6 +10,7 @@
 #ifndef DESCSTAT_REPORT_H
 #define DESCSTAT_REPORT_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -140,30 +141,30 @@ public:
         std::memcpy(prefix, prefix_, sizeof prefix);
         int length = prefixLength_;
         char* out = block_ + used_;
-        // Lines that surely fit before the block must be written out.
-        std::size_t fit = 0;
-        for (std::size_t i = 0; i < count; ++i, --fit) {
+        // In runs of lines that surely fit before the block must be written out.
+        for (std::size_t i = 0; i < count;) {
+            std::size_t fit = static_cast<std::size_t>(block_ + kBlock - out) / kLongestLine;
             if (fit == 0) {
-                fit = static_cast<std::size_t>(block_ + kBlock - out) / kLongestLine;
-                if (fit == 0) {
-                    used_ = static_cast<std::size_t>(out - block_);
-                    Flush();
-                    out = block_;
-                    fit = kBlock / kLongestLine;
+                used_ = static_cast<std::size_t>(out - block_);
+                Flush();
+                out = block_;
+                fit = kBlock / kLongestLine;
+            }
+            const std::size_t stop = std::min(count, i + fit);
+            for (; i < stop; ++i) {
+                int at = length - 4;
+                while (at >= 0 && prefix[at] == '9') prefix[at--] = '0';
+                if (at >= 0) {
+                    ++prefix[at];
+                } else {
+                    std::memmove(prefix + 1, prefix, static_cast<std::size_t>(length++));
+                    prefix[0] = '1';
                 }
+                std::memcpy(out, prefix, sizeof prefix);
+                out += length;
+                out += format(i, out);
+                *out++ = '\n';
             }
-            int at = length - 4;
-            while (at >= 0 && prefix[at] == '9') prefix[at--] = '0';
-            if (at >= 0) {
-                ++prefix[at];
-            } else {
-                std::memmove(prefix + 1, prefix, static_cast<std::size_t>(length++));
-                prefix[0] = '1';
-            }
-            std::memcpy(out, prefix, sizeof prefix);
-            out += length;
-            out += format(i, out);
-            *out++ = '\n';
         }
         std::memcpy(prefix_, prefix, sizeof prefix);
         prefixLength_ = length;
