@@ -1395,7 +1395,23 @@ def example_chart():
         return f.read()
 
 
+def rings_are(name, values):
+    """The chart's outlier rings: one of the box plot's radius for each value."""
+    def check(folder):
+        rings = [c for c in ET.parse(os.path.join(folder, name)).iter(
+            "{http://www.w3.org/2000/svg}circle") if c.get("class") == "outlier"]
+        got = [(c.get("data-value"), c.get("r")) for c in rings]
+        return None if got == [(v, "3") for v in values] else "rings %s" % got
+    return check
+
+
 PLOT_CASES = [
+    Case("plot: an outlier's ring", args=["--plot=chart.svg", "data.txt", "-"],
+         files={"data.txt": b"/\n1\n2\n3\n4\n100\n/\n"}, stdin=b"", report_name="chart.svg",
+         report=lambda got: True,
+         console=lambda out: b"5:  100" in out,
+         verify=lambda folder: chart_is("chart.svg")(folder)
+         or rings_are("chart.svg", ["100"])(folder)),
     Case("plot: the example's chart, the same bytes on every system",
          args=["--plot=chart.svg", "data.txt", "report.txt"], files={"data.txt": WORKED_DATA},
          stdin=b"", console=b"", report_name="report.txt", report=WORKED_REPORT,
