@@ -14,7 +14,8 @@ value, and say whether each target holds:
 - the statistics alone (-F tsv: no listing, but the same two passes and exact
   sums) at most 0.2 times datamash's time, and on standard input no slower
   than on the named file (within 10 %);
-- every run within 8 bytes per value plus 4 MiB of peak memory;
+- every run within 8 bytes per value plus 4 MiB of peak memory, and so
+  --histogram and --plot on the smallest file;
 - time linear in the number of values (ns per value within a factor of 1.5
   from 1 million to 10 million);
 - a table: a CSV of 1 million rows and 6 columns (a group column of 10
@@ -415,6 +416,19 @@ def instructions_bench(program):
     return agree and csv_agrees and all(met for _, met in targets)
 
 
+def charts_memory(program, n):
+    """The peak of --histogram and --plot runs on n values, within 8 bytes per
+    value plus 4 MiB."""
+    name = os.path.basename(make_data(n)[0])
+    peaks = [best_of([program, "--histogram", name, "histogram_%d.txt" % n])[1],
+             best_of([program, "--plot", "chart_%d.svg" % n, name, "plot_%d.txt" % n])[1]]
+    bound = 8 * n + 4 * 1024 * 1024
+    met = max(peaks) <= bound
+    print("- --histogram and --plot on %d values peak at %.1f and %.1f MiB (bound %.1f MiB): %s"
+          % (n, peaks[0] / 2**20, peaks[1] / 2**20, bound / 2**20, verdict(met)))
+    return met
+
+
 def verdict(ok):
     return "met" if ok else "NOT MET"
 
@@ -510,6 +524,7 @@ def main():
         print("- linear time (argument run ns per value %s): %s"
               % (", ".join("%.0f" % per_value[n] for n in sorted(per_value)), verdict(linear)))
         ok["linear"] = linear
+    ok["charts memory"] = charts_memory(program, min(sizes))
     ok["threads"] = threads_bench(program, max(sizes))
     ok["table"] = table_bench(program, has_datamash)
     ok["describe"] = describe_bench(program, max(sizes))
