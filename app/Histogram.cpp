@@ -218,7 +218,8 @@ void CountInBins(const double* values, std::int32_t n, const Width& w, const Qui
                 continue;
             }
             const __m128d bin = _mm_sub_pd(
-                nearest, _mm_add_pd(_mm_and_pd(_mm_cmplt_pd(rest, _mm_setzero_pd()), one), firstBin));
+                nearest,
+                _mm_add_pd(_mm_and_pd(_mm_cmplt_pd(rest, _mm_setzero_pd()), one), firstBin));
             ++count[_mm_cvttsd_si64(bin)];
             ++count[_mm_cvttsd_si64(_mm_unpackhi_pd(bin, bin))];
         }
@@ -229,8 +230,7 @@ void CountInBins(const double* values, std::int32_t n, const Width& w, const Qui
 
 // Whether every value from lowest to highest, NaNs being none of them, has
 // a finite quotient below kQuickLimit the quick way.
-bool QuotientsInRange(double lowest, double highest, std::int64_t notNumbers,
-                      const QuickWidth& q) {
+bool QuotientsInRange(double lowest, double highest, std::int64_t notNumbers, const QuickWidth& q) {
     const auto quotient = [&q](double v) {
         return std::fabs(q.multiply ? v * q.factor : v / q.factor);
     };

@@ -378,7 +378,8 @@ std::string DataValue(double v, const char* name = "value") {
 // string kept from ring to ring, as there may be hundreds.
 template <typename X>
 void WriteOutliers(std::string& svg, const std::vector<double>& outliers, double y, X x) {
-    std::string style;
+    // cppcheck-suppress variableScope
+    std::string style;  // kept out of the loop: its room is made once
     for (const double v : outliers) {
         style = kOutlierInk;
         style += " class=\"outlier\"";
