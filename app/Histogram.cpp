@@ -254,8 +254,9 @@ void CountAllInBins(const double* values, std::int32_t n, const Width& w, const 
 }
 
 // The lowest and the highest number among the values, and how many are
-// NaN. Two at a time where the machine has SSE2: its min and max take the
-// second operand when either is NaN, as the comparisons below do.
+// NaN. Four at a time, in two lanes, where the machine has SSE2: its min
+// and max take the second operand when either is NaN, as the comparisons
+// below do.
 struct Extremes {
     double lowest = std::numeric_limits<double>::infinity();
     double highest = -std::numeric_limits<double>::infinity();

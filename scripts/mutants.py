@@ -107,7 +107,7 @@ MUTANTS = [
      "kExactPowers[-w.p] / (w.c == 5 ? 2 : w.c) : kExactPowers[w.p] * w.c;"),
     ("the listing's block overrun by a run of lines", "app/Report.h",
      "            const std::size_t stop = std::min(count, i + fit);",
-     "            const std::size_t stop = std::min(count, i + fit + 1);"),
+     "            const std::size_t stop = std::min(count, i + fit * 2);"),
     ("quick lines not counted in the line numbers", "app/DataFile.cpp",
      "            lines.number += taken;\n            lines.recordStart",
      "            lines.recordStart"),
