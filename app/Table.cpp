@@ -9,6 +9,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "app/DecimalSums.h"
 #include "app/Platform.h"
 #include "app/Shown.h"
@@ -657,6 +661,73 @@ const char* SkipBlanks(const char* p, const char* end) {
     return p;
 }
 
+// A row as it lies in the block: where its text ends (before its LF or CR
+// LF), where the next row starts, where cell `index` starts, and how many
+// separators follow that cell.
+struct RowParts {
+    const char* end = nullptr;
+    const char* next = nullptr;
+    const char* cell = nullptr;
+    int more = 0;
+};
+
+// The row from p found 16 bytes at a time, its separators, LF, quotes and
+// CRs compared at once: true with its parts for a row with no quote and no
+// CR but the one before its LF, holding cell `index`. False when that is
+// not so, or when 16 bytes more would pass `last`: the caller then looks at
+// the row the memchr way, which tells the rest apart.
+bool ScanRow(const char* p, const char* last, char separator, int index, RowParts& row) {
+#if defined(__SSE2__)
+    if (separator == '\n' || separator == '"' || separator == '\r') return false;
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i sep = _mm_set1_epi8(separator);
+    int separators = 0;
+    row.cell = index == 0 ? p : nullptr;
+    for (const char* at = p; last - at >= 16; at += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const auto stops = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(x, lf), _mm_cmpeq_epi8(x, quote)), _mm_cmpeq_epi8(x, cr))));
+        auto seps = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, sep)));
+        const int stop = stops == 0 ? 16 : __builtin_ctz(stops);
+        if (stop < 16) seps &= (1u << stop) - 1;  // the separators before it
+        for (; seps != 0; seps &= seps - 1) {
+            if (++separators == index) row.cell = at + __builtin_ctz(seps) + 1;
+        }
+        if (stop == 16) continue;
+        const char* const at_stop = at + stop;
+        if (*at_stop == '"' || row.cell == nullptr) return false;
+        if (*at_stop == '\r' && (last - at_stop < 2 || at_stop[1] != '\n')) return false;
+        row.end = at_stop;
+        row.next = at_stop + (*at_stop == '\r' ? 2 : 1);
+        row.more = separators - index;
+        return true;
+    }
+#else
+    (void)p, (void)last, (void)separator, (void)index, (void)row;
+#endif
+    return false;
+}
+
+// The row from p the memchr way: false when it has no LF before `last`, or
+// a quote or a CR but the one before its LF, or not cell `index`.
+bool FindRow(const char* p, const char* last, char separator, int index, RowParts& row) {
+    const void* feed = std::memchr(p, '\n', static_cast<std::size_t>(last - p));
+    if (feed == nullptr) return false;
+    row.next = static_cast<const char*>(feed) + 1;
+    row.end = row.next - 1;
+    if (row.end > p && row.end[-1] == '\r') --row.end;
+    const auto size = static_cast<std::size_t>(row.end - p);
+    if (std::memchr(p, '"', size) != nullptr || std::memchr(p, '\r', size) != nullptr) {
+        return false;
+    }
+    row.cell = CellStart(p, row.end, separator, index);
+    if (row.cell == nullptr) return false;
+    row.more = static_cast<int>(SeparatorsIn(row.cell, row.end, separator));
+    return true;
+}
+
 }  // namespace
 
 std::int64_t TableReader::AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers) {
@@ -677,25 +748,22 @@ std::int64_t TableReader::AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers) 
     while (reader.PeekBlock(first, last)) {
         const char* p = first;
         for (;;) {
-            const void* feed = std::memchr(p, '\n', static_cast<std::size_t>(last - p));
-            if (feed == nullptr) break;
-            const char* const next = static_cast<const char*>(feed) + 1;
-            const char* end = next - 1;
-            if (end > p && end[-1] == '\r') --end;
-            if ((*p == '/' && !noMarkers) || end - p > myLib::RdTxtLn::kMaxLine ||
-                std::memchr(p, '"', static_cast<std::size_t>(end - p)) != nullptr ||
-                std::memchr(p, '\r', static_cast<std::size_t>(end - p)) != nullptr) {
+            RowParts row;
+            if (!ScanRow(p, last, s.separator, c, row) && !FindRow(p, last, s.separator, c, row)) {
                 break;
             }
-            const char* const cell = CellStart(p, end, s.separator, c);
-            if (cell == nullptr) break;
+            const char* const next = row.next;
+            const char* const end = row.end;
+            if ((*p == '/' && !noMarkers) || end - p > myLib::RdTxtLn::kMaxLine) break;
             myLib::QuickNumber number;
-            const char* after = myLib::QuickDecimal(SkipBlanks(cell, end), end, number);
+            const char* after = myLib::QuickDecimal(SkipBlanks(row.cell, end), end, number);
             if (after == nullptr) break;
             after = SkipBlanks(after, end);
+            // No separator lies in the number and its blanks: those after the
+            // cell's start are those after it.
             if (after != end && *after != s.separator) break;
             if (!s.longRowSeen &&
-                static_cast<std::size_t>(c) + 1 + SeparatorsIn(after, end, s.separator) > s.width) {
+                static_cast<std::size_t>(c) + 1 + static_cast<std::size_t>(row.more) > s.width) {
                 break;
             }
             if (s.rowCount >= s.maxRows) break;  // the common way fails it

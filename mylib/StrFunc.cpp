@@ -13,8 +13,6 @@
 
 namespace myLib {
 
-bool IsBlnk(char c) { return c == ' ' || c == '\t'; }
-
 // The string is taken by value, as the interface promises every caller.
 // cppcheck-suppress passedByValue
 std::string GetFld(std::string s, int n) {  // NOLINT(performance-unnecessary-value-param)
