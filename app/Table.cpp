@@ -743,11 +743,33 @@ std::int64_t TableReader::AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers) 
     TableColumn& column = s.columns[static_cast<std::size_t>(c)];
     Sample& sample = s.SampleOf(column, 0);
     std::int64_t taken = 0;
+    // The rows' numbers are kept and summed a batch at a time.
+    constexpr std::int32_t kBatch = 64;
+    myLib::QuickNumber numbers[kBatch];
+    std::int32_t held = 0;
+    const auto keepHeld = [&]() {
+        Values& values = sample.data.values;
+        if (values.CountsOnly()) {
+            values.AddCounted(held);
+        } else if (held > 0) {
+            double* into = values.AppendRoom(held);
+            if (into == nullptr) {
+                s.failure = {Failure::kNoMemory, 0};
+                held = 0;
+                return;
+            }
+            for (std::int32_t i = 0; i < held; ++i) into[i] = numbers[i].value;
+        }
+        AddWrittenNumbers(*sample.data.sums, numbers, static_cast<std::size_t>(held));
+        held = 0;
+    };
     const char* first = nullptr;
     const char* last = nullptr;
     while (reader.PeekBlock(first, last)) {
         const char* p = first;
         for (;;) {
+            if (held == kBatch) keepHeld();
+            if (s.failure.failure != Failure::kNone) break;
             RowParts row;
             if (!ScanRow(p, last, s.separator, c, row) && !FindRow(p, last, s.separator, c, row)) {
                 break;
@@ -755,7 +777,7 @@ std::int64_t TableReader::AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers) 
             const char* const next = row.next;
             const char* const end = row.end;
             if ((*p == '/' && !noMarkers) || end - p > myLib::RdTxtLn::kMaxLine) break;
-            myLib::QuickNumber number;
+            myLib::QuickNumber& number = numbers[held];
             const char* after = myLib::QuickDecimal(SkipBlanks(row.cell, end), end, number);
             if (after == nullptr) break;
             after = SkipBlanks(after, end);
@@ -769,16 +791,11 @@ std::int64_t TableReader::AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers) 
             if (s.rowCount >= s.maxRows) break;  // the common way fails it
             ++s.rowCount;
             ++column.numbers;
-            if (!sample.data.values.Append(number.value)) {
-                s.failure = {Failure::kNoMemory, 0};
-                p = next;
-                ++taken;
-                break;
-            }
-            AddDecimal(*sample.data.sums, {number.digits, number.scale});
+            ++held;
             p = next;
             ++taken;
         }
+        keepHeld();
         reader.SkipTo(p);
         if (p != last || s.failure.failure != Failure::kNone) break;
     }

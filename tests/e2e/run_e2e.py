@@ -380,6 +380,7 @@ def make_hard_link(d):
 MANY_EMPTY_LINES = 40_000_000
 # 22 million values, 2 and 3 in turn: 176 MB as doubles.
 MANY_VALUES = b"/\n" + b"2\n3\n" * 11_000_000 + b"/\n"
+MANY_CSV_ROWS = b"a,b\n" + b"2,1\n3,1\n" * 11_000_000
 
 # 2000 value lines; a read error after CUT bytes falls inside the line "1818".
 READ_DATA = b"h\n/\n" + b"".join(b"%d\n" % k for k in range(1, 2001)) + b"/\n"
@@ -1578,6 +1579,18 @@ CASES += [
       for how, name, files, stdin in [
           ("standard input", "-", {}, MANY_VALUES),
           ("a named file", "many.txt", {"many.txt": MANY_VALUES}, b"")]],
+    # A CSV column read where it lies: 22 million values kept do not fit under
+    # the limit (a failed row, exit 9); counted alone, they do.
+    Case("a CSV column kept beyond a memory limit", posix_only=True, limit_mb=160,
+         args=["-p", "-H", "-t", ",", "-f", "1", "-F", "tsv", "-s", "-"], files={}, untouched=(),
+         stdin=MANY_CSV_ROWS, code=9,
+         console=lambda out: out.endswith(b"\n-" + b"\t" * 12
+                                          + b"To allocate memory for the values failed.\n")),
+    Case("a CSV column counted under a memory limit", posix_only=True, limit_mb=160,
+         args=["-p", "-H", "-t", ",", "-f", "1", "-F", "tsv", "-"], files={}, untouched=(),
+         stdin=MANY_CSV_ROWS,
+         console=b"file\tn\tmean\tvariance\tsd\tunbiased_variance\tunbiased_sd\terror\n"
+         b"-\t22000000\t2.5\t0.25\t0.5\t0.25000001136363686\t0.5000000113636367\t\n"),
     # A failed run leaves a named report as it was, and writes nothing of the
     # report to standard output.
     Case("failed run keeps the old report", args=["data.txt", "report.txt"], stdin=b"",
