@@ -201,6 +201,12 @@ std::string RandomTable(std::mt19937_64& rng, bool plain) {
             case 5: row = std::to_string(i) + "\r," + value + ",r"; break;
             // A quoted cell that holds separators and a number before the column.
             case 6: row = "\"x," + std::to_string(i) + ",y\"," + value + ",q"; break;
+            // Cells of every length around the column, so that its separators,
+            // the line end and any quote fall anywhere in 16-byte steps.
+            case 7:
+                row = std::string(rng() % 40, '0') + std::to_string(i) + "," + value + "," +
+                      std::string(rng() % 40, 'p') + pick({"", "\"", "\r", ","});
+                break;
             default: row = std::to_string(i) + "," + value + "," + pick({"a", "b", "\"c\""});
         }
         text += row + pick({"\n", "\n", "\n", "\r\n"});
