@@ -161,9 +161,15 @@ QuickWidth QuickWidthOf(Width w) {
 // quotients bound every other).
 constexpr double kQuickLimit = 0x1p51;
 
+// v / w the quick way: one rounded operation.
+template <bool kMultiply>
+inline double QuotientOf(double v, const QuickWidth& q) {
+    return kMultiply ? v * q.factor : v / q.factor;
+}
+
 template <bool kMultiply, bool kInRange>
 inline bool QuickBin(double v, const QuickWidth& q, std::int64_t& k) {
-    const double t = kMultiply ? v * q.factor : v / q.factor;
+    const double t = QuotientOf<kMultiply>(v, q);
     const double size = std::fabs(t);
     if (!kInRange && (!(size < kQuickLimit) || !std::isnormal(v))) return false;
     // Below 2^51, adding 1.5 * 2^52 leaves no bit after the point: the
@@ -232,7 +238,7 @@ void CountInBins(const double* values, std::int32_t n, const Width& w, const Qui
 // a finite quotient below kQuickLimit the quick way.
 bool QuotientsInRange(double lowest, double highest, std::int64_t notNumbers, const QuickWidth& q) {
     const auto quotient = [&q](double v) {
-        return std::fabs(q.multiply ? v * q.factor : v / q.factor);
+        return std::fabs(q.multiply ? QuotientOf<true>(v, q) : QuotientOf<false>(v, q));
     };
     return q.usable && notNumbers == 0 && quotient(lowest) < kQuickLimit &&
            quotient(highest) < kQuickLimit;

@@ -94,6 +94,20 @@ INSTANTIATE_TEST_SUITE_P(
         HistogramCase{"all equal, the least subnormal", {5e-324}, 0, "[5e-324, 6e-324) 1", 0},
         HistogramCase{"one number among no numbers", {kNan, 1, kNan}, 0, "[1, 2) 1", 2},
         HistogramCase{"no numbers at all", {kNan, kNan}, 0, "", 2},
+        // A width of 5 (divided by) and one of 5e22 (no exact double to divide
+        // by, so every value goes the exact way); the smaller of two widths
+        // that miss the target by one.
+        HistogramCase{"width 5",
+                      {0, 12, 23},
+                      5,
+                      "[0, 5) 1; [5, 10) 0; [10, 15) 1; [15, 20) 0; [20, 25) 1",
+                      0},
+        HistogramCase{"width 5e22",
+                      {0, 2e23},
+                      4,
+                      "[0, 5e+22) 1; [5e+22, 1e+23) 0; [1e+23, 1.5e+23) 0; [1.5e+23, 2e+23) 0; "
+                      "[2e+23, 2.5e+23) 1",
+                      0},
         // The extremes and a NaN in each place of a pair and in the tail.
         HistogramCase{
             "extremes among pairs", {3, kNan, 0, -1, 2}, 0, "[-2, 0) 1; [0, 2) 1; [2, 4) 2", 1},
