@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
 
 #include "app/Platform.h"
 #include "app/Shown.h"
@@ -165,8 +166,8 @@ Outcome OutputFile::Prepare(const std::string& name, std::ostream& standard, boo
 }
 
 Outcome OutputFile::PrepareNamed(std::ios_base::openmode mode) {
-    buffer_.resize(kOutputBuffer);
-    file_.rdbuf()->pubsetbuf(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    if (!buffer_) buffer_.reset(new (std::nothrow) char[kOutputBuffer]);
+    if (buffer_) file_.rdbuf()->pubsetbuf(buffer_.get(), static_cast<std::streamsize>(kOutputBuffer));
     const platform::ReportTarget target = platform::TargetOf(name_);
     if (!target.replace) {
         // A device, a FIFO, a terminal: nothing to replace, written as it goes.

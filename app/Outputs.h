@@ -19,6 +19,7 @@
 #define DESCSTAT_OUTPUTS_H
 
 #include <fstream>
+#include <memory>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -108,7 +109,9 @@ private:
     std::ostream* standard_ = nullptr;
     bool binary_ = false;
     int descriptor_ = -1;
-    std::vector<char> buffer_;  // outlives the stream that uses it
+    // Outlives the stream that uses it; not cleared, so that only the pages
+    // written are ever touched.
+    std::unique_ptr<char[]> buffer_;
     std::ofstream file_;
     std::ostringstream memory_;  // what is written in place or through a descriptor
     std::string target_;         // the file that gets the output

@@ -78,16 +78,23 @@ void WaitInOwnWindow(int code, const descstat::TextStyle& console) {
     std::cin >> key;
 }
 
+// The style of a report on standard output: what the screen shows, or else
+// the locale's character set, looked up only then (loading the locale costs
+// a run that writes to a named file about 150 KiB).
+descstat::TextStyle ScreenOrPipeStyle(const std::optional<descstat::TextStyle>& screen,
+                                      descstat::Language language) {
+    if (screen) return *screen;
+    return descstat::PipeStyle(descstat::platform::PipeCharset(), language);
+}
+
 // The compare run over every operand, its report written for what reads it
 // as the text report is.
 int CompareOnConsole(const descstat::CommandLine& cl) {
     descstat::RunOptions options = cl.options;
     const bool onStandardOutput = options.output.empty() || options.output == "-";
     const std::optional<descstat::TextStyle> screen = descstat::ScreenStyle(options.language);
-    const descstat::TextStyle piped =
-        descstat::PipeStyle(descstat::platform::PipeCharset(), options.language);
     options.report = onStandardOutput && !options.encodingGiven
-                         ? screen.value_or(piped)
+                         ? ScreenOrPipeStyle(screen, options.language)
                          : descstat::FileStyle(options.encoding, options.language);
     options.console = descstat::ConsoleStyle(screen, options.language);
     return RunOnFiles(cl.operands, [&] {
@@ -111,10 +118,9 @@ int ArgumentsOnConsole(const descstat::CommandLine& cl) {
     const std::string report = cl.operands.size() > 1 ? cl.operands[1] : "-";
     descstat::RunOptions options = cl.options;
     const std::optional<descstat::TextStyle> screen = descstat::ScreenStyle(options.language);
-    const descstat::TextStyle file = descstat::FileStyle(options.encoding, options.language);
-    const descstat::TextStyle piped =
-        descstat::PipeStyle(descstat::platform::PipeCharset(), options.language);
-    options.report = report == "-" && !options.encodingGiven ? screen.value_or(piped) : file;
+    options.report = report == "-" && !options.encodingGiven
+                         ? ScreenOrPipeStyle(screen, options.language)
+                         : descstat::FileStyle(options.encoding, options.language);
     // A table of several result sets wraps at the terminal's width.
     const int columns = descstat::platform::TerminalColumns();
     if (report == "-" && columns > 0) options.reportColumns = columns;
