@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -17,6 +18,7 @@
 #include "app/Platform.h"
 #include "app/Shown.h"
 #include "app/Text.h"
+#include "mylib/ShortDecimal.h"
 #include "mylib/StrFunc.h"
 
 namespace descstat {
@@ -733,11 +735,13 @@ bool FindRow(const char* p, const char* last, char separator, int index, RowPart
 std::int64_t TableReader::AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers) {
     State& s = *state_;
     // A separator that may be the second byte of a Shift_JIS character
-    // ('|') needs the common split.
+    // ('|') needs the common split, and so does one that may lie within a
+    // number ("-t ." or "-t e"), which the number would read past.
     const bool quick = s.formFound && s.headerDone && !s.open && s.rowCount > 0 &&
                        s.failure.failure == Failure::kNone && s.order.size() == 1 &&
                        s.groupColumns.empty() && s.separator != '\0' && !s.decimalComma &&
-                       !(s.shiftJis && static_cast<unsigned char>(s.separator) >= 0x40);
+                       !(s.shiftJis && static_cast<unsigned char>(s.separator) >= 0x40) &&
+                       std::strchr("0123456789.eE+-", s.separator) == nullptr;
     if (!quick) return 0;
     const int c = s.order[0];
     TableColumn& column = s.columns[static_cast<std::size_t>(c)];
@@ -763,42 +767,47 @@ std::int64_t TableReader::AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers) 
         AddWrittenNumbers(*sample.data.sums, numbers, static_cast<std::size_t>(held));
         held = 0;
     };
+    // The state a row is checked against, in locals the compiler may keep in
+    // registers: the cells a row may hold here (a longer one goes the common
+    // way, which tells of it once) and the rows still allowed.
+    const char separator = s.separator;
+    const std::size_t cellsAllowed =
+        s.longRowSeen ? std::numeric_limits<std::size_t>::max() : s.width;
+    const std::int64_t rowsAllowed = s.maxRows - s.rowCount;
     const char* first = nullptr;
     const char* last = nullptr;
     while (reader.PeekBlock(first, last)) {
         const char* p = first;
         for (;;) {
-            if (held == kBatch) keepHeld();
-            if (s.failure.failure != Failure::kNone) break;
-            RowParts row;
-            if (!ScanRow(p, last, s.separator, c, row) && !FindRow(p, last, s.separator, c, row)) {
-                break;
+            if (held == kBatch) {
+                keepHeld();
+                if (s.failure.failure != Failure::kNone) break;
             }
-            const char* const next = row.next;
+            RowParts row;
+            if (!ScanRow(p, last, separator, c, row) && !FindRow(p, last, separator, c, row)) break;
             const char* const end = row.end;
             if ((*p == '/' && !noMarkers) || end - p > myLib::RdTxtLn::kMaxLine) break;
-            myLib::QuickNumber& number = numbers[held];
-            const char* after = myLib::QuickDecimal(SkipBlanks(row.cell, end), end, number);
+            const char* after =
+                myLib::QuickDecimalIn(SkipBlanks(row.cell, end), end, last, numbers[held]);
             if (after == nullptr) break;
             after = SkipBlanks(after, end);
             // No separator lies in the number and its blanks: those after the
             // cell's start are those after it.
-            if (after != end && *after != s.separator) break;
-            if (!s.longRowSeen &&
-                static_cast<std::size_t>(c) + 1 + static_cast<std::size_t>(row.more) > s.width) {
-                break;
+            if (after != end && *after != separator) break;
+            if (static_cast<std::size_t>(c) + 1 + static_cast<std::size_t>(row.more) > cellsAllowed ||
+                taken >= rowsAllowed) {
+                break;  // the common way tells of it, or fails it
             }
-            if (s.rowCount >= s.maxRows) break;  // the common way fails it
-            ++s.rowCount;
-            ++column.numbers;
             ++held;
-            p = next;
+            p = row.next;
             ++taken;
         }
         keepHeld();
         reader.SkipTo(p);
         if (p != last || s.failure.failure != Failure::kNone) break;
     }
+    s.rowCount += taken;
+    column.numbers += taken;
     return taken;
 }
 

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "mylib/ByteWords.h"
+#include "mylib/ShortDecimal.h"
 
 namespace myLib {
 
@@ -144,11 +145,6 @@ bool FindNumber(const char* first, const char* last, Number& number) {
     return true;
 }
 
-// The powers of ten that a double holds exactly.
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // The most significant digits of a number whose decimal is kept as written.
 constexpr int kWrittenDigits = 15;
 
@@ -226,45 +222,10 @@ namespace {
 // The number parser's small steps are made part of the loop over a block's
 // lines, where a call would cost as much as the step.
 #if defined(__GNUC__)
-#define MYLIB_ALWAYS_INLINE inline __attribute__((always_inline))
 #define MYLIB_NOINLINE __attribute__((noinline))
 #else
-#define MYLIB_ALWAYS_INLINE inline
 #define MYLIB_NOINLINE
 #endif
-
-constexpr std::uint64_t kDigitZeros = kEachByte * '0';
-
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-constexpr bool kWordDigits = true;
-#else
-constexpr bool kWordDigits = false;  // the word tricks below take bytes in memory order
-#endif
-
-// How many of the word's bytes, from its first in memory, are digits. A byte
-// is a digit when it differs from '0' by at most 9 in its low half; a carry
-// out of a byte that is no digit can only spoil the bytes after it.
-int LeadingDigits(std::uint64_t word) {
-    const std::uint64_t x = word ^ kDigitZeros;
-    const std::uint64_t nonDigit = (x | (x + kEachByte * 6)) & (kEachByte * 0xF0);
-    return nonDigit == 0 ? 8 : __builtin_ctzll(nonDigit) / 8;
-}
-
-// The value of the word's first k digits (0 to 8): shifted up so that they
-// end the word (in two steps, as a shift by 64 is none), they are combined in
-// pairs, fours and eights.
-MYLIB_ALWAYS_INLINE std::uint64_t WordDigitsValue(std::uint64_t word, int k) {
-    const int half = 4 * (8 - k);
-    std::uint64_t v = ((word - kDigitZeros) << half) << half;
-    v = v * 10 + (v >> 8);
-    v = (((v & 0x000000FF000000FFULL) * 0x000F424000000064ULL) +
-         (((v >> 16) & 0x000000FF000000FFULL) * 0x0000271000000001ULL)) >>
-        32;
-    return v;
-}
-
-constexpr std::uint64_t kPowersOfTen[] = {1,      10,      100,      1000,     10000,
-                                          100000, 1000000, 10000000, 100000000};
 
 // Appends the digits at p to m (wrapping beyond 19) and gives where they end.
 MYLIB_ALWAYS_INLINE const char* TakeDigits(const char* p, const char* last, std::uint64_t& m) {
@@ -272,7 +233,7 @@ MYLIB_ALWAYS_INLINE const char* TakeDigits(const char* p, const char* last, std:
         const std::uint64_t word = WordAt(p);
         const int k = LeadingDigits(word);
         if (k == 0) return p;
-        m = m * kPowersOfTen[k] + WordDigitsValue(word, k);
+        m = m * kWordPowers[k] + WordDigitsValue(word, k);
         p += k;
         if (k < 8) return p;
     }
@@ -305,43 +266,6 @@ const char* FindLineEnd(const char* p, const char* stop) {
         ++p;
     }
 }
-
-// The commonest number of all, where 17 bytes lie from p: fewer than eight
-// digits before and after its point; its digits are two words. Gives the
-// byte after them (the caller tells an exponent that follows), or null for
-// any other text.
-MYLIB_ALWAYS_INLINE const char* ShortDecimal(const char* p, QuickNumber& number) {
-    const char* const start = p;
-    const bool negative = *p == '-';
-    if (negative || *p == '+') ++p;
-    const std::uint64_t whole = WordAt(p);
-    const int wholeDigits = LeadingDigits(whole);
-    if (wholeDigits == 8) return nullptr;
-    const char* q = p + wholeDigits;
-    std::uint64_t m = WordDigitsValue(whole, wholeDigits);
-    int fraction = 0;
-    if (*q == '.') {
-        const std::uint64_t part = WordAt(q + 1);
-        fraction = LeadingDigits(part);
-        if (fraction == 8) return nullptr;
-        m = m * kPowersOfTen[fraction] + WordDigitsValue(part, fraction);
-        q += 1 + fraction;
-    }
-    if (wholeDigits + fraction == 0) return nullptr;
-    const auto value = static_cast<double>(m) / kExactPowers[fraction];
-    number.value = negative ? -value : value;
-    number.digits = negative ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
-    number.scale = m == 0 ? 0 : -fraction;
-    number.text = start;
-    number.wholeDigits = static_cast<std::uint8_t>(wholeDigits);
-    number.fractionDigits = static_cast<std::uint8_t>(fraction);
-    number.negative = negative;
-    return q;
-}
-
-// The bytes ShortDecimal may look at: a sign, 7 digits, a point, 7 digits
-// and the byte after them.
-constexpr std::ptrdiff_t kShortNumber = 17;
 
 // QuickDecimal for any number ShortDecimal does not read: apart, so that
 // the common path stays small.

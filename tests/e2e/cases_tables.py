@@ -59,6 +59,11 @@ WIDE = ("time," + ",".join("sensor_%03d" % k for k in range(1, SENSORS + 1)) + "
         + "".join("12:00:0%d," % r + ",".join("%d.%02d" % (k % 40, (k * r * 37) % 100)
                                               for k in range(1, SENSORS + 1)) + "\n"
                   for r in range(1, 4))).encode()
+# A point between the cells: each number's fraction is the next cell, which
+# a number read past its cell would take in (rows past the first block's
+# sample are read where they lie).
+POINTED = ("id.whole.frac\n" + "".join("%d.%d.%02d\n" % (i, (i * 37) % 1000 - 500, i % 100)
+                                      for i in range(3000))).encode()
 MATRIX = b"  1.5   2\n  3.25  4\n  x     5\n  6     7\n"
 YEARS = b"2019 2020 2021\n12 15 11\n14 13 17\n"
 # Commas split every line alike, but the separator is |.
@@ -323,6 +328,9 @@ def cases(h):
         machine(h, "-t | with --decimal-comma", ["-t", "|", "--decimal-comma"], PRICES, "tsv",
                 sets(PRICES, sep="|", comma=True)),
         # Rows of any shape and length.
+        machine(h, "-t . : a point between the cells, not in the numbers",
+                ["-t", ".", "-f", "whole"], POINTED, "tsv",
+                sets(POINTED, sep=".", fields=["whole"]), plain=True),
         machine(h, "ragged rows, an empty row, blank lines at the end", [], RAGGED, "csv",
                 sets(RAGGED)),
         machine(h, "a 5,000-byte header line", [], WIDE, "tsv", sets(WIDE)),
