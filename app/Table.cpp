@@ -10,15 +10,11 @@
 #include <utility>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "app/DecimalSums.h"
 #include "app/Platform.h"
 #include "app/Shown.h"
+#include "app/TableRows.h"
 #include "app/Text.h"
-#include "mylib/ShortDecimal.h"
 #include "mylib/StrFunc.h"
 
 namespace descstat {
@@ -634,104 +630,6 @@ Outcome TableReader::State::NoNumericColumn() const {
             "no column holds numbers; the columns are " + JoinedList(found)};
 }
 
-namespace {
-
-// The start of the cell after the `index`-th separator from p (index 0: p),
-// or null when the row has fewer.
-const char* CellStart(const char* p, const char* end, char separator, int index) {
-    for (int k = 0; k < index; ++k) {
-        const void* found = std::memchr(p, separator, static_cast<std::size_t>(end - p));
-        if (found == nullptr) return nullptr;
-        p = static_cast<const char*>(found) + 1;
-    }
-    return p;
-}
-
-// How many separators from p to `end`.
-std::size_t SeparatorsIn(const char* p, const char* end, char separator) {
-    std::size_t count = 0;
-    for (;;) {
-        const void* found = std::memchr(p, separator, static_cast<std::size_t>(end - p));
-        if (found == nullptr) return count;
-        ++count;
-        p = static_cast<const char*>(found) + 1;
-    }
-}
-
-const char* SkipBlanks(const char* p, const char* end) {
-    while (p < end && myLib::IsBlnk(*p)) ++p;
-    return p;
-}
-
-// A row as it lies in the block: where its text ends (before its LF or CR
-// LF), where the next row starts, where cell `index` starts, and how many
-// separators follow that cell.
-struct RowParts {
-    const char* end = nullptr;
-    const char* next = nullptr;
-    const char* cell = nullptr;
-    int more = 0;
-};
-
-// The row from p found 16 bytes at a time, its separators, LF, quotes and
-// CRs compared at once: true with its parts for a row with no quote and no
-// CR but the one before its LF, holding cell `index`. False when that is
-// not so, or when 16 bytes more would pass `last`: the caller then looks at
-// the row the memchr way, which tells the rest apart.
-bool ScanRow(const char* p, const char* last, char separator, int index, RowParts& row) {
-#if defined(__SSE2__)
-    if (separator == '\n' || separator == '"' || separator == '\r') return false;
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i sep = _mm_set1_epi8(separator);
-    int separators = 0;
-    row.cell = index == 0 ? p : nullptr;
-    for (const char* at = p; last - at >= 16; at += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        const auto stops = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(x, lf), _mm_cmpeq_epi8(x, quote)), _mm_cmpeq_epi8(x, cr))));
-        auto seps = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, sep)));
-        const int stop = stops == 0 ? 16 : __builtin_ctz(stops);
-        if (stop < 16) seps &= (1u << stop) - 1;  // the separators before it
-        for (; seps != 0; seps &= seps - 1) {
-            if (++separators == index) row.cell = at + __builtin_ctz(seps) + 1;
-        }
-        if (stop == 16) continue;
-        const char* const at_stop = at + stop;
-        if (*at_stop == '"' || row.cell == nullptr) return false;
-        if (*at_stop == '\r' && (last - at_stop < 2 || at_stop[1] != '\n')) return false;
-        row.end = at_stop;
-        row.next = at_stop + (*at_stop == '\r' ? 2 : 1);
-        row.more = separators - index;
-        return true;
-    }
-#else
-    (void)p, (void)last, (void)separator, (void)index, (void)row;
-#endif
-    return false;
-}
-
-// The row from p the memchr way: false when it has no LF before `last`, or
-// a quote or a CR but the one before its LF, or not cell `index`.
-bool FindRow(const char* p, const char* last, char separator, int index, RowParts& row) {
-    const void* feed = std::memchr(p, '\n', static_cast<std::size_t>(last - p));
-    if (feed == nullptr) return false;
-    row.next = static_cast<const char*>(feed) + 1;
-    row.end = row.next - 1;
-    if (row.end > p && row.end[-1] == '\r') --row.end;
-    const auto size = static_cast<std::size_t>(row.end - p);
-    if (std::memchr(p, '"', size) != nullptr || std::memchr(p, '\r', size) != nullptr) {
-        return false;
-    }
-    row.cell = CellStart(p, row.end, separator, index);
-    if (row.cell == nullptr) return false;
-    row.more = static_cast<int>(SeparatorsIn(row.cell, row.end, separator));
-    return true;
-}
-
-}  // namespace
-
 std::int64_t TableReader::AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers) {
     State& s = *state_;
     // A separator that may be the second byte of a Shift_JIS character
@@ -767,40 +665,30 @@ std::int64_t TableReader::AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers) 
         AddWrittenNumbers(*sample.data.sums, numbers, static_cast<std::size_t>(held));
         held = 0;
     };
-    // The state a row is checked against, in locals the compiler may keep in
-    // registers: the cells a row may hold here (a longer one goes the common
-    // way, which tells of it once) and the rows still allowed.
-    const char separator = s.separator;
+    // What a row must be to be read where it lies; a row longer than the
+    // header (unless one was seen) goes the common way, which tells of it.
     const std::size_t cellsAllowed =
         s.longRowSeen ? std::numeric_limits<std::size_t>::max() : s.width;
+    if (cellsAllowed <= static_cast<std::size_t>(c)) return 0;
+    CellRules rules;
+    rules.separator = s.separator;
+    rules.index = c;
+    rules.markers = !noMarkers;
+    rules.longestRow = myLib::RdTxtLn::kMaxLine;
+    rules.mostAfter = cellsAllowed - static_cast<std::size_t>(c) - 1;
     const std::int64_t rowsAllowed = s.maxRows - s.rowCount;
     const char* first = nullptr;
     const char* last = nullptr;
     while (reader.PeekBlock(first, last)) {
         const char* p = first;
         for (;;) {
-            if (held == kBatch) {
-                keepHeld();
-                if (s.failure.failure != Failure::kNone) break;
-            }
-            RowParts row;
-            if (!ScanRow(p, last, separator, c, row) && !FindRow(p, last, separator, c, row)) break;
-            const char* const end = row.end;
-            if ((*p == '/' && !noMarkers) || end - p > myLib::RdTxtLn::kMaxLine) break;
-            const char* after =
-                myLib::QuickDecimalIn(SkipBlanks(row.cell, end), end, last, numbers[held]);
-            if (after == nullptr) break;
-            after = SkipBlanks(after, end);
-            // No separator lies in the number and its blanks: those after the
-            // cell's start are those after it.
-            if (after != end && *after != separator) break;
-            if (static_cast<std::size_t>(c) + 1 + static_cast<std::size_t>(row.more) > cellsAllowed ||
-                taken >= rowsAllowed) {
-                break;  // the common way tells of it, or fails it
-            }
-            ++held;
-            p = row.next;
-            ++taken;
+            const auto room = static_cast<std::size_t>(
+                std::min<std::int64_t>(kBatch - held, rowsAllowed - taken));
+            const std::size_t read = room == 0 ? 0 : QuickCells(p, last, rules, numbers + held, room);
+            held += static_cast<std::int32_t>(read);
+            taken += static_cast<std::int64_t>(read);
+            if (held == kBatch) keepHeld();
+            if (read < room || room == 0 || s.failure.failure != Failure::kNone) break;
         }
         keepHeld();
         reader.SkipTo(p);

@@ -1,0 +1,238 @@
+#include "app/TableRows.h"
+
+#include <cfloat>
+#include <cstdint>
+#include <cstring>
+
+#include "mylib/ShortDecimal.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+namespace descstat {
+
+namespace {
+
+// A row as it lies in the block: where its text ends (before its LF or CR
+// LF), where the next row starts, where the cell starts, and how many
+// separators follow the cell.
+struct RowParts {
+    const char* end = nullptr;
+    const char* next = nullptr;
+    const char* cell = nullptr;
+    int more = 0;
+};
+
+const char* SkipBlanks(const char* p, const char* end) {
+    while (p < end && myLib::IsBlnk(*p)) ++p;
+    return p;
+}
+
+// Reads the number of the row at p into `number`: false when the row is no
+// common one for the rules.
+inline bool TakeCell(const char* p, const RowParts& row, const char* last, const CellRules& rules,
+                     myLib::QuickNumber& number) {
+    if ((*p == '/' && rules.markers) || row.end - p > rules.longestRow ||
+        static_cast<std::size_t>(row.more) > rules.mostAfter) {
+        return false;
+    }
+    if (myLib::kWordDigits && FLT_EVAL_METHOD == 0 && last - row.cell >= myLib::kShortNumber) {
+        // The commonest cell: a short number that ends it. It cannot have
+        // read past the cell, as neither a separator nor a line end is part
+        // of a number (the table's common way takes any such separator).
+        const char* const after = myLib::ShortDecimal(row.cell, number);
+        if (after != nullptr && (after == row.end || *after == rules.separator)) return true;
+    }
+    const char* after = myLib::QuickDecimalIn(SkipBlanks(row.cell, row.end), row.end, last, number);
+    if (after == nullptr) return false;
+    after = SkipBlanks(after, row.end);
+    // No separator lies in the number and its blanks: those after the cell's
+    // start are those after it.
+    return after == row.end || *after == rules.separator;
+}
+
+// The start of the cell after the `index`-th separator from p (index 0: p),
+// or null when the row has fewer.
+const char* CellStart(const char* p, const char* end, char separator, int index) {
+    for (int k = 0; k < index; ++k) {
+        const void* found = std::memchr(p, separator, static_cast<std::size_t>(end - p));
+        if (found == nullptr) return nullptr;
+        p = static_cast<const char*>(found) + 1;
+    }
+    return p;
+}
+
+// How many separators from p to `end`.
+std::size_t SeparatorsIn(const char* p, const char* end, char separator) {
+    std::size_t count = 0;
+    for (;;) {
+        const void* found = std::memchr(p, separator, static_cast<std::size_t>(end - p));
+        if (found == nullptr) return count;
+        ++count;
+        p = static_cast<const char*>(found) + 1;
+    }
+}
+
+// The row from p found 16 bytes at a time, its separators, LF, quotes and
+// CRs compared at once: true with its parts for a row with no quote and no
+// CR but the one before its LF, holding cell `index`. False when that is
+// not so, or when 16 bytes more would pass `last`: the caller then looks at
+// the row the memchr way, which tells the rest apart.
+bool ScanRow(const char* p, const char* last, char separator, int index, RowParts& row) {
+#if defined(__SSE2__)
+    if (separator == '\n' || separator == '"' || separator == '\r') return false;
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i sep = _mm_set1_epi8(separator);
+    int separators = 0;
+    row.cell = index == 0 ? p : nullptr;
+    for (const char* at = p; last - at >= 16; at += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const auto stops = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(x, lf), _mm_cmpeq_epi8(x, quote)), _mm_cmpeq_epi8(x, cr))));
+        auto seps = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, sep)));
+        const int stop = stops == 0 ? 16 : __builtin_ctz(stops);
+        if (stop < 16) seps &= (1u << stop) - 1;  // the separators before it
+        for (; seps != 0; seps &= seps - 1) {
+            if (++separators == index) row.cell = at + __builtin_ctz(seps) + 1;
+        }
+        if (stop == 16) continue;
+        const char* const at_stop = at + stop;
+        if (*at_stop == '"' || row.cell == nullptr) return false;
+        if (*at_stop == '\r' && (last - at_stop < 2 || at_stop[1] != '\n')) return false;
+        row.end = at_stop;
+        row.next = at_stop + (*at_stop == '\r' ? 2 : 1);
+        row.more = separators - index;
+        return true;
+    }
+#else
+    (void)p, (void)last, (void)separator, (void)index, (void)row;
+#endif
+    return false;
+}
+
+// The row from p the memchr way: false when it has no LF before `last`, or
+// a quote or a CR but the one before its LF, or not cell `index`.
+bool FindRow(const char* p, const char* last, char separator, int index, RowParts& row) {
+    const void* feed = std::memchr(p, '\n', static_cast<std::size_t>(last - p));
+    if (feed == nullptr) return false;
+    row.next = static_cast<const char*>(feed) + 1;
+    row.end = row.next - 1;
+    if (row.end > p && row.end[-1] == '\r') --row.end;
+    const auto size = static_cast<std::size_t>(row.end - p);
+    if (std::memchr(p, '"', size) != nullptr || std::memchr(p, '\r', size) != nullptr) {
+        return false;
+    }
+    row.cell = CellStart(p, row.end, separator, index);
+    if (row.cell == nullptr) return false;
+    row.more = static_cast<int>(SeparatorsIn(row.cell, row.end, separator));
+    return true;
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define DESCSTAT_WIDE_ROWS 1
+
+// The bytes of 32 at p equal to c, as bits.
+__attribute__((target("avx2"))) inline std::uint64_t Equal32(__m256i x, __m256i c) {
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, c)));
+}
+
+// QuickCells 64 bytes at a time: the LFs, CRs, quotes and separators of 64
+// bytes become bits, and each row that ends among them is read off its
+// bits: its end is the first stop, its cell follows the index-th separator
+// before it, and the separators after the cell are counted. Stops before a
+// row that is no common one, and before one not wholly among 64 bytes that
+// lie before `last`, which the caller looks at another way.
+__attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(
+    const char*& from, const char* last, const CellRules& rules, myLib::QuickNumber* numbers,
+    std::size_t room) {
+    const char separator = rules.separator;
+    const int index = rules.index;
+    if (separator == '\n' || separator == '"' || separator == '\r') return 0;
+    const char* p = from;
+    const __m256i lf = _mm256_set1_epi8('\n');
+    const __m256i quote = _mm256_set1_epi8('"');
+    const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i sep = _mm256_set1_epi8(separator);
+    std::size_t count = 0;
+    while (count < room && last - p >= 64) {
+        const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+        // Bit k stands for the byte at p + k; the bits are shifted along as
+        // rows are taken, so that bit 0 is always the next row's start.
+        std::uint64_t stops = Equal32(low, lf) | Equal32(low, quote) | Equal32(low, cr) |
+                              (Equal32(high, lf) | Equal32(high, quote) | Equal32(high, cr)) << 32;
+        std::uint64_t seps = Equal32(low, sep) | Equal32(high, sep) << 32;
+        if (stops == 0) break;  // a row of 64 bytes or more
+        do {
+            const auto length = static_cast<unsigned>(_tzcnt_u64(stops));
+            const char* const end = p + length;
+            unsigned next = length + 1;
+            if (*end != '\n') {
+                if (*end == '"' || last - end < 2 || end[1] != '\n') return count;  // a lone CR
+                ++next;
+            }
+            const std::uint64_t rowSeps = _bzhi_u64(seps, length);
+            const auto found = static_cast<int>(_mm_popcnt_u64(rowSeps));
+            if (found < index) return count;  // too few cells
+            const char* const cell =
+                index == 0
+                    ? p
+                    : p + _tzcnt_u64(_pdep_u64(std::uint64_t{1} << (index - 1), rowSeps)) + 1;
+            if (!TakeCell(p, {end, p + next, cell, found - index}, last, rules, numbers[count])) {
+                return count;
+            }
+            ++count;
+            p += next;
+            from = p;
+            if (next >= 64) break;
+            stops >>= next;  // the bits past the 64 bytes are 0: no stop seen there
+            seps >>= next;
+        } while (stops != 0 && count < room);
+    }
+    return count;
+}
+
+// Whether this processor runs WideCells.
+bool HasWideRows() {
+    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+                            __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+    return has;
+}
+#endif
+
+}  // namespace
+
+std::size_t QuickCells(const char*& p, const char* last, const CellRules& rules,
+                       myLib::QuickNumber* numbers, std::size_t room, RowWay way) {
+#if defined(DESCSTAT_WIDE_ROWS)
+    const bool wide = (way == RowWay::kQuickest || way == RowWay::kBytes64) && HasWideRows();
+#endif
+    std::size_t count = 0;
+    while (count < room) {
+#if defined(DESCSTAT_WIDE_ROWS)
+        if (wide) {
+            count += WideCells(p, last, rules, numbers + count, room - count);
+            if (count == room) break;
+        }
+#endif
+        // One row another way: one of 64 bytes or more, or one the quick
+        // way stopped at (which this way stops at too).
+        RowParts row;
+        if (!(way != RowWay::kSearch && ScanRow(p, last, rules.separator, rules.index, row)) &&
+            !FindRow(p, last, rules.separator, rules.index, row)) {
+            break;
+        }
+        if (!TakeCell(p, row, last, rules, numbers[count])) break;
+        ++count;
+        p = row.next;
+    }
+    return count;
+}
+
+}  // namespace descstat
