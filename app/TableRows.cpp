@@ -142,6 +142,14 @@ __attribute__((target("avx2"))) inline std::uint64_t Equal32(__m256i x, __m256i 
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, c)));
 }
 
+// The bytes of 32 equal to any of a, b and c, as bits.
+__attribute__((target("avx2"))) inline std::uint64_t Stops32(__m256i x, __m256i a, __m256i b,
+                                                             __m256i c) {
+    const __m256i any = _mm256_or_si256(
+        _mm256_or_si256(_mm256_cmpeq_epi8(x, a), _mm256_cmpeq_epi8(x, b)), _mm256_cmpeq_epi8(x, c));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(any));
+}
+
 // QuickCells 64 bytes at a time: the LFs, CRs, quotes and separators of 64
 // bytes become bits, and each row that ends among them is read off its
 // bits: its end is the first stop, its cell follows the index-th separator
@@ -151,8 +159,10 @@ __attribute__((target("avx2"))) inline std::uint64_t Equal32(__m256i x, __m256i 
 __attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(
     const char*& from, const char* last, const CellRules& rules, myLib::QuickNumber* numbers,
     std::size_t room) {
-    const char separator = rules.separator;
-    const int index = rules.index;
+    // The rules as locals, which the numbers' stores cannot be taken to change.
+    const CellRules held = rules;
+    const char separator = held.separator;
+    const int index = held.index;
     if (separator == '\n' || separator == '"' || separator == '\r') return 0;
     const char* p = from;
     const __m256i lf = _mm256_set1_epi8('\n');
@@ -165,8 +175,7 @@ __attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(
         const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
         // Bit k stands for the byte at p + k; the bits are shifted along as
         // rows are taken, so that bit 0 is always the next row's start.
-        std::uint64_t stops = Equal32(low, lf) | Equal32(low, quote) | Equal32(low, cr) |
-                              (Equal32(high, lf) | Equal32(high, quote) | Equal32(high, cr)) << 32;
+        std::uint64_t stops = Stops32(low, lf, quote, cr) | Stops32(high, lf, quote, cr) << 32;
         std::uint64_t seps = Equal32(low, sep) | Equal32(high, sep) << 32;
         if (stops == 0) break;  // a row of 64 bytes or more
         do {
@@ -174,27 +183,34 @@ __attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(
             const char* const end = p + length;
             unsigned next = length + 1;
             if (*end != '\n') {
-                if (*end == '"' || last - end < 2 || end[1] != '\n') return count;  // a lone CR
+                if (*end == '"' || last - end < 2 || end[1] != '\n') {
+                    from = p;
+                    return count;  // a quote, a lone CR
+                }
                 ++next;
             }
             const std::uint64_t rowSeps = _bzhi_u64(seps, length);
             const auto found = static_cast<int>(_mm_popcnt_u64(rowSeps));
-            if (found < index) return count;  // too few cells
+            if (found < index) {
+                from = p;
+                return count;  // too few cells
+            }
             const char* const cell =
                 index == 0
                     ? p
                     : p + _tzcnt_u64(_pdep_u64(std::uint64_t{1} << (index - 1), rowSeps)) + 1;
-            if (!TakeCell(p, {end, p + next, cell, found - index}, last, rules, numbers[count])) {
+            if (!TakeCell(p, {end, p + next, cell, found - index}, last, held, numbers[count])) {
+                from = p;
                 return count;
             }
             ++count;
             p += next;
-            from = p;
             if (next >= 64) break;
             stops >>= next;  // the bits past the 64 bytes are 0: no stop seen there
             seps >>= next;
         } while (stops != 0 && count < room);
     }
+    from = p;
     return count;
 }
 
