@@ -167,7 +167,8 @@ Outcome OutputFile::Prepare(const std::string& name, std::ostream& standard, boo
 
 Outcome OutputFile::PrepareNamed(std::ios_base::openmode mode) {
     if (!buffer_) buffer_.reset(new (std::nothrow) char[kOutputBuffer]);
-    if (buffer_) file_.rdbuf()->pubsetbuf(buffer_.get(), static_cast<std::streamsize>(kOutputBuffer));
+    if (buffer_)
+        file_.rdbuf()->pubsetbuf(buffer_.get(), static_cast<std::streamsize>(kOutputBuffer));
     const platform::ReportTarget target = platform::TargetOf(name_);
     if (!target.replace) {
         // A device, a FIFO, a terminal: nothing to replace, written as it goes.

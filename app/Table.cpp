@@ -684,7 +684,8 @@ std::int64_t TableReader::AddQuickLines(myLib::RdTxtLn& reader, bool noMarkers) 
         for (;;) {
             const auto room = static_cast<std::size_t>(
                 std::min<std::int64_t>(kBatch - held, rowsAllowed - taken));
-            const std::size_t read = room == 0 ? 0 : QuickCells(p, last, rules, numbers + held, room);
+            const std::size_t read =
+                room == 0 ? 0 : QuickCells(p, last, rules, numbers + held, room);
             held += static_cast<std::int32_t>(read);
             taken += static_cast<std::int64_t>(read);
             if (held == kBatch) keepHeld();

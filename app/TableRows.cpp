@@ -156,9 +156,11 @@ __attribute__((target("avx2"))) inline std::uint64_t Stops32(__m256i x, __m256i 
 // before it, and the separators after the cell are counted. Stops before a
 // row that is no common one, and before one not wholly among 64 bytes that
 // lie before `last`, which the caller looks at another way.
-__attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(
-    const char*& from, const char* last, const CellRules& rules, myLib::QuickNumber* numbers,
-    std::size_t room) {
+__attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(const char*& from,
+                                                                      const char* last,
+                                                                      const CellRules& rules,
+                                                                      myLib::QuickNumber* numbers,
+                                                                      std::size_t room) {
     // The rules as locals, which the numbers' stores cannot be taken to change.
     const CellRules held = rules;
     const char separator = held.separator;

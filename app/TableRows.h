@@ -17,10 +17,10 @@ namespace descstat {
 // What a row must be to be read here.
 struct CellRules {
     char separator = ',';
-    int index = 0;                    // the cell, from 0
-    bool markers = true;              // a row that starts with '/' is a marker line
-    std::ptrdiff_t longestRow = 0;    // bytes before its line end, at most
-    std::size_t mostAfter = 0;        // separators after the cell, at most
+    int index = 0;                  // the cell, from 0
+    bool markers = true;            // a row that starts with '/' is a marker line
+    std::ptrdiff_t longestRow = 0;  // bytes before its line end, at most
+    std::size_t mostAfter = 0;      // separators after the cell, at most
 };
 
 // How rows are looked for: the quickest at hand, 64 bytes at a time (AVX2,

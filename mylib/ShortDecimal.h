@@ -27,7 +27,7 @@ inline constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e
                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // 10^k for the digits a word holds (k from 0 to 8).
-inline constexpr std::uint64_t kWordPowers[] = {1,      10,      100,      1000,    10000,
+inline constexpr std::uint64_t kWordPowers[] = {1,      10,      100,      1000,     10000,
                                                 100000, 1000000, 10000000, 100000000};
 
 inline constexpr std::uint64_t kDigitZeros = kEachByte * '0';

@@ -27,11 +27,11 @@ std::vector<char> RandomBlock(std::mt19937_64& rng, char separator) {
         std::string row = rng() % 25 == 0 ? "/" : "";
         for (int c = 0; c < cells; ++c) {
             if (c > 0) row += separator;
-            row += rng() % 3 == 0 ? pick({"", " 7 ", "x", "\"q\"", "1e5", "-0", "+.5", "7.",
-                                          "12345678.5", "1234567890123456", std::string(70, 'w'),
-                                          "2.5\r3"})
-                                  : std::to_string(static_cast<long>(rng() % 2000000) - 1000000) +
-                                        "." + std::to_string(rng() % 1000);
+            row += rng() % 3 == 0
+                       ? pick({"", " 7 ", "x", "\"q\"", "1e5", "-0", "+.5", "7.", "12345678.5",
+                               "1234567890123456", std::string(70, 'w'), "2.5\r3"})
+                       : std::to_string(static_cast<long>(rng() % 2000000) - 1000000) + "." +
+                             std::to_string(rng() % 1000);
         }
         text += row + pick({"\n", "\n", "\n", "\r\n", "\r"});
     }
@@ -80,8 +80,8 @@ TEST(TableRows, EveryWayReadsTheSameNumbersAndStopsAtTheSameRow) {
         rules.mostAfter = rng() % 3 == 0 ? rng() % 4 : SIZE_MAX;
         const std::vector<char> block = RandomBlock(rng, rules.separator);
         const std::string search = ReadBlock(block, rules, descstat::RowWay::kSearch);
-        for (const descstat::RowWay way :
-             {descstat::RowWay::kBytes16, descstat::RowWay::kBytes64, descstat::RowWay::kQuickest}) {
+        for (const descstat::RowWay way : {descstat::RowWay::kBytes16, descstat::RowWay::kBytes64,
+                                           descstat::RowWay::kQuickest}) {
             ASSERT_EQ(ReadBlock(block, rules, way), search)
                 << "block " << t << " way " << static_cast<int>(way) << ":\n"
                 << std::string(block.begin(), block.end());

@@ -1,7 +1,7 @@
 // Tables: how a row splits into cells, which cells are missing, and what a
 // table's form is found to be from the file's own lines.
-#include <algorithm>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <cstdint>
 #include <limits>
