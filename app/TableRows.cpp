@@ -137,12 +137,12 @@ bool FindRow(const char* p, const char* last, char separator, int index, RowPart
 #if defined(__GNUC__) && defined(__x86_64__)
 #define DESCSTAT_WIDE_ROWS 1
 
-// The bytes of 32 at p equal to c, as bits.
+// Which of the 32 bytes of x equal c, as bits.
 __attribute__((target("avx2"))) inline std::uint64_t Equal32(__m256i x, __m256i c) {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, c)));
 }
 
-// The bytes of 32 equal to any of a, b and c, as bits.
+// Which of the 32 bytes of x equal a, b or c, as bits.
 __attribute__((target("avx2"))) inline std::uint64_t Stops32(__m256i x, __m256i a, __m256i b,
                                                              __m256i c) {
     const __m256i any = _mm256_or_si256(
@@ -217,7 +217,7 @@ __attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(const char
 }
 
 // Whether this processor runs WideCells.
-bool HasWideRows() {
+bool HasWideCells() {
     static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
                             __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
     return has;
@@ -229,7 +229,7 @@ bool HasWideRows() {
 std::size_t QuickCells(const char*& p, const char* last, const CellRules& rules,
                        myLib::QuickNumber* numbers, std::size_t room, RowWay way) {
 #if defined(DESCSTAT_WIDE_ROWS)
-    const bool wide = (way == RowWay::kQuickest || way == RowWay::kBytes64) && HasWideRows();
+    const bool wide = (way == RowWay::kQuickest || way == RowWay::kBytes64) && HasWideCells();
 #endif
     std::size_t count = 0;
     while (count < room) {
