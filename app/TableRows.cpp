@@ -119,6 +119,7 @@ bool ScanRow(const char* p, const char* last, char separator, int index, RowPart
 // The row from p the memchr way: false when it has no LF before `last`, or
 // a quote or a CR but the one before its LF, or not cell `index`.
 bool FindRow(const char* p, const char* last, char separator, int index, RowParts& row) {
+    if (p == last) return false;  // nothing left (where an empty block may have no address)
     const void* feed = std::memchr(p, '\n', static_cast<std::size_t>(last - p));
     if (feed == nullptr) return false;
     row.next = static_cast<const char*>(feed) + 1;
