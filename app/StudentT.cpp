@@ -82,6 +82,25 @@ struct lanczos_initializer<Lanczos, descstat::Float<Digits>> {
 }  // namespace math
 }  // namespace boost
 
+// Boost.Multiprecision's limits for these types (and for the same numbers
+// with expression templates, which Boost.Math uses inside) compute their
+// epsilon, extremes, infinity and NaN before main too, touching pages of
+// code that most runs never use; they also fill on first use.
+namespace std {
+template <>
+numeric_limits<descstat::Float<60>>::data_initializer::data_initializer() {}
+template <>
+numeric_limits<descstat::Float<100>>::data_initializer::data_initializer() {}
+template <>
+numeric_limits<boost::multiprecision::number<boost::multiprecision::cpp_bin_float<60>,
+                                             boost::multiprecision::et_on>>::data_initializer::
+    data_initializer() {}
+template <>
+numeric_limits<boost::multiprecision::number<boost::multiprecision::cpp_bin_float<100>,
+                                             boost::multiprecision::et_on>>::data_initializer::
+    data_initializer() {}
+}  // namespace std
+
 #include <boost/math/distributions/students_t.hpp>
 
 namespace descstat {
