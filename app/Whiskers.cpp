@@ -4,6 +4,11 @@
 #include <cmath>
 #include <limits>
 #include <utility>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "app/DecimalSums.h"
 #include "app/Statistics.h"
@@ -65,6 +70,98 @@ void ForEachDistinct(const double* a, const double* aEnd, const double* b, const
     for (const double* p = b; p != bEnd; ++p) visit(p);
 }
 
+// The values beyond the bounds and the whiskers' ends among the rest.
+struct Sides {
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -std::numeric_limits<double>::infinity();
+    // The values beyond, in two sorted ranges, the second's all above the first's.
+    const double* lowFirst = nullptr;
+    const double* lowLast = nullptr;
+    const double* highFirst = nullptr;
+    const double* highLast = nullptr;
+};
+
+// The most values beyond the fences gathered aside: more are put in place.
+constexpr std::size_t kMostGathered = std::size_t{1} << 16;
+
+// Gathers the values beyond the bounds into `outside` (sorted) in one pass
+// that moves none, two at a time where the machine has SSE2, the pairs with
+// none beyond taking only a min and a max. False when more than
+// kMostGathered lie beyond.
+bool GatherOutside(const double* values, std::int32_t n, double belowBound, double aboveBound,
+                   Sides& sides, std::vector<double>& outside) {
+    double lowest = sides.lowest;
+    double highest = sides.highest;
+    const auto take = [&](double v) {
+        if (v < belowBound || v > aboveBound) {
+            outside.push_back(v);
+        } else {
+            lowest = std::min(lowest, v);
+            highest = std::max(highest, v);
+        }
+        return outside.size() <= kMostGathered;
+    };
+    std::int32_t i = 0;
+#if defined(__SSE2__)
+    const __m128d below = _mm_set1_pd(belowBound);
+    const __m128d above = _mm_set1_pd(aboveBound);
+    __m128d low = _mm_set1_pd(lowest);
+    __m128d high = _mm_set1_pd(highest);
+    for (; i + 2 <= n; i += 2) {
+        const __m128d v = _mm_loadu_pd(values + i);
+        if (_mm_movemask_pd(_mm_or_pd(_mm_cmplt_pd(v, below), _mm_cmpgt_pd(v, above))) != 0) {
+            if (!take(values[i]) || !take(values[i + 1])) return false;
+            continue;
+        }
+        low = _mm_min_pd(v, low);
+        high = _mm_max_pd(v, high);
+    }
+    alignas(16) double lows[2];
+    alignas(16) double highs[2];
+    _mm_store_pd(lows, low);
+    _mm_store_pd(highs, high);
+    lowest = std::min({lowest, lows[0], lows[1]});
+    highest = std::max({highest, highs[0], highs[1]});
+#endif
+    for (; i < n; ++i) {
+        if (!take(values[i])) return false;
+    }
+    std::sort(outside.begin(), outside.end());
+    sides.lowest = lowest;
+    sides.highest = highest;
+    sides.lowFirst = outside.data();
+    sides.lowLast = outside.data() + outside.size();
+    sides.highFirst = sides.highLast = sides.lowLast;
+    return true;
+}
+
+// As GatherOutside, for any number beyond: below the lower bound first,
+// above the upper one last, the rest between, in one pass that finds the
+// whiskers' ends among the rest.
+void PartitionOutside(double* values, std::int32_t n, double belowBound, double aboveBound,
+                      Sides& sides) {
+    double* inside = values;
+    double* beyond = values + n;
+    for (double* next = values; next != beyond;) {
+        const double v = *next;
+        if (v < belowBound) {
+            std::swap(*inside++, *next++);
+        } else if (v > aboveBound) {
+            std::swap(*next, *--beyond);
+        } else {
+            sides.lowest = std::min(sides.lowest, v);
+            sides.highest = std::max(sides.highest, v);
+            ++next;
+        }
+    }
+    std::sort(values, inside);
+    std::sort(beyond, values + n);
+    sides.lowFirst = values;
+    sides.lowLast = inside;
+    sides.highFirst = beyond;
+    sides.highLast = values + n;
+}
+
 }  // namespace
 
 Whiskers ComputeWhiskers(double* values, std::int32_t n, const Summary& s) {
@@ -75,46 +172,36 @@ Whiskers ComputeWhiskers(double* values, std::int32_t n, const Summary& s) {
     if (!std::isfinite(s.firstQuartile) || !std::isfinite(s.thirdQuartile)) return w;
     const Fence lower = FenceOf(s.exact[1], s.exact[3], true);
     const Fence upper = FenceOf(s.exact[3], s.exact[1], false);
-    // Below the lower fence first, above the upper one last, the rest between
-    // (no NaN among them, or the summary would be NaN), in one pass that
-    // finds the whiskers' ends among the rest.
+    // No NaN is among the values, or the summary would be NaN.
     const double belowBound = BelowBound(lower);
     const double aboveBound = AboveBound(upper);
-    double* inside = values;
-    double* beyond = values + n;
-    double lowest = std::numeric_limits<double>::infinity();
-    double highest = -lowest;
-    for (double* next = values; next != beyond;) {
-        const double v = *next;
-        if (v < belowBound) {
-            std::swap(*inside++, *next++);
-        } else if (v > aboveBound) {
-            std::swap(*next, *--beyond);
-        } else {
-            lowest = std::min(lowest, v);
-            highest = std::max(highest, v);
-            ++next;
-        }
+    Sides sides;
+    std::vector<double> outside;
+    if (!GatherOutside(values, n, belowBound, aboveBound, sides, outside)) {
+        sides = Sides();
+        std::vector<double>().swap(outside);
+        PartitionOutside(values, n, belowBound, aboveBound, sides);
     }
-    if (inside != beyond) {  // the quartiles lie within the fences
-        w.low = lowest + 0.0;
-        w.high = highest + 0.0;
+    w.outside = (sides.lowLast - sides.lowFirst) + (sides.highLast - sides.highFirst);
+    if (w.outside < n) {  // the quartiles lie within the fences
+        w.low = sides.lowest + 0.0;
+        w.high = sides.highest + 0.0;
     }
-    w.outside = (inside - values) + (values + n - beyond);
-    std::sort(values, inside);
-    std::sort(beyond, values + n);
     std::size_t distinct = 0;
-    ForEachDistinct(values, inside, beyond, values + n, [&](std::size_t, double) { ++distinct; });
+    ForEachDistinct(sides.lowFirst, sides.lowLast, sides.highFirst, sides.highLast,
+                    [&](std::size_t, double) { ++distinct; });
     // Every one when they are few; else the k-th of kMostOutliersDrawn picks
     // the distinct value at k·(distinct − 1)/(kMostOutliersDrawn − 1).
     const std::size_t drawn = std::min(distinct, kMostOutliersDrawn);
     std::size_t next = 0;
-    ForEachDistinct(values, inside, beyond, values + n, [&](std::size_t index, double v) {
-        if (next < drawn && (drawn == distinct || index == next * (distinct - 1) / (drawn - 1))) {
-            w.outliers.push_back(v);
-            ++next;
-        }
-    });
+    ForEachDistinct(sides.lowFirst, sides.lowLast, sides.highFirst, sides.highLast,
+                    [&](std::size_t index, double v) {
+                        if (next < drawn &&
+                            (drawn == distinct || index == next * (distinct - 1) / (drawn - 1))) {
+                            w.outliers.push_back(v);
+                            ++next;
+                        }
+                    });
     return w;
 }
 

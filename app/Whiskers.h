@@ -31,8 +31,8 @@ struct Whiskers {
     std::vector<double> outliers;  // their distinct values, sorted, at most kMostOutliersDrawn
 };
 
-// The whiskers of the first n values, whose summary is `s`; reorders them,
-// as the summary does. The fences are decided exactly: a value on a fence is
+// The whiskers of the first n values, whose summary is `s`; may reorder
+// them, as the summary does. The fences are decided exactly: a value on a fence is
 // inside.
 Whiskers ComputeWhiskers(double* values, std::int32_t n, const Summary& s);
 

@@ -2,9 +2,11 @@
 // double of a value and its shortest decimal lie on either side of a fence.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -60,5 +62,69 @@ INSTANTIATE_TEST_SUITE_P(
         }
         return name;
     });
+
+// The whiskers by their definition, over sorted values whose quartiles and
+// fences doubles hold exactly (quarters of small whole numbers).
+descstat::Whiskers ReferenceWhiskers(std::vector<double> v, double q1, double q3) {
+    std::sort(v.begin(), v.end());
+    const double lowFence = q1 - 1.5 * (q3 - q1);
+    const double highFence = q3 + 1.5 * (q3 - q1);
+    descstat::Whiskers w{v.front(), v.back(), 0, {}};
+    std::vector<double> distinct;
+    bool first = true;
+    for (const double x : v) {
+        if (x < lowFence || x > highFence) {
+            ++w.outside;
+            if (distinct.empty() || distinct.back() != x) distinct.push_back(x);
+        } else {
+            if (first) w.low = x;
+            w.high = x;
+            first = false;
+        }
+    }
+    const std::size_t d = distinct.size();
+    const std::size_t drawn = std::min(d, descstat::kMostOutliersDrawn);
+    for (std::size_t k = 0; k < drawn; ++k) {
+        w.outliers.push_back(distinct[drawn == d ? k : k * (d - 1) / (drawn - 1)]);
+    }
+    return w;
+}
+
+// Values of many sizes (each way through the pass, pairs and a last one
+// alone) and many outliers (more than are gathered aside, so that they are
+// put in place instead): the same whiskers as by the definition.
+TEST(Whiskers, AgreeWithTheirDefinition) {
+    std::mt19937 random(20261211);
+    std::vector<std::vector<double>> sets;
+    for (int size = 1; size <= 40; ++size) {
+        for (int round = 0; round < 25; ++round) {
+            std::vector<double> v;
+            for (int i = 0; i < size; ++i) {
+                const auto x = static_cast<double>(static_cast<int>(random() % 41) - 20) / 4;
+                v.push_back(random() % 6 == 0 ? x * 64 : x);
+            }
+            sets.push_back(v);
+        }
+    }
+    // Three in four values equal: no spread, and every other value outside.
+    std::vector<double> many(3 * 70000, 1.0);
+    for (std::size_t i = 0; i < many.size(); i += 3) {
+        many[i] = static_cast<double>(static_cast<int>(random() % 40001) - 20000) / 4;
+    }
+    std::shuffle(many.begin(), many.end(), random);
+    sets.push_back(many);
+    for (const std::vector<double>& set : sets) {
+        std::vector<double> v = set;
+        const auto n = static_cast<std::int32_t>(v.size());
+        const descstat::Summary s = descstat::ComputeSummary(v.data(), n);
+        const descstat::Whiskers expected =
+            ReferenceWhiskers(set, s.firstQuartile, s.thirdQuartile);
+        const descstat::Whiskers w = descstat::ComputeWhiskers(v.data(), n, s);
+        ASSERT_EQ(w.low, expected.low) << n;
+        ASSERT_EQ(w.high, expected.high) << n;
+        ASSERT_EQ(w.outside, expected.outside) << n;
+        ASSERT_EQ(w.outliers, expected.outliers) << n;
+    }
+}
 
 }  // namespace
