@@ -1,5 +1,6 @@
 #include "app/TableRows.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cstdint>
 #include <cstring>
@@ -32,6 +33,28 @@ const char* SkipBlanks(const char* p, const char* end) {
     return p;
 }
 
+// Reads the number in the row's cell into `number`: false when the cell holds
+// no number alone but for blanks. `kRoomy`: the caller knows kShortNumber
+// bytes may be read from the cell on.
+template <bool kRoomy = false>
+inline bool CellNumber(const RowParts& row, const char* last, char separator,
+                       myLib::QuickNumber& number) {
+    if (myLib::kWordDigits && FLT_EVAL_METHOD == 0 &&
+        (kRoomy || last - row.cell >= myLib::kShortNumber)) {
+        // The commonest cell: a short number that ends it. It cannot have
+        // read past the cell, as neither a separator nor a line end is part
+        // of a number (the table's common way takes any such separator).
+        const char* const after = myLib::ShortDecimal(row.cell, number);
+        if (after != nullptr && (*after == separator || after == row.end)) return true;
+    }
+    const char* after = myLib::QuickDecimalIn(SkipBlanks(row.cell, row.end), row.end, last, number);
+    if (after == nullptr) return false;
+    after = SkipBlanks(after, row.end);
+    // No separator lies in the number and its blanks: those after the cell's
+    // start are those after it.
+    return after == row.end || *after == separator;
+}
+
 // Reads the number of the row at p into `number`: false when the row is no
 // common one for the rules.
 inline bool TakeCell(const char* p, const RowParts& row, const char* last, const CellRules& rules,
@@ -40,19 +63,7 @@ inline bool TakeCell(const char* p, const RowParts& row, const char* last, const
         static_cast<std::size_t>(row.more) > rules.mostAfter) {
         return false;
     }
-    if (myLib::kWordDigits && FLT_EVAL_METHOD == 0 && last - row.cell >= myLib::kShortNumber) {
-        // The commonest cell: a short number that ends it. It cannot have
-        // read past the cell, as neither a separator nor a line end is part
-        // of a number (the table's common way takes any such separator).
-        const char* const after = myLib::ShortDecimal(row.cell, number);
-        if (after != nullptr && (after == row.end || *after == rules.separator)) return true;
-    }
-    const char* after = myLib::QuickDecimalIn(SkipBlanks(row.cell, row.end), row.end, last, number);
-    if (after == nullptr) return false;
-    after = SkipBlanks(after, row.end);
-    // No separator lies in the number and its blanks: those after the cell's
-    // start are those after it.
-    return after == row.end || *after == rules.separator;
+    return CellNumber(row, last, rules.separator, number);
 }
 
 // The start of the cell after the `index`-th separator from p (index 0: p),
@@ -151,29 +162,39 @@ __attribute__((target("avx2"))) inline std::uint64_t Stops32(__m256i x, __m256i 
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(any));
 }
 
-// QuickCells 64 bytes at a time: the LFs, CRs, quotes and separators of 64
-// bytes become bits, and each row that ends among them is read off its
-// bits: its end is the first stop, its cell follows the index-th separator
-// before it, and the separators after the cell are counted. Stops before a
-// row that is no common one, and before one not wholly among 64 bytes that
-// lie before `last`, which the caller looks at another way.
-__attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(const char*& from,
-                                                                      const char* last,
-                                                                      const CellRules& rules,
-                                                                      myLib::QuickNumber* numbers,
-                                                                      std::size_t room) {
-    // The rules as locals, which the numbers' stores cannot be taken to change.
-    const CellRules held = rules;
-    const char separator = held.separator;
-    const int index = held.index;
-    if (separator == '\n' || separator == '"' || separator == '\r') return 0;
+// Where a common row found 64 bytes at a time lies: its start, its cell and
+// its end (before its LF or CR LF).
+struct RowSpot {
+    const char* start;
+    const char* cell;
+    const char* end;
+};
+
+// The most rows WideCells finds before it reads their numbers.
+constexpr std::size_t kSpots = 64;
+
+// The rows from `from` on, 64 bytes at a time: the LFs, CRs, quotes and
+// separators of 64 bytes become bits, and each row that ends among them is
+// read off its bits: its end is the first stop, its cell follows the
+// index-th separator before it, and the separators after the cell are
+// counted. Finds up to `room` rows into `spots` and leaves `from` after the
+// last: before a row that is no common one, and before one not wholly among
+// 64 bytes that lie kShortNumber bytes before `last`, which the caller looks
+// at another way. Each cell found has kShortNumber bytes to be read.
+__attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideRows(
+    const char*& from, const char* last, const CellRules& rules, RowSpot* spots, std::size_t room) {
+    const char separator = rules.separator;
+    const int index = rules.index;
+    const bool markers = rules.markers;
+    // A row here has fewer than 64 separators.
+    const auto mostAfter = static_cast<unsigned>(std::min<std::size_t>(rules.mostAfter, 64));
     const char* p = from;
     const __m256i lf = _mm256_set1_epi8('\n');
     const __m256i quote = _mm256_set1_epi8('"');
     const __m256i cr = _mm256_set1_epi8('\r');
     const __m256i sep = _mm256_set1_epi8(separator);
     std::size_t count = 0;
-    while (count < room && last - p >= 64) {
+    while (count < room && last - p >= 64 + myLib::kShortNumber) {
         const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
         const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
         // Bit k stands for the byte at p + k; the bits are shifted along as
@@ -186,26 +207,25 @@ __attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(const char
             const char* const end = p + length;
             unsigned next = length + 1;
             if (*end != '\n') {
-                if (*end == '"' || last - end < 2 || end[1] != '\n') {
+                if (*end == '"' || end[1] != '\n') {  // a quote, a lone CR
                     from = p;
-                    return count;  // a quote, a lone CR
+                    return count;
                 }
                 ++next;
             }
             const std::uint64_t rowSeps = _bzhi_u64(seps, length);
-            const auto found = static_cast<int>(_mm_popcnt_u64(rowSeps));
-            if (found < index) {
-                from = p;
-                return count;  // too few cells
-            }
-            const char* const cell =
-                index == 0
-                    ? p
-                    : p + _tzcnt_u64(_pdep_u64(std::uint64_t{1} << (index - 1), rowSeps)) + 1;
-            if (!TakeCell(p, {end, p + next, cell, found - index}, last, held, numbers[count])) {
+            // Too few cells or too many after the chosen one, at once.
+            const auto more = static_cast<unsigned>(_mm_popcnt_u64(rowSeps)) - index;
+            if (more > mostAfter || (*p == '/' && markers)) {
                 from = p;
                 return count;
             }
+            spots[count].start = p;
+            spots[count].cell =
+                index == 0
+                    ? p
+                    : p + _tzcnt_u64(_pdep_u64(std::uint64_t{1} << (index - 1), rowSeps)) + 1;
+            spots[count].end = end;
             ++count;
             p += next;
             if (next >= 64) break;
@@ -214,6 +234,40 @@ __attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(const char
         } while (stops != 0 && count < room);
     }
     from = p;
+    return count;
+}
+
+// QuickCells 64 bytes at a time: the rows found first (WideRows), then their
+// numbers read, each loop with few values to hold. Stops where either does.
+__attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(const char*& from,
+                                                                      const char* last,
+                                                                      const CellRules& rules,
+                                                                      myLib::QuickNumber* numbers,
+                                                                      std::size_t room) {
+    const char separator = rules.separator;
+    // A row here is shorter than 64 bytes: too long for no rule but one that
+    // allows next to nothing, left to the other ways.
+    if (separator == '\n' || separator == '"' || separator == '\r' || rules.longestRow < 64) {
+        return 0;
+    }
+    std::size_t count = 0;
+    while (count < room) {
+        RowSpot spots[kSpots];
+        const std::size_t wanted = std::min(room - count, kSpots);
+        const char* p = from;
+        const std::size_t found = WideRows(p, last, rules, spots, wanted);
+        for (std::size_t i = 0; i < found; ++i) {
+            const RowSpot& spot = spots[i];
+            if (!CellNumber<true>({spot.end, nullptr, spot.cell, 0}, last, separator,
+                                  numbers[count])) {
+                from = spot.start;
+                return count;
+            }
+            ++count;
+        }
+        from = p;
+        if (found < wanted) break;
+    }
     return count;
 }
 
