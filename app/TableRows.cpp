@@ -237,6 +237,20 @@ __attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideRows(
     return count;
 }
 
+// The numbers of the rows found (WideRows) into `numbers`: how many are read
+// before a cell that holds none, or all.
+__attribute__((noinline)) std::size_t SpotNumbers(const RowSpot* spots, std::size_t found,
+                                                  const char* last, char separator,
+                                                  myLib::QuickNumber* numbers) {
+    for (std::size_t i = 0; i < found; ++i) {
+        if (!CellNumber<true>({spots[i].end, nullptr, spots[i].cell, 0}, last, separator,
+                              numbers[i])) {
+            return i;
+        }
+    }
+    return found;
+}
+
 // QuickCells 64 bytes at a time: the rows found first (WideRows), then their
 // numbers read, each loop with few values to hold. Stops where either does.
 __attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(const char*& from,
@@ -256,14 +270,11 @@ __attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(const char
         const std::size_t wanted = std::min(room - count, kSpots);
         const char* p = from;
         const std::size_t found = WideRows(p, last, rules, spots, wanted);
-        for (std::size_t i = 0; i < found; ++i) {
-            const RowSpot& spot = spots[i];
-            if (!CellNumber<true>({spot.end, nullptr, spot.cell, 0}, last, separator,
-                                  numbers[count])) {
-                from = spot.start;
-                return count;
-            }
-            ++count;
+        const std::size_t read = SpotNumbers(spots, found, last, separator, numbers + count);
+        count += read;
+        if (read < found) {
+            from = spots[read].start;
+            return count;
         }
         from = p;
         if (found < wanted) break;
