@@ -94,7 +94,7 @@ descstat::Whiskers ReferenceWhiskers(std::vector<double> v, double q1, double q3
 // alone) and many outliers (more than are gathered aside, so that they are
 // put in place instead): the same whiskers as by the definition.
 TEST(Whiskers, AgreeWithTheirDefinition) {
-    std::mt19937 random(20261211);
+    std::mt19937 random(20261211);  // NOLINT(cert-msc32-c,cert-msc51-cpp): a fixed, replayable seed
     std::vector<std::vector<double>> sets;
     for (int size = 1; size <= 40; ++size) {
         for (int round = 0; round < 25; ++round) {
@@ -107,7 +107,7 @@ TEST(Whiskers, AgreeWithTheirDefinition) {
         }
     }
     // Three in four values equal: no spread, and every other value outside.
-    std::vector<double> many(3 * 70000, 1.0);
+    std::vector<double> many(std::size_t{3} * 70000, 1.0);
     for (std::size_t i = 0; i < many.size(); i += 3) {
         many[i] = static_cast<double>(static_cast<int>(random() % 40001) - 20000) / 4;
     }
