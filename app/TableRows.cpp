@@ -95,7 +95,6 @@ std::size_t SeparatorsIn(const char* p, const char* end, char separator) {
 // the row the memchr way, which tells the rest apart.
 bool ScanRow(const char* p, const char* last, char separator, int index, RowParts& row) {
 #if defined(__SSE2__)
-    if (separator == '\n' || separator == '"' || separator == '\r') return false;
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i quote = _mm_set1_epi8('"');
     const __m128i cr = _mm_set1_epi8('\r');
@@ -261,9 +260,7 @@ __attribute__((target("avx2,bmi,bmi2,popcnt"))) std::size_t WideCells(const char
     const char separator = rules.separator;
     // A row here is shorter than 64 bytes: too long for no rule but one that
     // allows next to nothing, left to the other ways.
-    if (separator == '\n' || separator == '"' || separator == '\r' || rules.longestRow < 64) {
-        return 0;
-    }
+    if (rules.longestRow < 64) return 0;
     std::size_t count = 0;
     while (count < room) {
         RowSpot spots[kSpots];
@@ -294,6 +291,9 @@ bool HasWideCells() {
 
 std::size_t QuickCells(const char*& p, const char* last, const CellRules& rules,
                        myLib::QuickNumber* numbers, std::size_t room, RowWay way) {
+    // The ways find rows by their line ends and quotes: a separator that is
+    // one of them leaves every row to the table's common way.
+    if (rules.separator == '\n' || rules.separator == '"' || rules.separator == '\r') return 0;
 #if defined(DESCSTAT_WIDE_ROWS)
     const bool wide = (way == RowWay::kQuickest || way == RowWay::kBytes64) && HasWideCells();
 #endif

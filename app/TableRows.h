@@ -31,7 +31,8 @@ enum class RowWay { kQuickest, kBytes64, kBytes16, kSearch };
 
 // Reads the numbers of the common rows from p on into `numbers`, up to
 // `room` of them, gives how many, and leaves p after the last row read: at
-// a row of any other kind, or one with no line end before `last`.
+// a row of any other kind, or one with no line end before `last`. None
+// when the separator is a line end or a quote.
 std::size_t QuickCells(const char*& p, const char* last, const CellRules& rules,
                        myLib::QuickNumber* numbers, std::size_t room,
                        RowWay way = RowWay::kQuickest);
