@@ -34,6 +34,50 @@ Decimal ShortestDecimal(double v) {
     return d;
 }
 
+std::size_t WriteShortest(char* text, double v) {
+    // std::to_chars' scientific notation already is d.ddde±XX; only the
+    // fixed layouts are rearranged from it.
+    char sci[kGeneralChars];
+    const char* const end =
+        std::to_chars(sci, sci + sizeof sci, v, std::chars_format::scientific).ptr;
+    const auto length = static_cast<std::size_t>(end - sci);
+    const char* e = static_cast<const char*>(std::memchr(sci, 'e', length));
+    int leading = 0;  // the power of ten of the leading digit
+    (void)std::from_chars(e + (e[1] == '+' ? 2 : 1), end, leading);
+    if (leading < kSmallestFixedExponent || leading > kLargestFixedExponent) {
+        std::memcpy(text, sci, length);
+        return length;
+    }
+    char* out = text;
+    const char* digit = sci;
+    if (*digit == '-') *out++ = *digit++;
+    // The digits without the point: the first, then those after the point.
+    char digits[kGeneralChars];
+    int size = 0;
+    digits[size++] = *digit++;
+    if (*digit == '.') ++digit;
+    while (digit != e) digits[size++] = *digit++;
+    if (leading < 0) {
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = -1; i > leading; --i) *out++ = '0';
+        std::memcpy(out, digits, static_cast<std::size_t>(size));
+        out += size;
+    } else if (size <= leading + 1) {
+        std::memcpy(out, digits, static_cast<std::size_t>(size));
+        out += size;
+        for (int i = size; i <= leading; ++i) *out++ = '0';
+    } else {
+        const int whole = leading + 1;
+        std::memcpy(out, digits, static_cast<std::size_t>(whole));
+        out += whole;
+        *out++ = '.';
+        std::memcpy(out, digits + whole, static_cast<std::size_t>(size - whole));
+        out += size - whole;
+    }
+    return static_cast<std::size_t>(out - text);
+}
+
 std::string DecimalText(const Decimal& d, int largestFixed) {
     const int size = static_cast<int>(d.digits.size());
     const int leading = d.exponent + size - 1;

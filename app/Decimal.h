@@ -35,8 +35,13 @@ constexpr int kLargestFixedExponent = 16;
 // d.ddde±XX (1e+300, 1.5e-05), every digit written.
 std::string DecimalText(const Decimal& d, int largestFixed = kLargestFixedExponent);
 
-// Room enough for any text FormatGeneral writes.
+// Room enough for any text FormatGeneral or WriteShortest writes.
 constexpr int kGeneralChars = 32;
+
+// Writes DecimalText(ShortestDecimal(v)) for the finite v into `text` and
+// gives the length: the same bytes without a string made on the way, for
+// the many values a chart or a shortest listing writes.
+std::size_t WriteShortest(char* text, double v);
 
 // Writes the finite or infinite v as printf's %.Ng writes it (and
 // std::to_chars' general format with that precision), N = `digits` from 1 to

@@ -312,11 +312,9 @@ int SturgesBins(std::int64_t n) {
     return bins;
 }
 
-}  // namespace
-
-Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins) {
+// The histogram of the n values whose extremes are e.
+Histogram HistogramWithin(const double* values, std::int32_t n, int targetBins, const Extremes& e) {
     Histogram h;
-    const Extremes e = ExtremesOf(values, n);
     const double lowest = e.lowest;
     const double highest = e.highest;
     h.notNumbers = e.notNumbers;
@@ -345,6 +343,20 @@ Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins)
                    QuotientsInRange(lowest, highest, h.notNumbers, quick), counts);
     for (std::size_t b = 0; b < bins; ++b) h.bins[b].count = counts[b];
     return h;
+}
+
+}  // namespace
+
+Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins) {
+    return HistogramWithin(values, n, targetBins, ExtremesOf(values, n));
+}
+
+Histogram ComputeHistogramBetween(const double* values, std::int32_t n, int targetBins,
+                                  double lowest, double highest) {
+    if (n == 0 || std::isnan(lowest) || std::isnan(highest)) {
+        return ComputeHistogram(values, n, targetBins);
+    }
+    return HistogramWithin(values, n, targetBins, Extremes{lowest, highest, 0});
 }
 
 int BarLength(std::int64_t count, std::int64_t most) {

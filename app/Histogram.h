@@ -38,6 +38,12 @@ struct Histogram {
 // from the value up by one unit of its last significant digit.
 Histogram ComputeHistogram(const double* values, std::int32_t n, int targetBins);
 
+// ComputeHistogram where the lowest and the highest value are known, as the
+// summary's minimum and maximum: the same bins, without a pass to find them.
+// A NaN extreme (some value is NaN) leaves it to that pass.
+Histogram ComputeHistogramBetween(const double* values, std::int32_t n, int targetBins,
+                                  double lowest, double highest);
+
 // The number of '*' that shows `count` when the fullest bin holds `most`:
 // proportional, at most 50, and at least one for any count above 0.
 int BarLength(std::int64_t count, std::int64_t most);

@@ -4,8 +4,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -79,20 +81,28 @@ constexpr PlotTexts kEnglishPlot = {"Mean",
                                     "Whiskers (within 1.5 IQR)",
                                     "Outliers"};
 
-// A coordinate with one decimal, written the same on every system.
-void AppendCoord(std::string& s, double v) {
+// Room for a coordinate's text.
+constexpr std::size_t kCoordChars = 32;
+
+// A coordinate with one decimal, written the same on every system, into
+// `text` (room for kCoordChars); gives its end.
+char* WriteCoord(char* text, double v) {
     const long long tenths = std::llround(v * 10);
     const long long whole = tenths / 10;
     const long long rest = tenths % 10 < 0 ? -(tenths % 10) : tenths % 10;
-    char text[32];
     char* end = text;
     if (tenths < 0 && whole == 0) *end++ = '-';
-    end = std::to_chars(end, text + sizeof text, whole).ptr;
+    end = std::to_chars(end, text + kCoordChars, whole).ptr;
     if (rest != 0) {
         *end++ = '.';
         *end++ = static_cast<char>('0' + rest);
     }
-    s.append(text, end);
+    return end;
+}
+
+void AppendCoord(std::string& s, double v) {
+    char text[kCoordChars];
+    s.append(text, WriteCoord(text, v));
 }
 
 std::string Coord(double v) {
@@ -374,17 +384,30 @@ std::string DataValue(double v, const char* name = "value") {
     return s;
 }
 
-// The outliers as rings at height y, x(v) giving each one's place: a style
-// string kept from ring to ring, as there may be hundreds.
+// The outliers as rings at height y, x(v) giving each one's place: Circle's
+// bytes, what follows cx the same for every ring and so made once, as there
+// may be thousands.
 template <typename X>
 void WriteOutliers(std::string& svg, const std::vector<double>& outliers, double y, X x) {
-    // cppcheck-suppress variableScope
-    std::string style;  // kept out of the loop: its room is made once
+    std::string rest = "\" cy=\"";
+    AppendCoord(rest, y);
+    rest += "\" r=\"";
+    AppendCoord(rest, kOutlierRadius);
+    rest += "\" ";
+    rest += kOutlierInk;
+    rest += " class=\"outlier\" data-value=\"";
+    // A ring's bytes put together aside and added at once.
+    constexpr std::string_view kStart = "<circle cx=\"";
+    constexpr std::string_view kEnd = "\"/>\n";
+    std::vector<char> ring(kStart.size() + kCoordChars + rest.size() + kNumberChars + kEnd.size());
+    std::memcpy(ring.data(), kStart.data(), kStart.size());
     for (const double v : outliers) {
-        style = kOutlierInk;
-        style += " class=\"outlier\"";
-        AppendDataValue(style, v);
-        Circle(svg, x(v), y, style);
+        char* end = WriteCoord(ring.data() + kStart.size(), x(v));
+        std::memcpy(end, rest.data(), rest.size());
+        end += rest.size();
+        end += FormatNumber(end, v, kShortestDigits);
+        std::memcpy(end, kEnd.data(), kEnd.size());
+        svg.append(ring.data(), end + kEnd.size());
     }
 }
 

@@ -25,8 +25,7 @@ std::size_t FormatShortest(char* text, double v) {
     if (std::isinf(v)) {
         return static_cast<std::size_t>(std::to_chars(text, text + kNumberChars, v).ptr - text);
     }
-    const std::string shortest = DecimalText(ShortestDecimal(v));
-    return static_cast<std::size_t>(std::copy(shortest.begin(), shortest.end(), text) - text);
+    return WriteShortest(text, v);
 }
 
 // A bin's edges as the histogram block writes them: "[low, high)".

@@ -4,6 +4,7 @@
 // with exact fractions of the values' shortest decimals, not by the program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -49,6 +50,18 @@ TEST_P(HistogramBins, AreTheExactDecimalBins) {
         ComputeHistogram(c.values.data(), static_cast<std::int32_t>(c.values.size()), c.targetBins);
     EXPECT_EQ(BinsText(h.bins), c.bins);
     EXPECT_EQ(h.notNumbers, c.notNumbers);
+    // The same from the extremes as the summary gives them: NaN when any
+    // value is NaN or there is none.
+    double lowest = c.values.empty() ? kNan : c.values[0];
+    double highest = lowest;
+    for (const double v : c.values) {
+        lowest = std::isnan(v) || std::isnan(lowest) ? kNan : std::min(lowest, v);
+        highest = std::isnan(v) || std::isnan(highest) ? kNan : std::max(highest, v);
+    }
+    const Histogram between = descstat::ComputeHistogramBetween(
+        c.values.data(), static_cast<std::int32_t>(c.values.size()), c.targetBins, lowest, highest);
+    EXPECT_EQ(BinsText(between.bins), c.bins);
+    EXPECT_EQ(between.notNumbers, c.notNumbers);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Decimal.h"
 #include "app/Options.h"
 #include "app/Report.h"
 #include "app/Statistics.h"
@@ -323,6 +324,9 @@ TEST(ShortestNumbers, ReadBackAsTheSameDouble) {
         const std::size_t n = descstat::FormatNumber(text, v, descstat::kShortestDigits);
         text[n] = '\0';
         ASSERT_EQ(std::strtod(text, nullptr), v) << text;
+        // The chart's and the listing's way without strings writes what the
+        // machine rows and the edges write by way of a Decimal.
+        ASSERT_EQ(text, descstat::DecimalText(descstat::ShortestDecimal(v))) << text;
     }
 }
 
