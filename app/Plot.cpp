@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -336,15 +335,23 @@ void WriteBars(std::string& svg, const Histogram& h, const Scale& scale, double 
     }
 }
 
+constexpr std::string_view kCircleStart = "<circle cx=\"";
+
+// What follows a ring's cx: its cy, its radius and its style.
+std::string CircleAfterX(double y, const std::string& style) {
+    std::string after = "\" cy=\"";
+    AppendCoord(after, y);
+    after += "\" r=\"";
+    AppendCoord(after, kOutlierRadius);
+    after += "\" ";
+    after += style;
+    return after;
+}
+
 void Circle(std::string& svg, double x, double y, const std::string& style) {
-    svg += "<circle cx=\"";
+    svg += kCircleStart;
     AppendCoord(svg, x);
-    svg += "\" cy=\"";
-    AppendCoord(svg, y);
-    svg += "\" r=\"";
-    AppendCoord(svg, kOutlierRadius);
-    svg += "\" ";
-    svg += style;
+    svg += CircleAfterX(y, style);
     svg += "/>\n";
 }
 
@@ -389,25 +396,19 @@ std::string DataValue(double v, const char* name = "value") {
 // may be thousands.
 template <typename X>
 void WriteOutliers(std::string& svg, const std::vector<double>& outliers, double y, X x) {
-    std::string rest = "\" cy=\"";
-    AppendCoord(rest, y);
-    rest += "\" r=\"";
-    AppendCoord(rest, kOutlierRadius);
-    rest += "\" ";
-    rest += kOutlierInk;
-    rest += " class=\"outlier\" data-value=\"";
+    const std::string rest =
+        CircleAfterX(y, std::string(kOutlierInk) + " class=\"outlier\" data-value=\"");
     // A ring's bytes put together aside and added at once.
-    constexpr std::string_view kStart = "<circle cx=\"";
     constexpr std::string_view kEnd = "\"/>\n";
-    std::vector<char> ring(kStart.size() + kCoordChars + rest.size() + kNumberChars + kEnd.size());
-    std::memcpy(ring.data(), kStart.data(), kStart.size());
+    std::vector<char> ring(kCircleStart.size() + kCoordChars + rest.size() + kNumberChars +
+                           kEnd.size());
+    std::copy(kCircleStart.begin(), kCircleStart.end(), ring.begin());
     for (const double v : outliers) {
-        char* end = WriteCoord(ring.data() + kStart.size(), x(v));
-        std::memcpy(end, rest.data(), rest.size());
-        end += rest.size();
+        char* end = WriteCoord(ring.data() + kCircleStart.size(), x(v));
+        end = std::copy(rest.begin(), rest.end(), end);
         end += FormatNumber(end, v, kShortestDigits);
-        std::memcpy(end, kEnd.data(), kEnd.size());
-        svg.append(ring.data(), end + kEnd.size());
+        end = std::copy(kEnd.begin(), kEnd.end(), end);
+        svg.append(ring.data(), end);
     }
 }
 
