@@ -376,18 +376,13 @@ std::string SvgStart(double height = kHeight) {
 
 // A value as an attribute (data-value, or data-NAME), in the fewest digits
 // that read back as it, for whoever checks the chart.
-void AppendDataValue(std::string& s, double v, const char* name = "value") {
+std::string DataValue(double v, const char* name = "value") {
     char text[kNumberChars];
-    s += " data-";
+    std::string s = " data-";
     s += name;
     s += "=\"";
     s.append(text, FormatNumber(text, v, kShortestDigits));
     s += '"';
-}
-
-std::string DataValue(double v, const char* name = "value") {
-    std::string s;
-    AppendDataValue(s, v, name);
     return s;
 }
 
